@@ -1,0 +1,71 @@
+#include "board/setup.hpp"
+
+#include "board/form.hpp"
+#include "shell/platform.hpp"
+
+namespace blockdrop {
+
+namespace {
+
+bool is_wall(int index)
+{
+    switch (index) {
+    case 0: case 6: case 7: case 13: case 14: case 20: case 21: case 27: case 28: case 34:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+void Form_Load(Form1& form, Platform& platform)
+{
+    platform.Randomize();
+    loadshapes(form);
+    loadlevel(form);
+}
+
+void loadshapes(Form1& form)
+{
+    for (int column = 0; column <= 6; ++column) {
+        for (int row = 0; row <= 7; ++row) {
+            const int i = column + 7 * row;
+            if (i > 0)
+                form.Block.create(i);
+            Shape& cell = form.Block(i);
+            cell.Visible = true;
+            cell.Left = 495 * column;
+            // A 50-twip strip separates the shaft from the bucket rows.
+            if (row < 5)
+                cell.Top = 495 * row;
+            if (row > 4)
+                cell.Top = 495 * row + 50;
+            cell.BackColor = white;
+            if (is_wall(i))
+                cell.BackColor = black;
+        }
+    }
+}
+
+void loadlevel(Form1& form)
+{
+    for (int column = 0; column <= 6; ++column) {
+        for (int row = 0; row <= 7; ++row) {
+            const int i = column + 7 * row;
+            if (row < 5 && column != 0 && column != 6)
+                form.Block(i).Visible = false;
+            if (row > 4 && (column == 0 || column == 6))
+                form.Block(i).Visible = false;
+        }
+    }
+    form.Clock.Enabled = true;
+}
+
+void load_window(Form1& form, Platform& platform)
+{
+    form = Form1{};
+    Form_Load(form, platform);
+}
+
+} // namespace blockdrop

@@ -1,0 +1,19 @@
+#pragma once
+
+namespace blockdrop {
+
+// Design values of the game window that every front end draws to.
+inline constexpr const char* window_caption = "Form1";
+inline constexpr int client_width_twips = 6090;
+inline constexpr int client_height_twips = 6360;
+
+// Drawn at the standard 96 dots per inch: 15 twips to a pixel, so a cell is
+// 33 pixels and the window's client area 406 x 424.
+inline constexpr int twips_per_pixel = 15;
+
+constexpr int to_pixels(int twips)
+{
+    return (twips + twips_per_pixel / 2) / twips_per_pixel;
+}
+
+} // namespace blockdrop
