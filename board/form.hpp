@@ -17,6 +17,8 @@ struct Shape {
     int Top = 0;
     int Width = 495;
     int Height = 495;
+
+    friend bool operator==(const Shape&, const Shape&) = default;
 };
 
 // The indexed cell array of the window. Element 0 is the template and exists
@@ -34,7 +36,12 @@ public:
 
     // Creates element `index` as a hidden copy of the template.
     void create(int index);
-    bool exists(int index) const { return index >= 0 && index < size && created_.test(static_cast<std::size_t>(index)); }
+    bool exists(int index) const
+    {
+        return index >= 0 && index < size && created_.test(static_cast<std::size_t>(index));
+    }
+
+    friend bool operator==(const ShapeArray&, const ShapeArray&) = default;
 
 private:
     std::size_t checked(int index) const
@@ -54,6 +61,8 @@ private:
 struct Timer {
     bool Enabled = false;
     int Interval = 1000;
+
+    friend bool operator==(const Timer&, const Timer&) = default;
 };
 
 // The game window's state, with its design values: the template cell and the
@@ -62,6 +71,8 @@ struct Timer {
 struct Form1 {
     ShapeArray Block;
     Timer Clock;
+
+    friend bool operator==(const Form1&, const Form1&) = default;
 };
 
 } // namespace blockdrop

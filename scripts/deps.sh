@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that the named groups need, skipping what is
-# already there. Groups: build, game, test.
+# already there. Groups: build, game, test, docs.
 #   scripts/deps.sh build game
 set -euo pipefail
 
 declare -A groups=(
   [build]="cmake ninja-build g++ pkg-config"
   [game]="libsdl2-dev xfonts-base"
-  [test]="googletest libgtest-dev libgmock-dev libbenchmark-dev"
+  [test]="googletest libgtest-dev libgmock-dev libbenchmark-dev xvfb libx11-dev libxtst-dev"
+  [docs]="xvfb x11-utils imagemagick"
 )
 
 wanted=()

@@ -1,0 +1,216 @@
+// What a player feels, measured on the real game under Xvfb: start-up time,
+// memory, idle CPU, the clock's cadence and key-to-screen latency. Prints
+// one table of medians over several runs.
+//   build/bench/window_bench [runs]
+#include "tests/window/screen_board.hpp"
+#include "tests/window/x_session.hpp"
+
+#include <X11/keysym.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace blockdrop::window_testing {
+namespace {
+
+double ms_between(Clock::time_point from, Clock::time_point to)
+{
+    return std::chrono::duration<double, std::milli>(to - from).count();
+}
+
+double median(std::vector<double> values)
+{
+    if (values.empty())
+        return NAN;
+    std::sort(values.begin(), values.end());
+    const std::size_t mid = values.size() / 2;
+    return values.size() % 2 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
+}
+
+double percentile(std::vector<double> values, double p)
+{
+    if (values.empty())
+        return NAN;
+    std::sort(values.begin(), values.end());
+    const auto index = static_cast<std::size_t>(std::ceil(p * static_cast<double>(values.size()))) - 1;
+    return values[std::min(index, values.size() - 1)];
+}
+
+double worst(const std::vector<double>& values)
+{
+    double most = 0;
+    for (const double v : values)
+        most = std::max(most, std::fabs(v));
+    return most;
+}
+
+// Nanoseconds the process has spent on a CPU (first field of schedstat).
+double cpu_ns(pid_t pid)
+{
+    std::ifstream file("/proc/" + std::to_string(pid) + "/schedstat");
+    double ns = 0;
+    file >> ns;
+    return ns;
+}
+
+// Peak resident set size in MB.
+double peak_rss_mb(pid_t pid)
+{
+    std::ifstream file("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(file, line)) {
+        if (line.rfind("VmHWM:", 0) == 0)
+            return std::stod(line.substr(6)) / 1024.0;
+    }
+    return NAN;
+}
+
+bool drawn(const XClient& x, Window window)
+{
+    const auto image = x.capture(window, 0, 0, 50, 200);
+    return image && image->at(16, 16) == Rgb{0, 0, 0} && image->at(40, 184) == Rgb{255, 255, 255};
+}
+
+std::optional<Image> shaft_pixels(const XClient& x, Window window)
+{
+    return x.capture(window, 0, 0, 231, 165);
+}
+
+struct Run {
+    double first_board_ms = NAN;
+    double peak_rss_mb = NAN;
+    double idle_cpu_percent = NAN;
+    std::vector<double> tick_times_ms; // since the first tick of the game
+};
+
+// Starts the game, waits for its first drawn board, then watches the shaft
+// with no input for `seconds`: each change of the shaft is a tick.
+Run idle_run(const XClient& x, const std::string& display, int seconds)
+{
+    Run run;
+    GameProcess game(game_binary(), display);
+    std::optional<Window> window;
+    while (!window || !drawn(x, *window)) {
+        if (!window)
+            window = x.find("Form1");
+        if (ms_between(game.started(), Clock::now()) > 10000)
+            return run;
+    }
+    const auto first_board = Clock::now();
+    run.first_board_ms = ms_between(game.started(), first_board);
+
+    const double cpu_start = cpu_ns(game.pid());
+    // Once the game is lost the dialog stays up and the shaft stands still,
+    // so every change seen is a tick.
+    auto last = shaft_pixels(x, *window);
+    std::optional<Clock::time_point> first_tick;
+    while (Clock::now() < first_board + std::chrono::seconds(seconds)) {
+        std::this_thread::sleep_for(500us);
+        auto now = shaft_pixels(x, *window);
+        const auto seen = Clock::now();
+        if (now && last && now->pixels != last->pixels) {
+            if (!first_tick)
+                first_tick = seen;
+            run.tick_times_ms.push_back(ms_between(*first_tick, seen));
+        }
+        last = std::move(now);
+    }
+    const double cpu_end = cpu_ns(game.pid());
+    run.idle_cpu_percent = (cpu_end - cpu_start) / 1e9 / seconds * 100.0;
+    run.peak_rss_mb = peak_rss_mb(game.pid());
+    return run;
+}
+
+// Key presses through XTEST, timed until the bucket's edge cell changes on
+// screen.
+std::vector<double> key_latencies(const XClient& x, const std::string& display, int presses)
+{
+    std::vector<double> latencies;
+    GameProcess game(game_binary(), display);
+    const auto window = x.wait_for("Form1", 10s);
+    if (!window)
+        return latencies;
+    while (!drawn(x, *window))
+        std::this_thread::sleep_for(1ms);
+    x.focus(*window);
+    // Column 0 of row 7 is drawn only while the bucket stands at the left.
+    const auto column0 = [&] {
+        const auto image = x.capture(*window, 16, 250, 1, 1);
+        return image ? image->at(0, 0) : Rgb{};
+    };
+    for (int i = 0; i < presses && !x.find("You Lost") && !x.find("You Won"); ++i) {
+        const Rgb before = column0();
+        const auto sent = Clock::now();
+        x.key(i % 2 == 0 ? XK_Left : XK_Right);
+        while (column0() == before && ms_between(sent, Clock::now()) < 1000) {
+        }
+        latencies.push_back(ms_between(sent, Clock::now()));
+        std::this_thread::sleep_for(100ms);
+    }
+    return latencies;
+}
+
+} // namespace
+} // namespace blockdrop::window_testing
+
+int main(int argc, char** argv)
+{
+    using namespace blockdrop::window_testing;
+    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+    const int seconds = argc > 2 ? std::max(5, std::atoi(argv[2])) : 30;
+
+    Xvfb server;
+    XClient x(server.display());
+    std::vector<double> first_board, rss, cpu, interval_error, grid_error, drift30, keys;
+    for (int i = 0; i < runs; ++i) {
+        std::fprintf(stderr, "run %d of %d (%d s idle)...\n", i + 1, runs, seconds);
+        const Run run = idle_run(x, server.display(), seconds);
+        first_board.push_back(run.first_board_ms);
+        rss.push_back(run.peak_rss_mb);
+        cpu.push_back(run.idle_cpu_percent);
+        const auto& t = run.tick_times_ms;
+        // Deviation of each tick from the grid laid from the game's first
+        // tick, and the drift as the least-squares slope of those deviations
+        // scaled to 30 ticks: a game cannot last 30 ticks, since the bucket
+        // is full or overflows within about 25.
+        double sum_k = 0, sum_d = 0, sum_kk = 0, sum_kd = 0;
+        for (std::size_t k = 0; k < t.size(); ++k) {
+            const double d = t[k] - 1000.0 * static_cast<double>(k);
+            grid_error.push_back(d);
+            if (k > 0)
+                interval_error.push_back(t[k] - t[k - 1] - 1000.0);
+            sum_k += static_cast<double>(k);
+            sum_d += d;
+            sum_kk += static_cast<double>(k * k);
+            sum_kd += static_cast<double>(k) * d;
+        }
+        const double n = static_cast<double>(t.size());
+        if (n > 2)
+            drift30.push_back((n * sum_kd - sum_k * sum_d) / (n * sum_kk - sum_k * sum_k) * 30.0);
+        const auto latencies = key_latencies(x, server.display(), 40);
+        keys.insert(keys.end(), latencies.begin(), latencies.end());
+    }
+
+    std::printf("| measure | median | worst / p95 | samples |\n|---|---|---|---|\n");
+    std::printf("| exec to first drawn board (ms) | %.1f | %.1f | %zu |\n", median(first_board),
+                percentile(first_board, 1.0), first_board.size());
+    std::printf("| peak resident memory (MB) | %.1f | %.1f | %zu |\n", median(rss), percentile(rss, 1.0),
+                rss.size());
+    std::printf("| CPU over %d s with no input (%%) | %.3f | %.3f | %zu |\n", seconds, median(cpu),
+                percentile(cpu, 1.0), cpu.size());
+    std::printf("| tick period minus 1000 ms (ms) | %.2f | %.2f | %zu |\n", median(interval_error),
+                worst(interval_error), interval_error.size());
+    std::printf("| tick offset from its grid point (ms) | %.2f | %.2f | %zu |\n", median(grid_error),
+                worst(grid_error), grid_error.size());
+    std::printf("| drift after 30 ticks (ms) | %.2f | %.2f | %zu |\n", median(drift30), worst(drift30),
+                drift30.size());
+    std::printf("| key press to changed pixels (ms) | %.2f | %.2f (p95) | %zu |\n", median(keys),
+                percentile(keys, 0.95), keys.size());
+    return 0;
+}

@@ -1,0 +1,98 @@
+// The desktop front end: one SDL window, one thread. The loop sleeps until
+// the next event or the next tick of the window's clock, and turns each into
+// a call of the game's handlers.
+#define SDL_MAIN_HANDLED
+#include "board/form.hpp"
+#include "play/bucket_shift.hpp"
+#include "play/clock_tick.hpp"
+#include "shell/desktop/desktop_platform.hpp"
+#include "shell/desktop/keys.hpp"
+#include "shell/desktop/window.hpp"
+#include "shell/tick_grid.hpp"
+
+#include <SDL.h>
+
+#include <chrono>
+#include <cstdio>
+#include <exception>
+
+namespace blockdrop {
+namespace {
+
+// Handles one event; false when the window was closed.
+bool handle(const SDL_Event& event, Form1& form, DesktopWindow& window)
+{
+    switch (event.type) {
+    case SDL_QUIT:
+        return false;
+    case SDL_KEYDOWN:
+        if (event.key.windowID == window.id()) {
+            const Form1 before = form;
+            Form_KeyDown(form, virtual_key(event.key.keysym.sym), modifier_state(event.key.keysym.mod));
+            if (!(form == before))
+                window.paint(form);
+        }
+        return true;
+    case SDL_WINDOWEVENT:
+        if (event.window.event == SDL_WINDOWEVENT_EXPOSED ||
+            event.window.event == SDL_WINDOWEVENT_SHOWN ||
+            event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
+            window.paint(form);
+        return true;
+    default:
+        return true;
+    }
+}
+
+int play()
+{
+    DesktopWindow window;
+    TickGrid grid;
+    Form1 form;
+    DesktopPlatform platform(window, grid, form);
+    platform.load(form);
+    window.show();
+
+    try {
+        for (;;) {
+            const int wait = form.Clock.Enabled ? grid.wait_ms(std::chrono::steady_clock::now()) : -1;
+            SDL_Event event;
+            if (SDL_WaitEventTimeout(&event, wait) == 1 && !handle(event, form, window))
+                return 0;
+            if (form.Clock.Enabled && grid.take(std::chrono::steady_clock::now())) {
+                Clock_Timer(form, platform);
+                window.paint(form);
+            }
+        }
+    } catch (const ProgramEnd&) {
+        return 0;
+    }
+}
+
+} // namespace
+} // namespace blockdrop
+
+int main()
+{
+    SDL_SetMainReady();
+    // No GL behind the window surface: it would cost tens of megabytes and
+    // extra threads for 56 squares.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    // Leave SIGINT and SIGTERM their default action, so they end the game at
+    // any time, a dialog included.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    // Only video: the joystick subsystem would wake the loop up periodically.
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+        std::fprintf(stderr, "blockdrop: cannot start SDL: %s\n", SDL_GetError());
+        return 1;
+    }
+    SDL_StopTextInput();
+    int status = 1;
+    try {
+        status = blockdrop::play();
+    } catch (const std::exception& failure) {
+        std::fprintf(stderr, "blockdrop: %s\n", failure.what());
+    }
+    SDL_Quit();
+    return status;
+}

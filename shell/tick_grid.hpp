@@ -1,0 +1,37 @@
+#pragma once
+
+#include <chrono>
+
+namespace blockdrop {
+
+// When the window's clock fires. Ticks fall on a fixed grid that starts when
+// the clock is enabled: each deadline is the previous one plus the interval,
+// so lateness never accumulates into drift. After a long stall (a dialog left
+// open for a minute) the grid skips the points it missed instead of firing a
+// burst of catch-up ticks.
+class TickGrid {
+public:
+    using Time = std::chrono::steady_clock::time_point;
+    using Duration = std::chrono::steady_clock::duration;
+
+    // Starts the grid at `now`; the first tick is one interval later.
+    void start(Time now, std::chrono::milliseconds interval);
+    void stop() { running_ = false; }
+    bool running() const { return running_; }
+    Time deadline() const { return deadline_; }
+
+    // True when a tick is due at `now`; the grid then moves on to its next
+    // point after `now`. At most one tick is due per call.
+    bool take(Time now);
+
+    // How long a front end may sleep at `now` before the next tick is due:
+    // milliseconds rounded up, 0 when it is due, -1 when the grid is stopped.
+    int wait_ms(Time now) const;
+
+private:
+    bool running_ = false;
+    Time deadline_{};
+    Duration interval_{};
+};
+
+} // namespace blockdrop

@@ -1,0 +1,52 @@
+#include "shell/desktop/keys.hpp"
+#include "shell/platform.hpp"
+
+#include <gtest/gtest.h>
+
+namespace blockdrop {
+namespace {
+
+TEST(DesktopKeys, OnlyTheArrowsBecomeTheGamesLeftAndRight)
+{
+    EXPECT_EQ(virtual_key(SDLK_LEFT), key_left);
+    EXPECT_EQ(virtual_key(SDLK_RIGHT), key_right);
+    // SDL's own codes for these two are 37 and 39.
+    EXPECT_NE(virtual_key(SDLK_PERCENT), key_left);
+    EXPECT_NE(virtual_key(SDLK_QUOTE), key_right);
+    for (SDL_Keycode key = 0; key < 0x10000; ++key) {
+        if (key == SDLK_LEFT || key == SDLK_RIGHT)
+            continue;
+        const int code = virtual_key(key);
+        ASSERT_TRUE(code != key_left && code != key_right) << "SDL key " << key;
+    }
+    for (SDL_Scancode scancode = SDL_SCANCODE_UNKNOWN; scancode < SDL_NUM_SCANCODES;
+         scancode = static_cast<SDL_Scancode>(scancode + 1)) {
+        const SDL_Keycode key = SDL_SCANCODE_TO_KEYCODE(scancode);
+        if (key == SDLK_LEFT || key == SDLK_RIGHT)
+            continue;
+        const int code = virtual_key(key);
+        ASSERT_TRUE(code != key_left && code != key_right) << "SDL key " << key;
+    }
+}
+
+TEST(DesktopKeys, LettersDigitsAndNamedKeysGetTheirUsualCodes)
+{
+    EXPECT_EQ(virtual_key(SDLK_a), 'A');
+    EXPECT_EQ(virtual_key(SDLK_z), 'Z');
+    EXPECT_EQ(virtual_key(SDLK_0), '0');
+    EXPECT_EQ(virtual_key(SDLK_UP), 38);
+    EXPECT_EQ(virtual_key(SDLK_DOWN), 40);
+    EXPECT_EQ(virtual_key(SDLK_F1), 112);
+    EXPECT_EQ(virtual_key(SDLK_KP_4), 0);
+}
+
+TEST(DesktopKeys, ModifiersMapToTheirBits)
+{
+    EXPECT_EQ(modifier_state(KMOD_NONE), 0);
+    EXPECT_EQ(modifier_state(KMOD_LSHIFT), shift_mask);
+    EXPECT_EQ(modifier_state(KMOD_RCTRL | KMOD_LALT), ctrl_mask | alt_mask);
+    EXPECT_EQ(modifier_state(KMOD_NUM | KMOD_CAPS), 0);
+}
+
+} // namespace
+} // namespace blockdrop

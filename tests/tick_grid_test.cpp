@@ -1,0 +1,74 @@
+#include "shell/tick_grid.hpp"
+
+#include <gtest/gtest.h>
+
+namespace blockdrop {
+namespace {
+
+using namespace std::chrono_literals;
+
+class Grid : public ::testing::Test {
+protected:
+    Grid() { grid.start(t0, 1000ms); }
+
+    TickGrid::Time t0 = TickGrid::Time{} + 5s;
+    TickGrid grid;
+};
+
+TEST_F(Grid, TheFirstTickComesAFullIntervalAfterTheStart)
+{
+    EXPECT_FALSE(grid.take(t0));
+    EXPECT_FALSE(grid.take(t0 + 999ms));
+    EXPECT_EQ(grid.wait_ms(t0), 1000);
+    EXPECT_TRUE(grid.take(t0 + 1000ms));
+    EXPECT_EQ(grid.deadline(), t0 + 2000ms);
+}
+
+TEST_F(Grid, LateTicksDoNotShiftTheGrid)
+{
+    // Each tick is taken 300 ms late; the deadlines stay on whole seconds.
+    for (int k = 1; k <= 30; ++k) {
+        EXPECT_TRUE(grid.take(t0 + k * 1000ms + 300ms)) << k;
+        EXPECT_FALSE(grid.take(t0 + k * 1000ms + 301ms)) << "one tick per grid point";
+        EXPECT_EQ(grid.deadline(), t0 + (k + 1) * 1000ms);
+    }
+}
+
+TEST_F(Grid, ALongStallFiresOnceAndSkipsTheMissedPoints)
+{
+    EXPECT_TRUE(grid.take(t0 + 61'500ms));
+    EXPECT_EQ(grid.deadline(), t0 + 62'000ms);
+    EXPECT_FALSE(grid.take(t0 + 61'600ms)) << "no burst of catch-up ticks";
+    EXPECT_EQ(grid.wait_ms(t0 + 61'600ms), 400);
+}
+
+TEST_F(Grid, WaitsAreRoundedUpSoTheLoopNeverWakesEarly)
+{
+    EXPECT_EQ(grid.wait_ms(t0 + 998'500us), 2);
+    EXPECT_EQ(grid.wait_ms(t0 + 999'999us), 1);
+    EXPECT_EQ(grid.wait_ms(t0 + 1000ms), 0);
+    EXPECT_EQ(grid.wait_ms(t0 + 5000ms), 0);
+}
+
+TEST_F(Grid, ARestartLaysANewGridAndAStoppedGridNeverFires)
+{
+    grid.start(t0 + 700ms, 1000ms);
+    EXPECT_FALSE(grid.take(t0 + 1000ms));
+    EXPECT_TRUE(grid.take(t0 + 1700ms));
+
+    grid.stop();
+    EXPECT_EQ(grid.wait_ms(t0 + 10s), -1);
+    EXPECT_FALSE(grid.take(t0 + 10s));
+}
+
+TEST(GridInterval, ANonPositiveIntervalCannotSpinTheLoop)
+{
+    TickGrid grid;
+    const TickGrid::Time t0{};
+    grid.start(t0, 0ms);
+    EXPECT_TRUE(grid.take(t0 + 1ms));
+    EXPECT_FALSE(grid.take(t0 + 1ms));
+}
+
+} // namespace
+} // namespace blockdrop

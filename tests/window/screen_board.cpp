@@ -1,0 +1,67 @@
+#include "tests/window/screen_board.hpp"
+
+namespace blockdrop::window_testing {
+
+CellBox cell_box(int column, int row)
+{
+    return CellBox{33 * column, row < 5 ? 33 * row : 33 * row + 3, 33};
+}
+
+namespace {
+
+char code_of(Rgb pixel)
+{
+    if (pixel == Rgb{0, 0, 0})
+        return 'K';
+    if (pixel == Rgb{255, 255, 255})
+        return 'o';
+    if (pixel == Rgb{255, 0, 0})
+        return 'R';
+    if (pixel == Rgb{0, 255, 0})
+        return 'G';
+    if (pixel == Rgb{0, 0, 255})
+        return 'B';
+    if (pixel == background)
+        return '.';
+    return '?';
+}
+
+} // namespace
+
+std::string screen_board(const Image& image)
+{
+    std::string board;
+    for (int row = 0; row <= 7; ++row) {
+        for (int column = 0; column <= 6; ++column) {
+            const CellBox box = cell_box(column, row);
+            const char centre = code_of(image.at(box.x + box.size / 2, box.y + box.size / 2));
+            const char corner = code_of(image.at(box.x, box.y));
+            const char far_corner = code_of(image.at(box.x + box.size - 1, box.y + box.size - 1));
+            board += centre == corner && centre == far_corner ? centre : '?';
+        }
+        if (row < 7)
+            board += '\n';
+    }
+    return board;
+}
+
+std::string bucket_position(const std::string& board)
+{
+    // Row 5 is line 5 of the picture; each line is 7 cells and a newline.
+    const std::string row5 = board.substr(5 * 8, 7);
+    const auto drawn = [&](int column) { return row5[static_cast<std::size_t>(column)] != '.'; };
+    if (drawn(0) && drawn(4) && !drawn(5) && !drawn(6))
+        return "left";
+    if (!drawn(0) && drawn(1) && drawn(5) && !drawn(6))
+        return "middle";
+    if (!drawn(0) && !drawn(1) && drawn(2) && drawn(6))
+        return "right";
+    return "none";
+}
+
+std::string shaft(const std::string& board)
+{
+    return board.substr(0, 5 * 8 - 1);
+}
+
+} // namespace blockdrop::window_testing

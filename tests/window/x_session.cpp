@@ -1,0 +1,270 @@
+#include "tests/window/x_session.hpp"
+
+#include <X11/Xlib.h>
+
+#include <X11/Xatom.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
+#include <poll.h>
+#include <stdexcept>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace blockdrop::window_testing {
+
+namespace {
+
+[[noreturn]] void fail(const std::string& what)
+{
+    throw std::runtime_error(what);
+}
+
+std::optional<std::string> window_title(Display* display, Window window)
+{
+    char* name = nullptr;
+    if (XFetchName(display, window, &name) == 0 || name == nullptr)
+        return std::nullopt;
+    std::string title(name);
+    XFree(name);
+    return title;
+}
+
+int ignore_x_errors(Display*, XErrorEvent*)
+{
+    return 0;
+}
+
+} // namespace
+
+std::string game_binary()
+{
+    if (const char* path = std::getenv("BLOCKDROP_GAME"))
+        return path;
+    return BLOCKDROP_GAME;
+}
+
+Xvfb::Xvfb()
+{
+    int pipe_fds[2];
+    if (pipe2(pipe_fds, O_CLOEXEC) != 0)
+        fail("pipe failed");
+    pid_ = fork();
+    if (pid_ < 0)
+        fail("fork failed");
+    if (pid_ == 0) {
+        const int devnull = open("/dev/null", O_WRONLY);
+        dup2(devnull, STDOUT_FILENO);
+        dup2(devnull, STDERR_FILENO);
+        // The display number comes back on a descriptor the server inherits.
+        const int displayfd = dup(pipe_fds[1]);
+        const std::string fd_text = std::to_string(displayfd);
+        execlp("Xvfb", "Xvfb", "-displayfd", fd_text.c_str(), "-screen", "0", "1024x768x24", "-dpi",
+               "96", "-nolisten", "tcp", "-noreset", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(pipe_fds[1]);
+    std::string number;
+    pollfd ready{pipe_fds[0], POLLIN, 0};
+    while (poll(&ready, 1, 10000) > 0) {
+        char c = 0;
+        if (read(pipe_fds[0], &c, 1) != 1 || c == '\n')
+            break;
+        number += c;
+    }
+    close(pipe_fds[0]);
+    if (number.empty())
+        fail("Xvfb did not start (is the xvfb package installed?)");
+    display_ = ":" + number;
+}
+
+Xvfb::~Xvfb()
+{
+    if (pid_ > 0) {
+        kill(pid_, SIGTERM);
+        waitpid(pid_, nullptr, 0);
+    }
+}
+
+GameProcess::GameProcess(const std::string& binary, const std::string& display)
+{
+    started_ = Clock::now();
+    pid_ = fork();
+    if (pid_ < 0)
+        fail("fork failed");
+    if (pid_ == 0) {
+        setenv("DISPLAY", display.c_str(), 1);
+        // SDL names its message boxes in the locale's charset; the C locale
+        // keeps the titles in plain WM_NAME where the tests look for them.
+        setenv("LC_ALL", "C", 1);
+        execl(binary.c_str(), binary.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+}
+
+GameProcess::~GameProcess()
+{
+    if (!status_) {
+        kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+    }
+}
+
+void GameProcess::signal(int number) const
+{
+    kill(pid_, number);
+}
+
+std::optional<int> GameProcess::wait(std::chrono::milliseconds timeout)
+{
+    const auto deadline = Clock::now() + timeout;
+    while (!status_) {
+        int status = 0;
+        const pid_t done = waitpid(pid_, &status, WNOHANG);
+        if (done == pid_)
+            status_ = status;
+        else if (Clock::now() >= deadline)
+            break;
+        else
+            std::this_thread::sleep_for(5ms);
+    }
+    return status_;
+}
+
+XClient::XClient(const std::string& display)
+{
+    XSetErrorHandler(ignore_x_errors);
+    display_ = XOpenDisplay(display.c_str());
+    if (display_ == nullptr)
+        fail("cannot open display " + display);
+    int event_base = 0, error_base = 0, major = 0, minor = 0;
+    if (!XTestQueryExtension(display_, &event_base, &error_base, &major, &minor))
+        fail("the X server has no XTEST extension");
+}
+
+XClient::~XClient()
+{
+    XCloseDisplay(display_);
+}
+
+std::optional<Window> XClient::find(const std::string& title) const
+{
+    Window root = 0, parent = 0;
+    Window* children = nullptr;
+    unsigned count = 0;
+    if (XQueryTree(display_, DefaultRootWindow(display_), &root, &parent, &children, &count) == 0)
+        return std::nullopt;
+    std::optional<Window> found;
+    for (unsigned i = 0; i < count && !found; ++i) {
+        XWindowAttributes attributes;
+        if (XGetWindowAttributes(display_, children[i], &attributes) != 0 &&
+            attributes.map_state == IsViewable && window_title(display_, children[i]) == title)
+            found = children[i];
+    }
+    if (children != nullptr)
+        XFree(children);
+    return found;
+}
+
+std::optional<Window> XClient::wait_for(const std::string& title,
+                                        std::chrono::milliseconds timeout) const
+{
+    const auto deadline = Clock::now() + timeout;
+    for (;;) {
+        if (auto window = find(title))
+            return window;
+        if (Clock::now() >= deadline)
+            return std::nullopt;
+        std::this_thread::sleep_for(2ms);
+    }
+}
+
+bool XClient::gone(Window window) const
+{
+    XWindowAttributes attributes;
+    return XGetWindowAttributes(display_, window, &attributes) == 0 ||
+           attributes.map_state != IsViewable;
+}
+
+std::pair<int, int> XClient::size(Window window) const
+{
+    XWindowAttributes attributes;
+    if (XGetWindowAttributes(display_, window, &attributes) == 0)
+        return {0, 0};
+    return {attributes.width, attributes.height};
+}
+
+std::optional<Image> XClient::capture(Window window) const
+{
+    const auto [width, height] = size(window);
+    if (width == 0)
+        return std::nullopt;
+    return capture(window, 0, 0, width, height);
+}
+
+std::optional<Image> XClient::capture(Window window, int left, int top, int width, int height) const
+{
+    XImage* picture = XGetImage(display_, window, left, top, static_cast<unsigned>(width),
+                                static_cast<unsigned>(height), AllPlanes, ZPixmap);
+    if (picture == nullptr)
+        return std::nullopt;
+    Image image{width, height, {}};
+    image.pixels.reserve(static_cast<std::size_t>(width * height));
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const unsigned long pixel = XGetPixel(picture, x, y);
+            image.pixels.push_back(Rgb{static_cast<int>((pixel & picture->red_mask) >> 16),
+                                       static_cast<int>((pixel & picture->green_mask) >> 8),
+                                       static_cast<int>(pixel & picture->blue_mask)});
+        }
+    }
+    XDestroyImage(picture);
+    return image;
+}
+
+void XClient::key(unsigned long keysym, const std::vector<unsigned long>& modifiers) const
+{
+    for (const unsigned long modifier : modifiers)
+        XTestFakeKeyEvent(display_, XKeysymToKeycode(display_, modifier), True, CurrentTime);
+    const KeyCode code = XKeysymToKeycode(display_, keysym);
+    if (code == 0)
+        fail("no key code for keysym " + std::to_string(keysym));
+    XTestFakeKeyEvent(display_, code, True, CurrentTime);
+    XTestFakeKeyEvent(display_, code, False, CurrentTime);
+    for (auto it = modifiers.rbegin(); it != modifiers.rend(); ++it)
+        XTestFakeKeyEvent(display_, XKeysymToKeycode(display_, *it), False, CurrentTime);
+    XFlush(display_);
+}
+
+void XClient::focus(Window window) const
+{
+    XSetInputFocus(display_, window, RevertToParent, CurrentTime);
+    XSync(display_, False);
+}
+
+void XClient::remap(unsigned long from, unsigned long to) const
+{
+    KeySym symbols[] = {to, to};
+    XChangeKeyboardMapping(display_, XKeysymToKeycode(display_, from), 2, symbols, 1);
+    XSync(display_, False);
+}
+
+void XClient::close(Window window) const
+{
+    XEvent message{};
+    message.xclient.type = ClientMessage;
+    message.xclient.window = window;
+    message.xclient.message_type = XInternAtom(display_, "WM_PROTOCOLS", False);
+    message.xclient.format = 32;
+    message.xclient.data.l[0] = static_cast<long>(XInternAtom(display_, "WM_DELETE_WINDOW", False));
+    message.xclient.data.l[1] = CurrentTime;
+    XSendEvent(display_, window, False, NoEventMask, &message);
+    XFlush(display_);
+}
+
+} // namespace blockdrop::window_testing

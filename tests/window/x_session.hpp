@@ -1,0 +1,110 @@
+#pragma once
+
+#include <chrono>
+#include <optional>
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+// Xlib's macros (None, Bool, Status...) clash with GoogleTest's names, so
+// only the implementation includes it.
+struct _XDisplay;
+
+namespace blockdrop::window_testing {
+
+// An X window's id.
+using Window = unsigned long;
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+// The game binary under test: $BLOCKDROP_GAME, else the one just built.
+std::string game_binary();
+
+// A private X server (Xvfb, 1024x768x24 at 96 dpi) for one test.
+class Xvfb {
+public:
+    Xvfb();
+    ~Xvfb();
+    Xvfb(const Xvfb&) = delete;
+    Xvfb& operator=(const Xvfb&) = delete;
+
+    const std::string& display() const { return display_; }
+
+private:
+    pid_t pid_ = -1;
+    std::string display_;
+};
+
+// The game binary running on a display, killed if a test leaves it running.
+class GameProcess {
+public:
+    GameProcess(const std::string& binary, const std::string& display);
+    ~GameProcess();
+    GameProcess(const GameProcess&) = delete;
+    GameProcess& operator=(const GameProcess&) = delete;
+
+    pid_t pid() const { return pid_; }
+    Clock::time_point started() const { return started_; }
+    void signal(int number) const;
+
+    // The raw wait status once the process has ended, or nothing if it is
+    // still running after `timeout`.
+    std::optional<int> wait(std::chrono::milliseconds timeout);
+
+private:
+    pid_t pid_ = -1;
+    std::optional<int> status_;
+    Clock::time_point started_;
+};
+
+struct Rgb {
+    int red = 0, green = 0, blue = 0;
+    friend bool operator==(const Rgb&, const Rgb&) = default;
+};
+
+// A picture of a window's contents.
+struct Image {
+    int width = 0;
+    int height = 0;
+    std::vector<Rgb> pixels;
+
+    Rgb at(int x, int y) const { return pixels[static_cast<std::size_t>(y * width + x)]; }
+};
+
+// A client connection that finds windows, reads their pixels and types into
+// them through the XTEST extension, as a person at the keyboard would.
+class XClient {
+public:
+    explicit XClient(const std::string& display);
+    ~XClient();
+    XClient(const XClient&) = delete;
+    XClient& operator=(const XClient&) = delete;
+
+    // The top-level window with this title, once it is mapped.
+    std::optional<Window> find(const std::string& title) const;
+    std::optional<Window> wait_for(const std::string& title, std::chrono::milliseconds timeout) const;
+    bool gone(Window window) const;
+
+    std::optional<Image> capture(Window window) const;
+    std::optional<Image> capture(Window window, int x, int y, int width, int height) const;
+    std::pair<int, int> size(Window window) const;
+
+    // Presses and releases a key, holding the given modifier keys around it.
+    void key(unsigned long keysym, const std::vector<unsigned long>& modifiers = {}) const;
+
+    // Gives a window the keyboard focus (no window manager does it here).
+    void focus(Window window) const;
+
+    // Gives the key that types `from` the symbol `to` instead, as another
+    // keyboard layout would.
+    void remap(unsigned long from, unsigned long to) const;
+
+    // Asks a window to close, as a window manager's close button does.
+    void close(Window window) const;
+
+private:
+    _XDisplay* display_ = nullptr;
+};
+
+} // namespace blockdrop::window_testing
