@@ -45,7 +45,7 @@ void BM_CopyBoard(benchmark::State& state)
 {
     testing::ScriptedPlatform platform = cycling_platform();
     const Form1 start = busy(platform);
-    for (auto _ : state) {
+    for (auto _ : state) { // NOLINT(clang-analyzer-deadcode.DeadStores): the loop's own idiom
         Form1 form = start;
         benchmark::DoNotOptimize(form);
         benchmark::ClobberMemory();
@@ -59,7 +59,7 @@ void BM_Clock_Timer(benchmark::State& state)
 {
     testing::ScriptedPlatform platform = cycling_platform();
     const Form1 start = busy(platform);
-    for (auto _ : state) {
+    for (auto _ : state) { // NOLINT(clang-analyzer-deadcode.DeadStores): the loop's own idiom
         Form1 form = start;
         Clock_Timer(form, platform);
         benchmark::DoNotOptimize(form);
@@ -74,7 +74,7 @@ void BM_Form_KeyDown(benchmark::State& state)
     testing::ScriptedPlatform platform = cycling_platform();
     Form1 form = busy(platform);
     int key = key_left;
-    for (auto _ : state) {
+    for (auto _ : state) { // NOLINT(clang-analyzer-deadcode.DeadStores): the loop's own idiom
         Form_KeyDown(form, key, 0);
         key = key == key_left ? key_right : key_left;
         benchmark::DoNotOptimize(form);
@@ -88,7 +88,7 @@ void BM_Form_KeyDown_ignored(benchmark::State& state)
 {
     testing::ScriptedPlatform platform = cycling_platform();
     Form1 form = busy(platform);
-    for (auto _ : state) {
+    for (auto _ : state) { // NOLINT(clang-analyzer-deadcode.DeadStores): the loop's own idiom
         Form_KeyDown(form, 38, 0);
         benchmark::DoNotOptimize(form);
     }

@@ -24,8 +24,16 @@ double ms_between(Clock::time_point from, Clock::time_point to)
     return std::chrono::duration<double, std::milli>(to - from).count();
 }
 
+// Runs that could not measure a figure leave NaN; they are not samples.
+std::vector<double> measured(std::vector<double> values)
+{
+    std::erase_if(values, [](double v) { return std::isnan(v); });
+    return values;
+}
+
 double median(std::vector<double> values)
 {
+    values = measured(std::move(values));
     if (values.empty())
         return NAN;
     std::sort(values.begin(), values.end());
@@ -35,10 +43,12 @@ double median(std::vector<double> values)
 
 double percentile(std::vector<double> values, double p)
 {
+    values = measured(std::move(values));
     if (values.empty())
         return NAN;
     std::sort(values.begin(), values.end());
-    const auto index = static_cast<std::size_t>(std::ceil(p * static_cast<double>(values.size()))) - 1;
+    const auto index =
+        static_cast<std::size_t>(std::ceil(p * static_cast<double>(values.size()))) - 1;
     return values[std::min(index, values.size() - 1)];
 }
 
@@ -136,8 +146,11 @@ std::vector<double> key_latencies(const XClient& x, const std::string& display, 
     const auto window = x.wait_for("Form1", 10s);
     if (!window)
         return latencies;
-    while (!drawn(x, *window))
+    while (!drawn(x, *window)) {
+        if (ms_between(game.started(), Clock::now()) > 10000)
+            return latencies;
         std::this_thread::sleep_for(1ms);
+    }
     x.focus(*window);
     // Column 0 of row 7 is drawn only while the bucket stands at the left.
     const auto column0 = [&] {
@@ -167,7 +180,14 @@ int main(int argc, char** argv)
 
     Xvfb server;
     XClient x(server.display());
-    std::vector<double> first_board, rss, cpu, interval_error, grid_error, drift30, keys;
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    std::vector<double> first_board;
+    std::vector<double> rss;
+    std::vector<double> cpu;
+    std::vector<double> interval_error;
+    std::vector<double> grid_error;
+    std::vector<double> drift30;
+    std::vector<double> keys;
     for (int i = 0; i < runs; ++i) {
         std::fprintf(stderr, "run %d of %d (%d s idle)...\n", i + 1, runs, seconds);
         const Run run = idle_run(x, server.display(), seconds);
@@ -179,7 +199,10 @@ int main(int argc, char** argv)
         // tick, and the drift as the least-squares slope of those deviations
         // scaled to 30 ticks: a game cannot last 30 ticks, since the bucket
         // is full or overflows within about 25.
-        double sum_k = 0, sum_d = 0, sum_kk = 0, sum_kd = 0;
+        double sum_k = 0;
+        double sum_d = 0;
+        double sum_kk = 0;
+        double sum_kd = 0;
         for (std::size_t k = 0; k < t.size(); ++k) {
             const double d = t[k] - 1000.0 * static_cast<double>(k);
             grid_error.push_back(d);
@@ -190,26 +213,28 @@ int main(int argc, char** argv)
             sum_kk += static_cast<double>(k * k);
             sum_kd += static_cast<double>(k) * d;
         }
-        const double n = static_cast<double>(t.size());
+        const auto n = static_cast<double>(t.size());
         if (n > 2)
             drift30.push_back((n * sum_kd - sum_k * sum_d) / (n * sum_kk - sum_k * sum_k) * 30.0);
+        x.wait_until_none("Form1", 5s);
         const auto latencies = key_latencies(x, server.display(), 40);
+        x.wait_until_none("Form1", 5s);
         keys.insert(keys.end(), latencies.begin(), latencies.end());
     }
 
     std::printf("| measure | median | worst / p95 | samples |\n|---|---|---|---|\n");
     std::printf("| exec to first drawn board (ms) | %.1f | %.1f | %zu |\n", median(first_board),
                 percentile(first_board, 1.0), first_board.size());
-    std::printf("| peak resident memory (MB) | %.1f | %.1f | %zu |\n", median(rss), percentile(rss, 1.0),
-                rss.size());
+    std::printf("| peak resident memory (MB) | %.1f | %.1f | %zu |\n", median(rss),
+                percentile(rss, 1.0), rss.size());
     std::printf("| CPU over %d s with no input (%%) | %.3f | %.3f | %zu |\n", seconds, median(cpu),
                 percentile(cpu, 1.0), cpu.size());
     std::printf("| tick period minus 1000 ms (ms) | %.2f | %.2f | %zu |\n", median(interval_error),
                 worst(interval_error), interval_error.size());
-    std::printf("| tick offset from its grid point (ms) | %.2f | %.2f | %zu |\n", median(grid_error),
-                worst(grid_error), grid_error.size());
-    std::printf("| drift after 30 ticks (ms) | %.2f | %.2f | %zu |\n", median(drift30), worst(drift30),
-                drift30.size());
+    std::printf("| tick offset from its grid point (ms) | %.2f | %.2f | %zu |\n",
+                median(grid_error), worst(grid_error), grid_error.size());
+    std::printf("| drift after 30 ticks (ms) | %.2f | %.2f | %zu |\n", median(drift30),
+                worst(drift30), drift30.size());
     std::printf("| key press to changed pixels (ms) | %.2f | %.2f (p95) | %zu |\n", median(keys),
                 percentile(keys, 0.95), keys.size());
     return 0;

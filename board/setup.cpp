@@ -3,18 +3,17 @@
 #include "board/form.hpp"
 #include "shell/platform.hpp"
 
+#include <algorithm>
+#include <iterator>
+
 namespace blockdrop {
 
 namespace {
 
 bool is_wall(int index)
 {
-    switch (index) {
-    case 0: case 6: case 7: case 13: case 14: case 20: case 21: case 27: case 28: case 34:
-        return true;
-    default:
-        return false;
-    }
+    constexpr int walls[] = {0, 6, 7, 13, 14, 20, 21, 27, 28, 34};
+    return std::ranges::find(walls, index) != std::end(walls);
 }
 
 } // namespace

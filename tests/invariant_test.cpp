@@ -49,7 +49,8 @@ TEST(Invariants, HoldOverAMillionRandomEvents)
             return chance(0.5) ? 0.0 : std::nextafter(1.0, 0.0);
         return std::uniform_real_distribution<double>(0.0, 1.0)(random);
     };
-    int wins = 0, losses = 0;
+    int wins = 0;
+    int losses = 0;
     platform.next_answer = [&](const Dialog& dialog) {
         if (dialog.title == "You Won") {
             ++wins;

@@ -44,7 +44,8 @@ TEST(RandomSource, SpreadsEvenlyOverTheFiveColumns)
 
 TEST(RandomSource, AFixedSeedReplaysAndClockSeedsDiffer)
 {
-    RandomSource a, b;
+    RandomSource a;
+    RandomSource b;
     a.seed(7);
     b.seed(7);
     for (int i = 0; i < 10; ++i)

@@ -1,7 +1,7 @@
 #include "board/form.hpp"
 #include "board/setup.hpp"
-#include "play/clock_tick.hpp"
 #include "play/bucket_shift.hpp"
+#include "play/clock_tick.hpp"
 #include "tests/support/board_picture.hpp"
 #include "tests/support/scripted_platform.hpp"
 

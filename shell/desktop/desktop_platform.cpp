@@ -17,7 +17,8 @@ void DesktopPlatform::load(Form1& form)
 {
     load_window(form, *this);
     if (form.Clock.Enabled)
-        grid_.start(std::chrono::steady_clock::now(), std::chrono::milliseconds(form.Clock.Interval));
+        grid_.start(std::chrono::steady_clock::now(),
+                    std::chrono::milliseconds(form.Clock.Interval));
     else
         grid_.stop();
     window_.paint(form);

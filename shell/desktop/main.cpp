@@ -13,8 +13,11 @@
 #include <SDL.h>
 
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <exception>
+#include <pthread.h>
+#include <sys/prctl.h>
 
 namespace blockdrop {
 namespace {
@@ -23,12 +26,12 @@ namespace {
 bool handle(const SDL_Event& event, Form1& form, DesktopWindow& window)
 {
     switch (event.type) {
-    case SDL_QUIT:
-        return false;
+    case SDL_QUIT: return false;
     case SDL_KEYDOWN:
         if (event.key.windowID == window.id()) {
             const Form1 before = form;
-            Form_KeyDown(form, virtual_key(event.key.keysym.sym), modifier_state(event.key.keysym.mod));
+            Form_KeyDown(form, virtual_key(event.key.keysym.sym),
+                         modifier_state(event.key.keysym.mod));
             if (!(form == before))
                 window.paint(form);
         }
@@ -39,9 +42,16 @@ bool handle(const SDL_Event& event, Form1& form, DesktopWindow& window)
             event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
             window.paint(form);
         return true;
-    default:
-        return true;
+    default: return true;
     }
+}
+
+// SDL shows each message box from a forked child process. The child must
+// not outlive the game: killed with a dialog up, the game would otherwise
+// leave the dialog behind on the desktop.
+void die_with_the_game()
+{
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
 }
 
 int play()
@@ -55,7 +65,8 @@ int play()
 
     try {
         for (;;) {
-            const int wait = form.Clock.Enabled ? grid.wait_ms(std::chrono::steady_clock::now()) : -1;
+            const int wait =
+                form.Clock.Enabled ? grid.wait_ms(std::chrono::steady_clock::now()) : -1;
             SDL_Event event;
             if (SDL_WaitEventTimeout(&event, wait) == 1 && !handle(event, form, window))
                 return 0;
@@ -75,6 +86,7 @@ int play()
 int main()
 {
     SDL_SetMainReady();
+    pthread_atfork(nullptr, nullptr, blockdrop::die_with_the_game);
     // No GL behind the window surface: it would cost tens of megabytes and
     // extra threads for 56 squares.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");

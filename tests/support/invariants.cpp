@@ -36,11 +36,13 @@ void check_bucket_position(const Form1& form, std::vector<std::string>& broken)
     }
     if (hidden_cells != 6)
         broken.push_back(std::to_string(hidden_cells) + " hidden bucket-row cells, not 6");
-    const unsigned left = 0b1100000, middle = 0b1000001, right = 0b0000011;
+    const unsigned left = 0b1100000;
+    const unsigned middle = 0b1000001;
+    const unsigned right = 0b0000011;
     if (hidden_columns != left && hidden_columns != middle && hidden_columns != right)
-        broken.push_back("the bucket stands in no valid position");
+        broken.emplace_back("the bucket stands in no valid position");
     if (form.Block(35).Visible && form.Block(41).Visible)
-        broken.push_back("cells 35 and 41 both shown");
+        broken.emplace_back("cells 35 and 41 both shown");
 }
 
 void check_shaft(const Form1& form, std::vector<std::string>& broken)

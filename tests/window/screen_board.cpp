@@ -47,9 +47,7 @@ std::string screen_board(const Image& image)
 
 std::string bucket_position(const std::string& board)
 {
-    // Row 5 is line 5 of the picture; each line is 7 cells and a newline.
-    const std::string row5 = board.substr(5 * 8, 7);
-    const auto drawn = [&](int column) { return row5[static_cast<std::size_t>(column)] != '.'; };
+    const auto drawn = [&](int column) { return cell_at(board, column, 5) != '.'; };
     if (drawn(0) && drawn(4) && !drawn(5) && !drawn(6))
         return "left";
     if (!drawn(0) && drawn(1) && drawn(5) && !drawn(6))
@@ -57,6 +55,11 @@ std::string bucket_position(const std::string& board)
     if (!drawn(0) && !drawn(1) && drawn(2) && drawn(6))
         return "right";
     return "none";
+}
+
+char cell_at(const std::string& board, int column, int row)
+{
+    return board[static_cast<std::size_t>(row) * 8 + static_cast<std::size_t>(column)];
 }
 
 std::string shaft(const std::string& board)

@@ -24,6 +24,9 @@ std::string screen_board(const Image& image);
 // The bucket's position as drawn: "left", "middle", "right" or "none".
 std::string bucket_position(const std::string& board);
 
+// The character for cell (column, row) of a board read off the screen.
+char cell_at(const std::string& board, int column, int row);
+
 // The shaft part of a board: its first five rows.
 std::string shaft(const std::string& board);
 

@@ -27,7 +27,7 @@ int pieces_in_row(const std::string& board, int row)
 {
     int pieces = 0;
     for (int column = 1; column <= 5; ++column) {
-        const char c = board[static_cast<std::size_t>(row * 8 + column)];
+        const char c = cell_at(board, column, row);
         pieces += c == 'R' || c == 'G' || c == 'B' ? 1 : 0;
     }
     return pieces;
@@ -172,6 +172,7 @@ TEST_F(GameWindow, APercentKeyIsNotALeftArrow)
     // A layout with a key that types '%' unshifted: SDL reports it with
     // its own code 37, the Left arrow's virtual-key code.
     game.reset();
+    ASSERT_TRUE(x.wait_until_none("Form1", 5s));
     x.remap(XK_backslash, XK_percent);
     launch();
     x.focus(window);
@@ -189,7 +190,9 @@ TEST_F(GameWindow, APieceAppearsAndFallsOneRowPerTick)
     int ticks = 0;
     while (ticks < 5) {
         const std::string now = shaft(wait_board(
-            [&](const std::string& b) { return shaft(b) != before && b.find('?') == std::string::npos; },
+            [&](const std::string& b) {
+                return shaft(b) != before && b.find('?') == std::string::npos;
+            },
             3s));
         if (now == before)
             return;
@@ -198,9 +201,11 @@ TEST_F(GameWindow, APieceAppearsAndFallsOneRowPerTick)
         EXPECT_EQ(pieces_in_row(now, 0), 1) << now;
         for (int row = 0; row < 4; ++row) {
             for (int column = 1; column <= 5; ++column) {
-                const char above = before[static_cast<std::size_t>(row * 8 + column)];
-                const char below = now[static_cast<std::size_t>((row + 1) * 8 + column)];
-                EXPECT_EQ(below, above) << "tick " << ticks << "\nbefore:\n" << before << "\nnow:\n" << now;
+                const char above = cell_at(before, column, row);
+                const char below = cell_at(now, column, row + 1);
+                EXPECT_EQ(below, above) << "tick " << ticks << "\nbefore:\n"
+                                        << before << "\nnow:\n"
+                                        << now;
             }
         }
         before = now;
@@ -221,8 +226,9 @@ TEST_F(GameWindow, ALossOffersANewGameAndCancelEndsTheProgram)
     x.key(XK_Left);
     x.focus(dialog);
     x.key(XK_Return);
-    wait_board([](const std::string& b) { return fresh_with_pieces(b, 1) && pieces_in_row(b, 0) == 1; },
-               900ms);
+    wait_board(
+        [](const std::string& b) { return fresh_with_pieces(b, 1) && pieces_in_row(b, 0) == 1; },
+        900ms);
     EXPECT_TRUE(x.gone(dialog));
     EXPECT_TRUE(game->wait(0ms) == std::nullopt) << "OK plays on";
     expect_bucket("middle");
@@ -234,6 +240,7 @@ TEST_F(GameWindow, ALossOffersANewGameAndCancelEndsTheProgram)
     const auto status = game->wait(3s);
     ASSERT_TRUE(status) << "Cancel must end the program at once";
     EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0);
+    EXPECT_TRUE(x.wait_until_none("You Lost", 3s));
 }
 
 TEST_F(GameWindow, ClosingTheLossDialogCountsAsCancel)
@@ -253,6 +260,8 @@ TEST_F(GameWindow, SigtermEndsTheGameEvenWithADialogUp)
     const auto status = game->wait(3s);
     ASSERT_TRUE(status);
     EXPECT_TRUE(WIFSIGNALED(*status) && WTERMSIG(*status) == SIGTERM);
+    // The box lives in a process of its own; it must go with the game.
+    EXPECT_TRUE(x.wait_until_none("You Lost", 3s)) << "the dialog outlived the game";
 }
 
 TEST_F(GameWindow, ClosingTheWindowEndsTheProgramWithStatusZero)

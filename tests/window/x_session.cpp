@@ -35,7 +35,9 @@ std::optional<std::string> window_title(Display* display, Window window)
     return title;
 }
 
-int ignore_x_errors(Display*, XErrorEvent*)
+// A window that vanishes between being listed and being read is no error:
+// the tests poll windows that come and go.
+int ignore_x_errors(Display* /*display*/, XErrorEvent* /*error*/)
 {
     return 0;
 }
@@ -142,7 +144,10 @@ XClient::XClient(const std::string& display)
     display_ = XOpenDisplay(display.c_str());
     if (display_ == nullptr)
         fail("cannot open display " + display);
-    int event_base = 0, error_base = 0, major = 0, minor = 0;
+    int event_base = 0;
+    int error_base = 0;
+    int major = 0;
+    int minor = 0;
     if (!XTestQueryExtension(display_, &event_base, &error_base, &major, &minor))
         fail("the X server has no XTEST extension");
 }
@@ -154,7 +159,8 @@ XClient::~XClient()
 
 std::optional<Window> XClient::find(const std::string& title) const
 {
-    Window root = 0, parent = 0;
+    Window root = 0;
+    Window parent = 0;
     Window* children = nullptr;
     unsigned count = 0;
     if (XQueryTree(display_, DefaultRootWindow(display_), &root, &parent, &children, &count) == 0)
@@ -182,6 +188,17 @@ std::optional<Window> XClient::wait_for(const std::string& title,
             return std::nullopt;
         std::this_thread::sleep_for(2ms);
     }
+}
+
+bool XClient::wait_until_none(const std::string& title, std::chrono::milliseconds timeout) const
+{
+    const auto deadline = Clock::now() + timeout;
+    while (find(title)) {
+        if (Clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(2ms);
+    }
+    return true;
 }
 
 bool XClient::gone(Window window) const
@@ -214,7 +231,7 @@ std::optional<Image> XClient::capture(Window window, int left, int top, int widt
     if (picture == nullptr)
         return std::nullopt;
     Image image{width, height, {}};
-    image.pixels.reserve(static_cast<std::size_t>(width * height));
+    image.pixels.reserve(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
             const unsigned long pixel = XGetPixel(picture, x, y);
@@ -236,8 +253,9 @@ void XClient::key(unsigned long keysym, const std::vector<unsigned long>& modifi
         fail("no key code for keysym " + std::to_string(keysym));
     XTestFakeKeyEvent(display_, code, True, CurrentTime);
     XTestFakeKeyEvent(display_, code, False, CurrentTime);
-    for (auto it = modifiers.rbegin(); it != modifiers.rend(); ++it)
-        XTestFakeKeyEvent(display_, XKeysymToKeycode(display_, *it), False, CurrentTime);
+    // Modifiers are let go in the reverse order.
+    for (std::size_t i = modifiers.size(); i-- > 0;)
+        XTestFakeKeyEvent(display_, XKeysymToKeycode(display_, modifiers[i]), False, CurrentTime);
     XFlush(display_);
 }
 

@@ -8,7 +8,7 @@
 
 // Xlib's macros (None, Bool, Status...) clash with GoogleTest's names, so
 // only the implementation includes it.
-struct _XDisplay;
+struct _XDisplay; // NOLINT(bugprone-reserved-identifier): Xlib's own name
 
 namespace blockdrop::window_testing {
 
@@ -69,7 +69,11 @@ struct Image {
     int height = 0;
     std::vector<Rgb> pixels;
 
-    Rgb at(int x, int y) const { return pixels[static_cast<std::size_t>(y * width + x)]; }
+    Rgb at(int x, int y) const
+    {
+        return pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
+                      static_cast<std::size_t>(x)];
+    }
 };
 
 // A client connection that finds windows, reads their pixels and types into
@@ -83,11 +87,15 @@ public:
 
     // The top-level window with this title, once it is mapped.
     std::optional<Window> find(const std::string& title) const;
-    std::optional<Window> wait_for(const std::string& title, std::chrono::milliseconds timeout) const;
+    std::optional<Window> wait_for(const std::string& title,
+                                   std::chrono::milliseconds timeout) const;
     bool gone(Window window) const;
+    // Waits until no window with this title is left (a killed client's
+    // windows linger until the server has noticed).
+    bool wait_until_none(const std::string& title, std::chrono::milliseconds timeout) const;
 
     std::optional<Image> capture(Window window) const;
-    std::optional<Image> capture(Window window, int x, int y, int width, int height) const;
+    std::optional<Image> capture(Window window, int left, int top, int width, int height) const;
     std::pair<int, int> size(Window window) const;
 
     // Presses and releases a key, holding the given modifier keys around it.
