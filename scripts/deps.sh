@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that the named groups need, skipping what is
-# already there. Groups: build, game, test, docs.
+# already there. Groups: build, game, test, docs, package, fuzz.
 #   scripts/deps.sh build game
 set -euo pipefail
 
@@ -9,6 +9,8 @@ declare -A groups=(
   [game]="libsdl2-dev xfonts-base"
   [test]="googletest libgtest-dev libgmock-dev libbenchmark-dev xvfb libx11-dev libxtst-dev"
   [docs]="xvfb x11-utils imagemagick"
+  [package]="dpkg-dev desktop-file-utils"
+  [fuzz]="clang libclang-rt-14-dev"
 )
 
 wanted=()
