@@ -15,6 +15,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <pthread.h>
 #include <sys/prctl.h>
@@ -54,9 +55,8 @@ void die_with_the_game()
     prctl(PR_SET_PDEATHSIG, SIGKILL);
 }
 
-int play()
+int play(DesktopWindow& window)
 {
-    DesktopWindow window;
     TickGrid grid;
     Form1 form;
     DesktopPlatform platform(window, grid, form);
@@ -101,7 +101,13 @@ int main()
     SDL_StopTextInput();
     int status = 1;
     try {
-        status = blockdrop::play();
+        blockdrop::DesktopWindow window;
+        status = blockdrop::play(window);
+        // Ending the program ends it at once: the X server frees the window
+        // with the connection, while tearing SDL down first only sends
+        // requests for a window that is already closing.
+        std::fflush(nullptr);
+        std::_Exit(status);
     } catch (const std::exception& failure) {
         std::fprintf(stderr, "blockdrop: %s\n", failure.what());
     }
