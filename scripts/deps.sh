@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that the named groups need, skipping what is
-# already there. Groups: build, game, test, docs, package, fuzz.
+# already there. Groups: build, game, test, docs, package, fuzz, memcheck.
 #   scripts/deps.sh build game
 set -euo pipefail
 
@@ -11,6 +11,7 @@ declare -A groups=(
   [docs]="xvfb x11-utils imagemagick"
   [package]="dpkg-dev desktop-file-utils"
   [fuzz]="clang libclang-rt-14-dev"
+  [memcheck]="valgrind"
 )
 
 wanted=()
