@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
 # Installs what the tests need, builds everything and runs every test: the
-# unit and window tests, the headless tests again under valgrind memcheck,
-# AddressSanitizer and
-# UndefinedBehaviorSanitizer, a bounded fuzzing run, and the Debian package
-# built, installed and started.
+# unit and window tests; the headless tests again under valgrind memcheck and
+# under AddressSanitizer with UndefinedBehaviorSanitizer; a bounded fuzzing
+# run; and the Debian package built, installed and started.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
