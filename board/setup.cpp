@@ -13,7 +13,7 @@ namespace {
 bool is_wall(int index)
 {
     constexpr int walls[] = {0, 6, 7, 13, 14, 20, 21, 27, 28, 34};
-    return std::ranges::find(walls, index) != std::end(walls);
+    return std::find(std::begin(walls), std::end(walls), index) != std::end(walls);
 }
 
 } // namespace

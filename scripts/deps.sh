@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that the named groups need, skipping what is
-# already there. Groups: build, game, test, docs, package, fuzz, memcheck.
+# already there. Groups: build, game, test, docs, package, fuzz, memcheck,
+# tidy, web.
 #   scripts/deps.sh build game
 set -euo pipefail
 
@@ -12,6 +13,10 @@ declare -A groups=(
   [package]="dpkg-dev desktop-file-utils"
   [fuzz]="clang libclang-rt-14-dev"
   [memcheck]="valgrind"
+  [tidy]="clang-tidy"
+  # The browser game: Debian's emscripten (its system libraries come
+  # prebuilt) and Debian's Chromium for the browser tests.
+  [web]="emscripten chromium"
 )
 
 wanted=()
@@ -25,6 +30,12 @@ missing=()
 for package in "${wanted[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'ok installed' || missing+=("$package")
 done
+# The web tests run on Node.js with npm. A machine whose Node.js comes from
+# elsewhere (with npm bundled) keeps it; Debian's npm would conflict with it.
+if [[ " $* " == *" web "* ]]; then
+  command -v node >/dev/null || missing+=(nodejs)
+  command -v npm >/dev/null || missing+=(npm)
+fi
 ((${#missing[@]} == 0)) && exit 0
 
 sudo=()

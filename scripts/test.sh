@@ -1,19 +1,30 @@
 #!/usr/bin/env bash
 # Installs what the tests need, builds everything and runs every test: the
-# unit and window tests; the headless tests again under valgrind memcheck and
-# under AddressSanitizer with UndefinedBehaviorSanitizer; a bounded fuzzing
-# run; and the Debian package built, installed and started.
+# unit and window tests; the browser game in headless Chromium; the headless
+# tests again under valgrind memcheck and under AddressSanitizer with
+# UndefinedBehaviorSanitizer; a bounded fuzzing run; the Debian package
+# built, installed and started; a one-minute soak of the real window; and
+# clang-tidy over the sources.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/deps.sh build game test package fuzz memcheck
+scripts/deps.sh build game test package fuzz memcheck tidy web
 
 echo "== build and test"
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DBLOCKDROP_BUILD_TESTS=ON -DBLOCKDROP_BUILD_BENCH=ON -DBLOCKDROP_BUILD_DESKTOP=ON
-cmake --build build
+scripts/build.sh
+# clang-tidy takes minutes of CPU; it runs on one core beside the rest and is
+# waited for at the end.
+scripts/tidy.sh 1 >build/tidy.log 2>&1 &
+tidy=$!
 # The window tests mostly wait on the game clock, so run them side by side.
 ctest --test-dir build --output-on-failure -j "$(( $(nproc) * 2 ))"
+
+echo "== the browser game in headless Chromium"
+scripts/build-web.sh
+echo "page size, gzipped: $(cat build-web/web/index.html build-web/web/blockdrop.js build-web/web/blockdrop.wasm |
+  gzip -9 | wc -c) bytes"
+npm ci --prefix tests/web --no-audit --no-fund --loglevel=error
+(cd tests/web && node --test --test-concurrency=2)
 
 echo "== headless tests under valgrind memcheck"
 for suite in rules_tests desktop_tests; do
@@ -32,3 +43,12 @@ scripts/fuzz.sh "${BLOCKDROP_FUZZ_SECONDS:-60}"
 
 echo "== package"
 scripts/check-package.sh
+
+echo "== soak: the real window under random play"
+build/tests/window_soak "${BLOCKDROP_SOAK_MINUTES:-1}"
+
+echo "== clang-tidy"
+tidy_status=0
+wait "$tidy" || tidy_status=$?
+cat build/tidy.log
+exit "$tidy_status"

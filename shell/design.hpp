@@ -1,11 +1,17 @@
 #pragma once
 
+#include "board/colour.hpp"
+
 namespace blockdrop {
 
 // Design values of the game window that every front end draws to.
 inline constexpr const char* window_caption = "Form1";
 inline constexpr int client_width_twips = 6090;
 inline constexpr int client_height_twips = 6360;
+
+// Light grey behind the cells: none of the game's five colours, so white
+// bucket cells and black walls both stand out from it.
+inline constexpr Colour window_background = rgb(192, 192, 192);
 
 // Drawn at the standard 96 dots per inch: 15 twips to a pixel, so a cell is
 // 33 pixels and the window's client area 406 x 424.

@@ -2,6 +2,7 @@
 
 #include "board/form.hpp"
 #include "shell/design.hpp"
+#include "shell/layout.hpp"
 
 #include <stdexcept>
 #include <string>
@@ -9,10 +10,6 @@
 namespace blockdrop {
 
 namespace {
-
-// Light grey: none of the game's five colours, so white bucket cells and
-// black walls both stand out from it.
-constexpr Colour background = rgb(192, 192, 192);
 
 Uint32 mapped(const SDL_Surface* surface, Colour colour)
 {
@@ -50,16 +47,13 @@ void DesktopWindow::paint(const Form1& form)
     SDL_Surface* surface = SDL_GetWindowSurface(window_);
     if (surface == nullptr)
         fail("cannot draw the window");
-    SDL_FillRect(surface, nullptr, mapped(surface, background));
+    SDL_FillRect(surface, nullptr, mapped(surface, window_background));
     for (int i = 0; i < ShapeArray::size; ++i) {
         if (!form.Block.exists(i) || !form.Block(i).Visible)
             continue;
         const Shape& cell = form.Block(i);
-        // Both edges are rounded, so neighbouring cells tile without gaps.
-        const int x = to_pixels(cell.Left);
-        const int y = to_pixels(cell.Top);
-        const SDL_Rect square{x, y, to_pixels(cell.Left + cell.Width) - x,
-                              to_pixels(cell.Top + cell.Height) - y};
+        const PixelRect at = pixel_rect(cell);
+        const SDL_Rect square{at.x, at.y, at.width, at.height};
         SDL_FillRect(surface, &square, mapped(surface, cell.BackColor));
     }
     if (SDL_UpdateWindowSurface(window_) != 0)

@@ -2,6 +2,7 @@
 
 #include <X11/Xlib.h>
 
+#include <X11/XKBlib.h>
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
@@ -257,6 +258,26 @@ void XClient::key(unsigned long keysym, const std::vector<unsigned long>& modifi
     for (std::size_t i = modifiers.size(); i-- > 0;)
         XTestFakeKeyEvent(display_, XKeysymToKeycode(display_, modifiers[i]), False, CurrentTime);
     XFlush(display_);
+}
+
+void XClient::key_down(unsigned long keysym) const
+{
+    XTestFakeKeyEvent(display_, XKeysymToKeycode(display_, keysym), True, CurrentTime);
+    XFlush(display_);
+}
+
+void XClient::key_up(unsigned long keysym) const
+{
+    XTestFakeKeyEvent(display_, XKeysymToKeycode(display_, keysym), False, CurrentTime);
+    XFlush(display_);
+}
+
+void XClient::auto_repeat(std::chrono::milliseconds delay, std::chrono::milliseconds interval) const
+{
+    XAutoRepeatOn(display_);
+    XkbSetAutoRepeatRate(display_, XkbUseCoreKbd, static_cast<unsigned>(delay.count()),
+                         static_cast<unsigned>(interval.count()));
+    XSync(display_, False);
 }
 
 void XClient::focus(Window window) const

@@ -101,6 +101,14 @@ public:
     // Presses and releases a key, holding the given modifier keys around it.
     void key(unsigned long keysym, const std::vector<unsigned long>& modifiers = {}) const;
 
+    // Presses or lets go of a key on its own, so that a test can hold it
+    // down and let the server's auto-repeat send more presses.
+    void key_down(unsigned long keysym) const;
+    void key_up(unsigned long keysym) const;
+
+    // Turns the server's key auto-repeat on with this delay and interval.
+    void auto_repeat(std::chrono::milliseconds delay, std::chrono::milliseconds interval) const;
+
     // Gives a window the keyboard focus (no window manager does it here).
     void focus(Window window) const;
 

@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Builds the browser game into build-web/web/: our index.html beside the
+# blockdrop.js and blockdrop.wasm that Debian's emscripten makes.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+# Debian's emscripten finds the Node.js modules its optimising link step
+# needs only through NODE_PATH.
+export NODE_PATH="/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}"
+emcmake cmake -S . -B build-web -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build-web

@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Runs clang-tidy with the project's .clang-tidy over every native source of
+# ours; any finding fails. Needs build/compile_commands.json (scripts/build.sh
+# writes it). The browser shell is compiled by emscripten and is not covered.
+#   scripts/tidy.sh [jobs, default all cores]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/deps.sh tidy
+[[ -f build/compile_commands.json ]] || scripts/build.sh
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+status=0
+run-clang-tidy-14 -p build -quiet -j "${1:-$(nproc)}" "$PWD/(board|play|outcome|shell|tests|bench)/" \
+  >"$log" 2>&1 || status=$?
+# Only the findings, not clang-tidy's chatter about each file.
+grep -v -e '^[0-9]* warnings\? generated' -e '^clang-tidy-14 ' -e '^Suppressed ' \
+  -e '^Use -header-filter' -e '^$' "$log" || true
+if ((status == 0)); then echo "clang-tidy: clean"; else echo "clang-tidy: findings above"; fi
+exit "$status"

@@ -1,0 +1,72 @@
+#include "shell/web/web_platform.hpp"
+
+#include "board/setup.hpp"
+#include "shell/web/canvas.hpp"
+
+#include <emscripten/emscripten.h>
+#include <emscripten/eventloop.h>
+#include <emscripten/html5.h>
+
+#include <chrono>
+#include <string>
+
+// The browser side of the page, called from C++ (C linkage, so outside our
+// namespace). clang-format would take the JavaScript for C++.
+// clang-format off
+
+// alert and confirm are modal and synchronous: nothing else of the page runs,
+// no tick and no key, until they are answered. They carry no title of their
+// own, so the page shows the box's title as its own while the box is up.
+EM_JS(int, blockdrop_show_box, (const char* prompt, const char* title, int with_cancel), {
+    const shown = document.title;
+    document.title = UTF8ToString(title);
+    let ok = true;
+    if (with_cancel)
+        ok = window.confirm(UTF8ToString(prompt));
+    else
+        window.alert(UTF8ToString(prompt));
+    document.title = shown;
+    return ok ? 1 : 2;
+});
+
+// clang-format on
+
+namespace blockdrop::web {
+
+void WebPlatform::load(Form1& form)
+{
+    load_window(form, *this);
+    if (form.Clock.Enabled)
+        page_.grid.start(std::chrono::steady_clock::now(),
+                         std::chrono::milliseconds(form.Clock.Interval));
+    else
+        page_.grid.stop();
+    paint(form);
+}
+
+int WebPlatform::MsgBox(std::string_view prompt, Buttons buttons, std::string_view title)
+{
+    // The board as the tick has left it stays on the page behind the box.
+    paint(page_.form);
+    const std::string message(prompt);
+    const std::string caption(title);
+    const int pressed =
+        blockdrop_show_box(message.c_str(), caption.c_str(), buttons == Buttons::ok_cancel ? 1 : 0);
+    // An OK-only box has no other answer, however it was closed.
+    return buttons == Buttons::ok ? answer_ok : pressed;
+}
+
+void WebPlatform::End()
+{
+    if (page_.timer != 0)
+        emscripten_clear_timeout(page_.timer);
+    page_.timer = 0;
+    page_.grid.stop();
+    emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, false, nullptr);
+    emscripten_set_resize_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, false, nullptr);
+    take_down();
+    // Drops the rest of the handler that called End, back to the browser.
+    emscripten_unwind_to_js_event_loop();
+}
+
+} // namespace blockdrop::web

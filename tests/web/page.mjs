@@ -1,0 +1,110 @@
+// Opens the browser game in Debian's headless Chromium, served from the
+// built page on 127.0.0.1, and reads the board off its canvas.
+import { chromium } from 'playwright-core';
+import { mkdtemp, rm } from 'node:fs/promises';
+import { tmpdir } from 'node:os';
+import { join } from 'node:path';
+import { fileURLToPath } from 'node:url';
+import { serve } from '../../scripts/serve.mjs';
+
+export const site =
+  process.env.BLOCKDROP_WEB_DIR ?? fileURLToPath(new URL('../../build-web/web', import.meta.url));
+
+// This machine's network is closed: nothing may try to reach out.
+const flags = [
+  '--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+  '--disable-background-networking', '--disable-component-update', '--disable-sync',
+];
+
+export const freshBoard = [
+  'K.....K', 'K.....K', 'K.....K', 'K.....K', 'K.....K', '.ooooo.', '.ooooo.', '.ooooo.',
+].join('\n');
+
+// Starts a browser on the game. With `frozen`, the page's clock stands still
+// from the start and moves only when the test runs it forward.
+export async function openGame(t, { scale = 1, frozen = false, viewport } = {}) {
+  const server = await serve(site);
+  const profile = await mkdtemp(join(tmpdir(), 'blockdrop-chromium-'));
+  const context = await chromium.launchPersistentContext(profile, {
+    executablePath: '/usr/bin/chromium',
+    headless: true,
+    args: flags,
+    deviceScaleFactor: scale,
+    viewport: viewport ?? { width: 640, height: 560 },
+  });
+  t.after(async () => {
+    await context.close();
+    server.close();
+    await rm(profile, { recursive: true, force: true });
+  });
+  const page = context.pages()[0] ?? (await context.newPage());
+  const errors = [];
+  page.on('pageerror', (error) => errors.push(error.message));
+  page.on('console', (message) => {
+    if (message.type() === 'error') errors.push(message.text());
+  });
+  if (frozen) {
+    await page.clock.install({ time: 0 });
+    await page.clock.pauseAt(1000);
+  }
+  await page.goto(`http://127.0.0.1:${server.address().port}/`);
+  await page.waitForFunction(() => {
+    const canvas = document.getElementById('board');
+    if (!canvas) return false;
+    const pixel = canvas.getContext('2d').getImageData(0, 0, 1, 1).data;
+    return pixel[0] === 0 && pixel[3] === 255; // the top-left wall is drawn
+  }, null, { timeout: 10000 });
+  return { page, errors };
+}
+
+// The board as drawn, one line of seven characters per row: K, o, R, G, B
+// for a cell of that colour, . where only the background shows, ? for
+// anything else. null once the board has been taken down.
+export function board(page) {
+  return page.evaluate(() => {
+    const canvas = document.getElementById('board');
+    if (!canvas) return null;
+    const scale = canvas.width / 406;
+    const pixels = canvas.getContext('2d').getImageData(0, 0, canvas.width, canvas.height).data;
+    const code = (x, y) => {
+      const i = (Math.floor(y * scale) * canvas.width + Math.floor(x * scale)) * 4;
+      const rgb = `${pixels[i]},${pixels[i + 1]},${pixels[i + 2]}`;
+      const names = {
+        '0,0,0': 'K', '255,255,255': 'o', '255,0,0': 'R', '0,255,0': 'G', '0,0,255': 'B',
+        '192,192,192': '.',
+      };
+      return names[rgb] ?? '?';
+    };
+    const rows = [];
+    for (let row = 0; row <= 7; ++row) {
+      let line = '';
+      for (let column = 0; column <= 6; ++column) {
+        // 33 px cells, with a 3 px strip between the shaft and the bucket.
+        const x = 33 * column;
+        const y = row < 5 ? 33 * row : 33 * row + 3;
+        const centre = code(x + 16, y + 16);
+        const same = code(x + 1, y + 1) === centre && code(x + 31, y + 31) === centre;
+        line += same ? centre : '?';
+      }
+      rows.push(line);
+    }
+    return rows.join('\n');
+  });
+}
+
+export function piecesInRow(drawn, row) {
+  return [...drawn.split('\n')[row].slice(1, 6)].filter((c) => 'RGB'.includes(c)).length;
+}
+
+// The set-up board, whatever pieces stand in the top row.
+export function withoutTopPieces(drawn) {
+  const rows = drawn.split('\n');
+  rows[0] = rows[0].replace(/[RGB]/g, '.');
+  return rows.join('\n');
+}
+
+// Where the bucket stands: the first bucket row shows its five columns.
+export function bucketPosition(drawn) {
+  const mask = [...drawn.split('\n')[5]].map((c) => (c === '.' ? '.' : 'x')).join('');
+  return { 'xxxxx..': 'left', '.xxxxx.': 'middle', '..xxxxx': 'right' }[mask] ?? 'none';
+}
