@@ -12,8 +12,8 @@ trap 'rm -f "$log"' EXIT
 status=0
 run-clang-tidy-14 -p build -quiet -j "${1:-$(nproc)}" "$PWD/(board|play|outcome|shell|tests|bench)/" \
   >"$log" 2>&1 || status=$?
-# Only the findings, not clang-tidy's chatter about each file.
-grep -v -e '^[0-9]* warnings\? generated' -e '^clang-tidy-14 ' -e '^Suppressed ' \
-  -e '^Use -header-filter' -e '^$' "$log" || true
+# Only the findings, without colour, not clang-tidy's chatter about each file.
+sed 's/\x1b\[[0-9;]*m//g' "$log" | grep -v -e '^[0-9]* warnings\? generated' -e '^clang-tidy-14 ' -e '^Suppressed ' \
+  -e '^Use -header-filter' -e '^$' || true
 if ((status == 0)); then echo "clang-tidy: clean"; else echo "clang-tidy: findings above"; fi
 exit "$status"

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 
 namespace blockdrop {
@@ -92,8 +93,7 @@ TEST(Layout, NeighbouringCellsTileWithoutGapsAtAnyDensity)
                 }
             }
         }
-        EXPECT_EQ(scaled_pixels(client_width_twips, scale), static_cast<int>(406 * scale + 0.5))
-            << scale;
+        EXPECT_EQ(scaled_pixels(client_width_twips, scale), std::lround(406 * scale)) << scale;
     }
 }
 

@@ -119,6 +119,18 @@ test('a piece appears and falls one row each second, on the second', async (t) =
   for (let row = 0; row <= 4; ++row) assert.equal(piecesInRow(before, row), 1, before);
 });
 
+test('the real clock drives the game too', async (t) => {
+  const { page, errors } = await openGame(t);
+  // Under the browser's own timers: a piece spawns, then falls to row 1.
+  let drawn = await board(page);
+  for (let polls = 0; polls < 100 && piecesInRow(drawn, 1) === 0; ++polls) {
+    await page.waitForTimeout(50);
+    drawn = await board(page);
+  }
+  assert.equal(piecesInRow(drawn, 1), 1, drawn);
+  assert.deepEqual(errors, []);
+});
+
 // Runs the clock until the game shows a dialog, answering it with `answer`;
 // returns what the dialog showed.
 async function playUntilDialog(page, answer) {
