@@ -233,6 +233,10 @@ int main(int argc, char** argv)
                 worst(interval_error), interval_error.size());
     std::printf("| tick offset from its grid point (ms) | %.2f | %.2f | %zu |\n",
                 median(grid_error), worst(grid_error), grid_error.size());
+    const auto late = std::count_if(grid_error.begin(), grid_error.end(),
+                                    [](double d) { return std::fabs(d) > 2.0; });
+    std::printf("| ticks more than 2 ms off their grid point | %ld of %zu | | %zu |\n",
+                static_cast<long>(late), grid_error.size(), grid_error.size());
     std::printf("| drift after 30 ticks (ms) | %.2f | %.2f | %zu |\n", median(drift30),
                 worst(drift30), drift30.size());
     std::printf("| key press to changed pixels (ms) | %.2f | %.2f (p95) | %zu |\n", median(keys),
