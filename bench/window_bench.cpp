@@ -69,18 +69,6 @@ double cpu_ns(pid_t pid)
     return ns;
 }
 
-// Peak resident set size in MB.
-double peak_rss_mb(pid_t pid)
-{
-    std::ifstream file("/proc/" + std::to_string(pid) + "/status");
-    std::string line;
-    while (std::getline(file, line)) {
-        if (line.rfind("VmHWM:", 0) == 0)
-            return std::stod(line.substr(6)) / 1024.0;
-    }
-    return NAN;
-}
-
 bool drawn(const XClient& x, Window window)
 {
     const auto image = x.capture(window, 0, 0, 50, 200);
@@ -133,7 +121,7 @@ Run idle_run(const XClient& x, const std::string& display, int seconds)
     }
     const double cpu_end = cpu_ns(game.pid());
     run.idle_cpu_percent = (cpu_end - cpu_start) / 1e9 / seconds * 100.0;
-    run.peak_rss_mb = peak_rss_mb(game.pid());
+    run.peak_rss_mb = process_memory_mb(game.pid(), "VmHWM");
     return run;
 }
 

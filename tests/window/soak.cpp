@@ -17,7 +17,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <mutex>
 #include <random>
 #include <string>
@@ -31,17 +30,6 @@ namespace {
 double ms_between(Clock::time_point from, Clock::time_point to)
 {
     return std::chrono::duration<double, std::milli>(to - from).count();
-}
-
-double resident_mb(pid_t pid)
-{
-    std::ifstream file("/proc/" + std::to_string(pid) + "/status");
-    std::string line;
-    while (std::getline(file, line)) {
-        if (line.rfind("VmRSS:", 0) == 0)
-            return std::stod(line.substr(6)) / 1024.0;
-    }
-    return NAN;
 }
 
 // Processes still running this binary, the game's dialog children included.
@@ -103,6 +91,7 @@ private:
         std::optional<Image> last;
         std::optional<Clock::time_point> last_change;
         int last_stretch = stretch_;
+        int changes_in_stretch = 0;
         while (!done_) {
             std::this_thread::sleep_for(1ms);
             auto now = x_.capture(window, 0, 0, 231, 165);
@@ -111,11 +100,21 @@ private:
                 continue;
             if (last && now->pixels != last->pixels) {
                 const int stretch = stretch_;
-                if (last_change && stretch == last_stretch) {
+                if (stretch != last_stretch)
+                    changes_in_stretch = 0;
+                ++changes_in_stretch;
+                // OK on a dialog reloads the board, and the tick that asked
+                // goes on to drop the new game's first piece: two pictures a
+                // moment apart, one event. The grid starts at the first.
+                const bool same_reload =
+                    changes_in_stretch == 2 && ms_between(*last_change, seen) < 100;
+                if (last_change && stretch == last_stretch && changes_in_stretch > 1 &&
+                    !same_reload) {
                     const std::lock_guard lock(mutex_);
                     periods_.push_back(ms_between(*last_change, seen));
                 }
-                last_change = seen;
+                if (!same_reload)
+                    last_change = seen;
                 last_stretch = stretch;
             }
             last = std::move(now);
@@ -190,7 +189,7 @@ public:
             }
             if (const auto won = x_.find("You Won")) {
                 ticks_.new_stretch();
-                tally_.resident_mb.back().push_back(resident_mb(game.pid()));
+                tally_.resident_mb.back().push_back(process_memory_mb(game.pid(), "VmRSS"));
                 answer(*won, "You Won", XK_Return);
                 ++tally_.wins;
                 ++tally_.games;
@@ -199,7 +198,7 @@ public:
             }
             if (const auto lost = x_.find("You Lost")) {
                 ticks_.new_stretch();
-                tally_.resident_mb.back().push_back(resident_mb(game.pid()));
+                tally_.resident_mb.back().push_back(process_memory_mb(game.pid(), "VmRSS"));
                 if (chance(0.25)) {
                     ++tally_.cancels;
                     answer(*lost, "You Lost", XK_Escape);

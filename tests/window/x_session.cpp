@@ -8,9 +8,11 @@
 #include <X11/extensions/XTest.h>
 
 #include <cerrno>
+#include <cmath>
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
+#include <fstream>
 #include <poll.h>
 #include <stdexcept>
 #include <sys/wait.h>
@@ -50,6 +52,18 @@ std::string game_binary()
     if (const char* path = std::getenv("BLOCKDROP_GAME"))
         return path;
     return BLOCKDROP_GAME;
+}
+
+double process_memory_mb(pid_t pid, const std::string& field)
+{
+    std::ifstream file("/proc/" + std::to_string(pid) + "/status");
+    const std::string prefix = field + ":";
+    std::string line;
+    while (std::getline(file, line)) {
+        if (line.rfind(prefix, 0) == 0)
+            return std::stod(line.substr(prefix.size())) / 1024.0;
+    }
+    return NAN;
 }
 
 Xvfb::Xvfb()

@@ -21,6 +21,10 @@ using Clock = std::chrono::steady_clock;
 // The game binary under test: $BLOCKDROP_GAME, else the one just built.
 std::string game_binary();
 
+// A memory figure of a running process from /proc/<pid>/status, in MB:
+// "VmRSS" now, "VmHWM" at its peak. NaN once the process is gone.
+double process_memory_mb(pid_t pid, const std::string& field);
+
 // A private X server (Xvfb, 1024x768x24 at 96 dpi) for one test.
 class Xvfb {
 public:
