@@ -398,10 +398,13 @@ int main(int argc, char** argv)
     errors.reserve(periods.size());
     for (const double period : periods)
         errors.push_back(std::fabs(period - 1000.0));
-    const auto wrong =
-        std::count_if(errors.begin(), errors.end(), [](double e) { return e > 500; });
-    if (wrong > 0)
-        tally.fail(std::to_string(wrong) + " tick period(s) off by more than 500 ms");
+    std::string wrong;
+    for (const double period : periods) {
+        if (std::fabs(period - 1000.0) > 500)
+            wrong += " " + std::to_string(std::lround(period));
+    }
+    if (!wrong.empty())
+        tally.fail("tick periods off by more than 500 ms (ms):" + wrong);
     if (periods.size() < static_cast<std::size_t>(minutes * 60 / 4))
         tally.fail("only " + std::to_string(periods.size()) + " ticks seen");
 
