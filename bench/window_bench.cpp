@@ -2,6 +2,7 @@
 // memory, idle CPU, the clock's cadence and key-to-screen latency. Prints
 // one table of medians over several runs.
 //   build/bench/window_bench [runs]
+#include "tests/window/figures.hpp"
 #include "tests/window/screen_board.hpp"
 #include "tests/window/x_session.hpp"
 
@@ -18,47 +19,6 @@
 
 namespace blockdrop::window_testing {
 namespace {
-
-double ms_between(Clock::time_point from, Clock::time_point to)
-{
-    return std::chrono::duration<double, std::milli>(to - from).count();
-}
-
-// Runs that could not measure a figure leave NaN; they are not samples.
-std::vector<double> measured(std::vector<double> values)
-{
-    std::erase_if(values, [](double v) { return std::isnan(v); });
-    return values;
-}
-
-double median(std::vector<double> values)
-{
-    values = measured(std::move(values));
-    if (values.empty())
-        return NAN;
-    std::sort(values.begin(), values.end());
-    const std::size_t mid = values.size() / 2;
-    return values.size() % 2 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
-}
-
-double percentile(std::vector<double> values, double p)
-{
-    values = measured(std::move(values));
-    if (values.empty())
-        return NAN;
-    std::sort(values.begin(), values.end());
-    const auto index =
-        static_cast<std::size_t>(std::ceil(p * static_cast<double>(values.size()))) - 1;
-    return values[std::min(index, values.size() - 1)];
-}
-
-double worst(const std::vector<double>& values)
-{
-    double most = 0;
-    for (const double v : values)
-        most = std::max(most, std::fabs(v));
-    return most;
-}
 
 // Nanoseconds the process has spent on a CPU (first field of schedstat).
 double cpu_ns(pid_t pid)

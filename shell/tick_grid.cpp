@@ -1,5 +1,7 @@
 #include "shell/tick_grid.hpp"
 
+#include "board/form.hpp"
+
 #include <climits>
 
 namespace blockdrop {
@@ -10,6 +12,14 @@ void TickGrid::start(Time now, std::chrono::milliseconds interval)
     interval_ = interval.count() > 0 ? Duration(interval) : Duration(std::chrono::milliseconds(1));
     deadline_ = now + interval_;
     running_ = true;
+}
+
+void TickGrid::follow(const Timer& clock, Time now)
+{
+    if (clock.Enabled)
+        start(now, std::chrono::milliseconds(clock.Interval));
+    else
+        stop();
 }
 
 bool TickGrid::take(Time now)

@@ -4,6 +4,8 @@
 
 namespace blockdrop {
 
+struct Timer;
+
 // When the window's clock fires. Ticks fall on a fixed grid that starts when
 // the clock is enabled: each deadline is the previous one plus the interval,
 // so lateness never accumulates into drift. After a long stall (a dialog left
@@ -17,6 +19,11 @@ public:
     // Starts the grid at `now`; the first tick is one interval later.
     void start(Time now, std::chrono::milliseconds interval);
     void stop() { running_ = false; }
+
+    // Starts the grid afresh at `now` for a window's clock that is enabled,
+    // and stops it for one that is not: what every front end does after
+    // loading the window.
+    void follow(const Timer& clock, Time now);
     bool running() const { return running_; }
     Time deadline() const { return deadline_; }
 

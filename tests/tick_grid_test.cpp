@@ -1,5 +1,7 @@
 #include "shell/tick_grid.hpp"
 
+#include "board/form.hpp"
+
 #include <gtest/gtest.h>
 
 namespace blockdrop {
@@ -68,6 +70,24 @@ TEST(GridInterval, ANonPositiveIntervalCannotSpinTheLoop)
     grid.start(t0, 0ms);
     EXPECT_TRUE(grid.take(t0 + 1ms));
     EXPECT_FALSE(grid.take(t0 + 1ms));
+}
+
+TEST_F(Grid, FollowingTheWindowsClockRestartsOrStopsTheGrid)
+{
+    // A reload half-way to a tick lays a new grid from the reload.
+    const Timer enabled{true, 1000};
+    grid.follow(enabled, t0 + 400ms);
+    EXPECT_FALSE(grid.take(t0 + 1000ms));
+    EXPECT_TRUE(grid.take(t0 + 1400ms));
+
+    const Timer faster{true, 250};
+    grid.follow(faster, t0 + 2000ms);
+    EXPECT_EQ(grid.wait_ms(t0 + 2000ms), 250);
+
+    const Timer disabled{false, 1000};
+    grid.follow(disabled, t0 + 3000ms);
+    EXPECT_FALSE(grid.running());
+    EXPECT_FALSE(grid.take(t0 + 60s));
 }
 
 } // namespace

@@ -16,11 +16,7 @@ namespace blockdrop {
 void DesktopPlatform::load(Form1& form)
 {
     load_window(form, *this);
-    if (form.Clock.Enabled)
-        grid_.start(std::chrono::steady_clock::now(),
-                    std::chrono::milliseconds(form.Clock.Interval));
-    else
-        grid_.stop();
+    grid_.follow(form.Clock, std::chrono::steady_clock::now());
     window_.paint(form);
 }
 

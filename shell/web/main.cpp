@@ -28,9 +28,7 @@ void on_timer(void* data);
 void schedule(Game& game)
 {
     Page& page = game.page;
-    if (page.timer != 0)
-        emscripten_clear_timeout(page.timer);
-    page.timer = 0;
+    clear_timer(page);
     if (!page.form.Clock.Enabled)
         return;
     const int wait = page.grid.wait_ms(std::chrono::steady_clock::now());

@@ -33,14 +33,17 @@ EM_JS(int, blockdrop_show_box, (const char* prompt, const char* title, int with_
 
 namespace blockdrop::web {
 
+void clear_timer(Page& page)
+{
+    if (page.timer != 0)
+        emscripten_clear_timeout(page.timer);
+    page.timer = 0;
+}
+
 void WebPlatform::load(Form1& form)
 {
     load_window(form, *this);
-    if (form.Clock.Enabled)
-        page_.grid.start(std::chrono::steady_clock::now(),
-                         std::chrono::milliseconds(form.Clock.Interval));
-    else
-        page_.grid.stop();
+    page_.grid.follow(form.Clock, std::chrono::steady_clock::now());
     paint(form);
 }
 
@@ -58,9 +61,7 @@ int WebPlatform::MsgBox(std::string_view prompt, Buttons buttons, std::string_vi
 
 void WebPlatform::End()
 {
-    if (page_.timer != 0)
-        emscripten_clear_timeout(page_.timer);
-    page_.timer = 0;
+    clear_timer(page_);
     page_.grid.stop();
     emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, false, nullptr);
     emscripten_set_resize_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, false, nullptr);

@@ -16,6 +16,9 @@ struct Page {
     long timer = 0;
 };
 
+// Cancels the pending timeout, if any.
+void clear_timer(Page& page);
+
 // The platform services in the browser: the generator, the browser's own
 // modal alert and confirm boxes, reload in place and the end of the program.
 class WebPlatform final : public Platform {

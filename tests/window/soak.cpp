@@ -5,6 +5,7 @@
 // dies, stops answering keys, loses its one-second cadence, grows in memory
 // from game to game, or leaves a process behind.
 //   build/tests/window_soak [minutes] [seed]
+#include "tests/window/figures.hpp"
 #include "tests/window/screen_board.hpp"
 #include "tests/window/x_session.hpp"
 
@@ -18,6 +19,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <mutex>
+#include <optional>
 #include <random>
 #include <string>
 #include <sys/wait.h>
@@ -26,11 +28,6 @@
 
 namespace blockdrop::window_testing {
 namespace {
-
-double ms_between(Clock::time_point from, Clock::time_point to)
-{
-    return std::chrono::duration<double, std::milli>(to - from).count();
-}
 
 // Processes still running this binary, the game's dialog children included.
 std::vector<pid_t> running(const std::string& binary)
@@ -280,14 +277,20 @@ private:
         }
     }
 
+    // The bucket's position as drawn; nothing when the window cannot be read.
+    std::optional<std::string> bucket(Window window) const
+    {
+        const auto image = x_.capture(window);
+        if (!image)
+            return std::nullopt;
+        return bucket_position(screen_board(*image));
+    }
+
     // From the left end, one press of Right reaches the middle; only the
     // server's repeats of a held Right carry the bucket on to the right end.
     void check_auto_repeat(Window window)
     {
-        const auto position = [&] {
-            const auto image = x_.capture(window);
-            return image ? bucket_position(screen_board(*image)) : std::string("none");
-        };
+        const auto position = [&] { return bucket(window).value_or("none"); };
         const auto settle = [&](const std::string& wanted) {
             const auto until = Clock::now() + 5s;
             while (position() != wanted && Clock::now() < until)
@@ -310,19 +313,17 @@ private:
     // show it. Five seconds without a change means the game hangs.
     void probe(Window window)
     {
-        const auto image = x_.capture(window);
-        if (!image || x_.find("You Lost") || x_.find("You Won"))
+        if (x_.find("You Lost") || x_.find("You Won"))
             return;
-        const std::string before = bucket_position(screen_board(*image));
-        if (before == "none")
+        const auto before = bucket(window);
+        if (!before || *before == "none")
             return;
         const auto sent = Clock::now();
-        x_.key(before == "left" ? XK_Right : XK_Left);
+        x_.key(*before == "left" ? XK_Right : XK_Left);
         while (Clock::now() < sent + 5s) {
             if (x_.find("You Lost") || x_.find("You Won"))
                 return; // the key may have gone to a game that just ended
-            const auto now = x_.capture(window);
-            if (now && bucket_position(screen_board(*now)) != before) {
+            if (const auto after = bucket(window); after && *after != *before) {
                 tally_.responses_ms.push_back(ms_between(sent, Clock::now()));
                 return;
             }
@@ -337,22 +338,6 @@ private:
     std::mt19937& random_;
     std::string display_of_game_;
 };
-
-double median(std::vector<double> values)
-{
-    if (values.empty())
-        return NAN;
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-double p95(std::vector<double> values)
-{
-    if (values.empty())
-        return NAN;
-    std::sort(values.begin(), values.end());
-    return values[std::min(values.size() - 1, values.size() * 95 / 100)];
-}
 
 } // namespace
 } // namespace blockdrop::window_testing
@@ -396,11 +381,10 @@ int main(int argc, char** argv)
     // A tick late or early by half a period means one was lost or doubled.
     std::vector<double> errors;
     errors.reserve(periods.size());
-    for (const double period : periods)
-        errors.push_back(std::fabs(period - 1000.0));
     std::string wrong;
     for (const double period : periods) {
-        if (std::fabs(period - 1000.0) > 500)
+        errors.push_back(std::fabs(period - 1000.0));
+        if (errors.back() > 500)
             wrong += " " + std::to_string(std::lround(period));
     }
     if (!wrong.empty())
@@ -431,10 +415,10 @@ int main(int argc, char** argv)
     std::printf("| held arrows / key bursts / burst keys | %d / %d / %ld |\n", tally.holds,
                 tally.bursts, tally.keys);
     std::printf("| key to screen, median / p95 (ms) | %.2f / %.2f (%zu probes) |\n",
-                median(tally.responses_ms), p95(tally.responses_ms), tally.responses_ms.size());
-    std::printf(
-        "| tick period error, median / worst (ms) | %.2f / %.2f (%zu periods) |\n", median(errors),
-        errors.empty() ? NAN : *std::max_element(errors.begin(), errors.end()), periods.size());
+                median(tally.responses_ms), percentile(tally.responses_ms, 0.95),
+                tally.responses_ms.size());
+    std::printf("| tick period error, median / worst (ms) | %.2f / %.2f (%zu periods) |\n",
+                median(errors), worst(errors), periods.size());
     std::printf("| resident MB at each game's end, by process | %s |\n", per_game.c_str());
     std::printf("| largest growth within a process (MB) | %.2f |\n", growth);
     if (!tally.failures.empty()) {
