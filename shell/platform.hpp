@@ -18,6 +18,24 @@ inline constexpr int answer_cancel = 2;
 inline constexpr int key_left = 37;
 inline constexpr int key_right = 39;
 
+// The codes of the other keys a front end names, so that every key table
+// speaks the same codes. Letters and digits are their upper-case ASCII
+// characters; F1 to F12 follow one another from key_f1.
+inline constexpr int key_back = 8;
+inline constexpr int key_tab = 9;
+inline constexpr int key_return = 13;
+inline constexpr int key_escape = 27;
+inline constexpr int key_space = 32;
+inline constexpr int key_page_up = 33;
+inline constexpr int key_page_down = 34;
+inline constexpr int key_end = 35;
+inline constexpr int key_home = 36;
+inline constexpr int key_up = 38;
+inline constexpr int key_down = 40;
+inline constexpr int key_insert = 45;
+inline constexpr int key_delete = 46;
+inline constexpr int key_f1 = 112;
+
 // Modifier state that comes with a key: a bit each for Shift, Ctrl and Alt.
 inline constexpr int shift_mask = 1;
 inline constexpr int ctrl_mask = 2;

@@ -1,29 +1,23 @@
 #include "shell/desktop/desktop_platform.hpp"
 
-#include "board/form.hpp"
-#include "board/setup.hpp"
 #include "shell/desktop/window.hpp"
-#include "shell/tick_grid.hpp"
 
 #include <SDL.h>
 
-#include <chrono>
 #include <stdexcept>
 #include <string>
 
 namespace blockdrop {
 
-void DesktopPlatform::load(Form1& form)
+void DesktopPlatform::paint(const Form1& form)
 {
-    load_window(form, *this);
-    grid_.follow(form.Clock, std::chrono::steady_clock::now());
     window_.paint(form);
 }
 
 int DesktopPlatform::MsgBox(std::string_view prompt, Buttons buttons, std::string_view title)
 {
     // The board as the tick has left it stays on screen behind the box.
-    window_.paint(board_);
+    window_.paint(board());
 
     const std::string message(prompt);
     const std::string caption(title);

@@ -9,19 +9,19 @@ int virtual_key(SDL_Keycode key)
     switch (key) {
     case SDLK_LEFT: return key_left;
     case SDLK_RIGHT: return key_right;
-    case SDLK_UP: return 38;
-    case SDLK_DOWN: return 40;
-    case SDLK_BACKSPACE: return 8;
-    case SDLK_TAB: return 9;
-    case SDLK_RETURN: return 13;
-    case SDLK_ESCAPE: return 27;
-    case SDLK_SPACE: return 32;
-    case SDLK_PAGEUP: return 33;
-    case SDLK_PAGEDOWN: return 34;
-    case SDLK_END: return 35;
-    case SDLK_HOME: return 36;
-    case SDLK_INSERT: return 45;
-    case SDLK_DELETE: return 46;
+    case SDLK_UP: return key_up;
+    case SDLK_DOWN: return key_down;
+    case SDLK_BACKSPACE: return key_back;
+    case SDLK_TAB: return key_tab;
+    case SDLK_RETURN: return key_return;
+    case SDLK_ESCAPE: return key_escape;
+    case SDLK_SPACE: return key_space;
+    case SDLK_PAGEUP: return key_page_up;
+    case SDLK_PAGEDOWN: return key_page_down;
+    case SDLK_END: return key_end;
+    case SDLK_HOME: return key_home;
+    case SDLK_INSERT: return key_insert;
+    case SDLK_DELETE: return key_delete;
     default: break;
     }
     if (key >= SDLK_a && key <= SDLK_z)
@@ -29,7 +29,7 @@ int virtual_key(SDL_Keycode key)
     if (key >= SDLK_0 && key <= SDLK_9)
         return '0' + (key - SDLK_0);
     if (key >= SDLK_F1 && key <= SDLK_F12)
-        return 112 + (key - SDLK_F1);
+        return key_f1 + (key - SDLK_F1);
     return 0;
 }
 

@@ -2,13 +2,9 @@
 // the next event or the next tick of the window's clock, and turns each into
 // a call of the game's handlers.
 #define SDL_MAIN_HANDLED
-#include "board/form.hpp"
-#include "play/bucket_shift.hpp"
-#include "play/clock_tick.hpp"
 #include "shell/desktop/desktop_platform.hpp"
 #include "shell/desktop/keys.hpp"
 #include "shell/desktop/window.hpp"
-#include "shell/tick_grid.hpp"
 
 #include <SDL.h>
 
@@ -24,24 +20,20 @@ namespace blockdrop {
 namespace {
 
 // Handles one event; false when the window was closed.
-bool handle(const SDL_Event& event, Form1& form, DesktopWindow& window)
+bool handle(const SDL_Event& event, DesktopPlatform& platform, const DesktopWindow& window)
 {
     switch (event.type) {
     case SDL_QUIT: return false;
     case SDL_KEYDOWN:
-        if (event.key.windowID == window.id()) {
-            const Form1 before = form;
-            Form_KeyDown(form, virtual_key(event.key.keysym.sym),
-                         modifier_state(event.key.keysym.mod));
-            if (!(form == before))
-                window.paint(form);
-        }
+        if (event.key.windowID == window.id())
+            platform.key_down(virtual_key(event.key.keysym.sym),
+                              modifier_state(event.key.keysym.mod));
         return true;
     case SDL_WINDOWEVENT:
         if (event.window.event == SDL_WINDOWEVENT_EXPOSED ||
             event.window.event == SDL_WINDOWEVENT_SHOWN ||
             event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
-            window.paint(form);
+            platform.repaint();
         return true;
     default: return true;
     }
@@ -57,23 +49,18 @@ void die_with_the_game()
 
 int play(DesktopWindow& window)
 {
-    TickGrid grid;
-    Form1 form;
-    DesktopPlatform platform(window, grid, form);
-    platform.load(form);
+    WindowState state;
+    DesktopPlatform platform(window, state);
+    platform.load();
     window.show();
 
     try {
         for (;;) {
-            const int wait =
-                form.Clock.Enabled ? grid.wait_ms(std::chrono::steady_clock::now()) : -1;
+            const int wait = platform.wait_ms(std::chrono::steady_clock::now());
             SDL_Event event;
-            if (SDL_WaitEventTimeout(&event, wait) == 1 && !handle(event, form, window))
+            if (SDL_WaitEventTimeout(&event, wait) == 1 && !handle(event, platform, window))
                 return 0;
-            if (form.Clock.Enabled && grid.take(std::chrono::steady_clock::now())) {
-                Clock_Timer(form, platform);
-                window.paint(form);
-            }
+            platform.tick(std::chrono::steady_clock::now());
         }
     } catch (const ProgramEnd&) {
         return 0;

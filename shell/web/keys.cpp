@@ -12,19 +12,19 @@ int virtual_key(std::string_view key)
     static constexpr std::array<std::pair<std::string_view, int>, 15> named = {{
         {"ArrowLeft", key_left},
         {"ArrowRight", key_right},
-        {"ArrowUp", 38},
-        {"ArrowDown", 40},
-        {"Backspace", 8},
-        {"Tab", 9},
-        {"Enter", 13},
-        {"Escape", 27},
-        {" ", 32},
-        {"PageUp", 33},
-        {"PageDown", 34},
-        {"End", 35},
-        {"Home", 36},
-        {"Insert", 45},
-        {"Delete", 46},
+        {"ArrowUp", key_up},
+        {"ArrowDown", key_down},
+        {"Backspace", key_back},
+        {"Tab", key_tab},
+        {"Enter", key_return},
+        {"Escape", key_escape},
+        {" ", key_space},
+        {"PageUp", key_page_up},
+        {"PageDown", key_page_down},
+        {"End", key_end},
+        {"Home", key_home},
+        {"Insert", key_insert},
+        {"Delete", key_delete},
     }};
     for (const auto& [name, code] : named) {
         if (key == name)
@@ -38,7 +38,7 @@ int virtual_key(std::string_view key)
             return c;
         return 0;
     }
-    // F1 to F12 are 112 to 123.
+    // F1 to F12.
     if ((key.size() == 2 || key.size() == 3) && key[0] == 'F') {
         int number = 0;
         for (const char c : key.substr(1)) {
@@ -46,7 +46,7 @@ int virtual_key(std::string_view key)
                 return 0;
             number = number * 10 + (c - '0');
         }
-        return number >= 1 && number <= 12 ? 111 + number : 0;
+        return number >= 1 && number <= 12 ? key_f1 + number - 1 : 0;
     }
     return 0;
 }

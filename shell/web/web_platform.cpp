@@ -1,6 +1,5 @@
 #include "shell/web/web_platform.hpp"
 
-#include "board/setup.hpp"
 #include "shell/web/canvas.hpp"
 
 #include <emscripten/emscripten.h>
@@ -33,24 +32,30 @@ EM_JS(int, blockdrop_show_box, (const char* prompt, const char* title, int with_
 
 namespace blockdrop::web {
 
-void clear_timer(Page& page)
+void WebPlatform::clear_timer()
 {
-    if (page.timer != 0)
-        emscripten_clear_timeout(page.timer);
-    page.timer = 0;
+    if (timer_ != 0)
+        emscripten_clear_timeout(timer_);
+    timer_ = 0;
 }
 
-void WebPlatform::load(Form1& form)
+void WebPlatform::schedule(void (*fire)(void*), void* data)
 {
-    load_window(form, *this);
-    page_.grid.follow(form.Clock, std::chrono::steady_clock::now());
-    paint(form);
+    clear_timer();
+    const int wait = wait_ms(std::chrono::steady_clock::now());
+    if (wait >= 0)
+        timer_ = emscripten_set_timeout(fire, wait, data);
+}
+
+void WebPlatform::paint(const Form1& form)
+{
+    web::paint(form);
 }
 
 int WebPlatform::MsgBox(std::string_view prompt, Buttons buttons, std::string_view title)
 {
     // The board as the tick has left it stays on the page behind the box.
-    paint(page_.form);
+    paint(board());
     const std::string message(prompt);
     const std::string caption(title);
     const int pressed =
@@ -61,8 +66,8 @@ int WebPlatform::MsgBox(std::string_view prompt, Buttons buttons, std::string_vi
 
 void WebPlatform::End()
 {
-    clear_timer(page_);
-    page_.grid.stop();
+    clear_timer();
+    grid().stop();
     emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, false, nullptr);
     emscripten_set_resize_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, false, nullptr);
     take_down();

@@ -66,7 +66,7 @@ double process_memory_mb(pid_t pid, const std::string& field)
     return NAN;
 }
 
-Xvfb::Xvfb()
+Xvfb::Xvfb(const std::vector<std::string>& extra)
 {
     int pipe_fds[2];
     if (pipe2(pipe_fds, O_CLOEXEC) != 0)
@@ -81,8 +81,15 @@ Xvfb::Xvfb()
         // The display number comes back on a descriptor the server inherits.
         const int displayfd = dup(pipe_fds[1]);
         const std::string fd_text = std::to_string(displayfd);
-        execlp("Xvfb", "Xvfb", "-displayfd", fd_text.c_str(), "-screen", "0", "1024x768x24", "-dpi",
-               "96", "-nolisten", "tcp", "-noreset", static_cast<char*>(nullptr));
+        std::vector<std::string> words = {"Xvfb",      "-displayfd",  fd_text,   "-screen",
+                                          "0",         "1024x768x24", "-dpi",    "96",
+                                          "-nolisten", "tcp",         "-noreset"};
+        words.insert(words.end(), extra.begin(), extra.end());
+        std::vector<char*> argv;
+        for (std::string& word : words)
+            argv.push_back(word.data());
+        argv.push_back(nullptr);
+        execvp("Xvfb", argv.data());
         _exit(127);
     }
     close(pipe_fds[1]);
@@ -109,17 +116,36 @@ Xvfb::~Xvfb()
 }
 
 GameProcess::GameProcess(const std::string& binary, const std::string& display)
+    : GameProcess(std::vector<std::string>{binary}, display, {})
 {
+}
+
+GameProcess::GameProcess(const std::vector<std::string>& command, const std::string& display,
+                         const std::vector<EnvChange>& environment)
+{
+    if (command.empty())
+        fail("no command to start");
+    // Built before the fork: the child only calls what is safe there.
+    std::vector<std::string> words = command;
+    std::vector<char*> argv;
+    for (std::string& word : words)
+        argv.push_back(word.data());
+    argv.push_back(nullptr);
     started_ = Clock::now();
     pid_ = fork();
     if (pid_ < 0)
         fail("fork failed");
     if (pid_ == 0) {
         setenv("DISPLAY", display.c_str(), 1);
-        // SDL names its message boxes in the locale's charset; the C locale
-        // keeps the titles in plain WM_NAME where the tests look for them.
+        // Window titles in plain WM_NAME, where the tests look for them.
         setenv("LC_ALL", "C", 1);
-        execl(binary.c_str(), binary.c_str(), static_cast<char*>(nullptr));
+        for (const EnvChange& change : environment) {
+            if (change.value)
+                setenv(change.name.c_str(), change.value->c_str(), 1);
+            else
+                unsetenv(change.name.c_str());
+        }
+        execvp(argv[0], argv.data());
         _exit(127);
     }
 }
@@ -305,6 +331,15 @@ void XClient::remap(unsigned long from, unsigned long to) const
     KeySym symbols[] = {to, to};
     XChangeKeyboardMapping(display_, XKeysymToKeycode(display_, from), 2, symbols, 1);
     XSync(display_, False);
+}
+
+void XClient::click(Window window, int x, int y) const
+{
+    XWarpPointer(display_, 0, window, 0, 0, 0, 0, x, y);
+    XSync(display_, False);
+    XTestFakeButtonEvent(display_, 1, True, CurrentTime);
+    XTestFakeButtonEvent(display_, 1, False, CurrentTime);
+    XFlush(display_);
 }
 
 void XClient::close(Window window) const

@@ -25,10 +25,11 @@ std::string game_binary();
 // "VmRSS" now, "VmHWM" at its peak. NaN once the process is gone.
 double process_memory_mb(pid_t pid, const std::string& field);
 
-// A private X server (Xvfb, 1024x768x24 at 96 dpi) for one test.
+// A private X server (Xvfb, 1024x768x24 at 96 dpi) for one test. Extra
+// arguments go to the server's command line (`-fp built-ins`, say).
 class Xvfb {
 public:
-    Xvfb();
+    explicit Xvfb(const std::vector<std::string>& extra = {});
     ~Xvfb();
     Xvfb(const Xvfb&) = delete;
     Xvfb& operator=(const Xvfb&) = delete;
@@ -40,10 +41,21 @@ private:
     std::string display_;
 };
 
+// A change to the environment a game starts with: the variable set to the
+// value, or taken out when there is no value.
+struct EnvChange {
+    std::string name;
+    std::optional<std::string> value;
+};
+
 // The game binary running on a display, killed if a test leaves it running.
 class GameProcess {
 public:
     GameProcess(const std::string& binary, const std::string& display);
+    // A command line of its own (a launcher and the game, say) and changes
+    // to the environment, made after DISPLAY is set.
+    GameProcess(const std::vector<std::string>& command, const std::string& display,
+                const std::vector<EnvChange>& environment);
     ~GameProcess();
     GameProcess(const GameProcess&) = delete;
     GameProcess& operator=(const GameProcess&) = delete;
@@ -122,6 +134,9 @@ public:
 
     // Asks a window to close, as a window manager's close button does.
     void close(Window window) const;
+
+    // Moves the pointer to (x, y) in a window and clicks the left button.
+    void click(Window window, int x, int y) const;
 
 private:
     _XDisplay* display_ = nullptr;

@@ -1,0 +1,45 @@
+#include "shell/front_end.hpp"
+
+#include "board/setup.hpp"
+#include "play/bucket_shift.hpp"
+#include "play/clock_tick.hpp"
+
+namespace blockdrop {
+
+void FrontEnd::reload(Form1& form)
+{
+    load_window(form, *this);
+    window_.grid.follow(form.Clock, std::chrono::steady_clock::now());
+    paint(form);
+}
+
+void FrontEnd::key_down(int key_code, int shift)
+{
+    if (in_tick_)
+        return;
+    const Form1 before = window_.form;
+    Form_KeyDown(window_.form, key_code, shift);
+    if (!(window_.form == before))
+        paint(window_.form);
+}
+
+bool FrontEnd::tick(Time now)
+{
+    if (in_tick_ || !window_.form.Clock.Enabled || !window_.grid.take(now))
+        return false;
+    // Set for the whole tick: a platform whose message box dispatches the
+    // window's own events meanwhile must not run a key or a tick inside it.
+    // The flag stays set if End unwinds the tick, as the game is over then.
+    in_tick_ = true;
+    Clock_Timer(window_.form, *this);
+    in_tick_ = false;
+    paint(window_.form);
+    return true;
+}
+
+int FrontEnd::wait_ms(Time now) const
+{
+    return window_.form.Clock.Enabled ? window_.grid.wait_ms(now) : -1;
+}
+
+} // namespace blockdrop

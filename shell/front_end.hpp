@@ -1,0 +1,67 @@
+#pragma once
+
+#include "board/form.hpp"
+#include "shell/platform.hpp"
+#include "shell/random_source.hpp"
+#include "shell/tick_grid.hpp"
+
+namespace blockdrop {
+
+// The window's state as a front end keeps it: the board and the grid its
+// clock ticks on.
+struct WindowState {
+    Form1 form;
+    TickGrid grid;
+};
+
+// What every front end does with the window, written once: loading and
+// reloading it with the grid following its clock, the generator behind
+// Randomize and Rnd, and each key and tick turned into a call of the game's
+// handler and a repaint. A front end adds how the board is painted, how a
+// message box is shown and how the program ends.
+class FrontEnd : public Platform {
+public:
+    using Time = TickGrid::Time;
+
+    explicit FrontEnd(WindowState& window) : window_(window) {}
+
+    // Loads the window as at program start: design values, Form_Load, the
+    // grid starts with the clock, and the new board is painted.
+    void load() { reload(window_.form); }
+
+    void Randomize() override { random_.seed_from_clock(); }
+    double Rnd() override { return random_.next(); }
+    void reload(Form1& form) override;
+
+    // A key-down on the window: Form_KeyDown, then a repaint if the board
+    // changed. Dropped while a tick is in progress, that is while a message
+    // box it opened is up, so such keys never reach the next game.
+    void key_down(int key_code, int shift);
+
+    // Runs Clock_Timer and repaints when the grid says a tick is due at
+    // `now`; true if it ran. Never runs inside another tick.
+    bool tick(Time now);
+
+    // How long the event loop may sleep at `now` before the next tick:
+    // milliseconds rounded up, -1 while the clock is off.
+    int wait_ms(Time now) const;
+
+    // True while a tick, and any message box it opened, is in progress.
+    bool in_tick() const { return in_tick_; }
+
+    void repaint() { paint(window_.form); }
+
+protected:
+    // Draws the board as it stands.
+    virtual void paint(const Form1& form) = 0;
+
+    const Form1& board() const { return window_.form; }
+    TickGrid& grid() { return window_.grid; }
+
+private:
+    WindowState& window_;
+    RandomSource random_;
+    bool in_tick_ = false;
+};
+
+} // namespace blockdrop

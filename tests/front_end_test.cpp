@@ -1,0 +1,94 @@
+// The front-end core that every window shares, driven with a painter that
+// counts and a message box that behaves like one that dispatches the
+// window's own events while it is up.
+#include "shell/front_end.hpp"
+#include "tests/support/board_picture.hpp"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <stdexcept>
+
+namespace blockdrop {
+namespace {
+
+using namespace std::chrono_literals;
+
+class CountingFrontEnd final : public FrontEnd {
+public:
+    using FrontEnd::FrontEnd;
+
+    int paints = 0;
+    int boxes = 0;
+    std::function<void()> while_box_up;
+
+    int MsgBox(std::string_view /*prompt*/, Buttons /*buttons*/,
+               std::string_view /*title*/) override
+    {
+        ++boxes;
+        if (while_box_up)
+            while_box_up();
+        return answer_ok;
+    }
+    [[noreturn]] void End() override { throw std::logic_error("not expected to end"); }
+
+private:
+    void paint(const Form1& /*form*/) override { ++paints; }
+};
+
+TEST(FrontEnd, LoadStartsTheGridAndPaintsOnlyWhatChanged)
+{
+    WindowState window;
+    CountingFrontEnd front(window);
+    const auto start = std::chrono::steady_clock::now();
+    front.load();
+    EXPECT_EQ(front.paints, 1);
+    EXPECT_TRUE(window.form.Clock.Enabled);
+    EXPECT_TRUE(window.grid.running());
+    EXPECT_GE(front.wait_ms(start), 999);
+
+    front.key_down(key_left, 0);
+    EXPECT_EQ(front.paints, 2) << "a shift repaints";
+    front.key_down(key_left, 0);
+    front.key_down(key_up, shift_mask);
+    EXPECT_EQ(front.paints, 2) << "a key that changes nothing does not";
+
+    EXPECT_FALSE(front.tick(start + 500ms));
+    EXPECT_TRUE(front.tick(start + 1100ms));
+    EXPECT_EQ(front.paints, 3);
+    EXPECT_FALSE(front.tick(start + 1200ms)) << "one tick per grid point";
+}
+
+TEST(FrontEnd, NoKeyAndNoTickRunsWhileABoxIsUp)
+{
+    WindowState window;
+    CountingFrontEnd front(window);
+    front.load();
+    // A full bucket: the next tick opens the win box.
+    for (int column = 1; column <= 5; ++column) {
+        for (int row = 5; row <= 7; ++row)
+            window.form.Block(column + 7 * row).BackColor = red;
+    }
+    Form1 during;
+    front.while_box_up = [&] {
+        EXPECT_TRUE(front.in_tick());
+        const Form1 before = window.form;
+        front.key_down(key_left, 0);
+        EXPECT_FALSE(front.tick(std::chrono::steady_clock::now() + 10s));
+        during = window.form;
+        EXPECT_EQ(during, before) << "a key or a tick ran against the board under the box";
+    };
+    ASSERT_TRUE(front.tick(std::chrono::steady_clock::now() + 1s));
+    EXPECT_EQ(front.boxes, 1);
+    EXPECT_FALSE(front.in_tick());
+    // The tick reloaded the window and spawned the new game's first piece;
+    // the new grid waits a full period from the reload.
+    EXPECT_EQ(testing::picture(window.form).substr(5 * 8), ".ooooo.\n.ooooo.\n.ooooo.");
+    EXPECT_GE(front.wait_ms(std::chrono::steady_clock::now()), 990);
+    front.key_down(key_left, 0);
+    EXPECT_TRUE(window.form.Block(35).Visible) << "keys reach the new game";
+}
+
+} // namespace
+} // namespace blockdrop
