@@ -83,8 +83,9 @@ TEST(FrontEnd, NoKeyAndNoTickRunsWhileABoxIsUp)
     EXPECT_EQ(front.boxes, 1);
     EXPECT_FALSE(front.in_tick());
     // The tick reloaded the window and spawned the new game's first piece;
-    // the new grid waits a full period from the reload.
-    EXPECT_EQ(testing::picture(window.form).substr(5 * 8), ".ooooo.\n.ooooo.\n.ooooo.");
+    // the new grid waits a full period from the reload. The bucket rows
+    // start at character 40 of the picture.
+    EXPECT_EQ(testing::picture(window.form).substr(40), ".ooooo.\n.ooooo.\n.ooooo.");
     EXPECT_GE(front.wait_ms(std::chrono::steady_clock::now()), 990);
     front.key_down(key_left, 0);
     EXPECT_TRUE(window.form.Block(35).Visible) << "keys reach the new game";
