@@ -1,5 +1,6 @@
 // Opens the browser game in Debian's headless Chromium, served from the
-// built page on 127.0.0.1, and reads the board off its canvas.
+// built page on 127.0.0.1, reads the board off its canvas and works its
+// dialog.
 import { chromium } from 'playwright-core';
 import { mkdtemp, rm } from 'node:fs/promises';
 import { tmpdir } from 'node:os';
@@ -21,8 +22,9 @@ export const freshBoard = [
 ].join('\n');
 
 // Starts a browser on the game. With `frozen`, the page's clock stands still
-// from the start and moves only when the test runs it forward.
-export async function openGame(t, { scale = 1, frozen = false, viewport } = {}) {
+// from the start and moves only when the test runs it forward. `phone` makes
+// it a touch phone; `path` opens another page of the site.
+export async function openGame(t, { scale = 1, frozen = false, viewport, phone = false, path = '/' } = {}) {
   const server = await serve(site);
   const profile = await mkdtemp(join(tmpdir(), 'blockdrop-chromium-'));
   const context = await chromium.launchPersistentContext(profile, {
@@ -31,6 +33,7 @@ export async function openGame(t, { scale = 1, frozen = false, viewport } = {}) 
     args: flags,
     deviceScaleFactor: scale,
     viewport: viewport ?? { width: 640, height: 560 },
+    ...(phone ? { isMobile: true, hasTouch: true } : {}),
   });
   t.after(async () => {
     await context.close();
@@ -47,27 +50,34 @@ export async function openGame(t, { scale = 1, frozen = false, viewport } = {}) 
     await page.clock.install({ time: 0 });
     await page.clock.pauseAt(1000);
   }
-  await page.goto(`http://127.0.0.1:${server.address().port}/`);
-  await page.waitForFunction(() => {
+  const origin = `http://127.0.0.1:${server.address().port}`;
+  await page.goto(origin + path);
+  if (path === '/') await waitForBoard(page);
+  return { page, errors, context, origin };
+}
+
+// Waits until the page (or frame) has drawn the board.
+export async function waitForBoard(frame) {
+  await frame.waitForFunction(() => {
     const canvas = document.getElementById('board');
-    if (!canvas) return false;
+    if (!canvas || canvas.width === 0) return false;
     const pixel = canvas.getContext('2d').getImageData(0, 0, 1, 1).data;
     return pixel[0] === 0 && pixel[3] === 255; // the top-left wall is drawn
   }, null, { timeout: 10000 });
-  return { page, errors };
 }
 
 // The board as drawn, one line of seven characters per row: K, o, R, G, B
 // for a cell of that colour, . where only the background shows, ? for
-// anything else. null once the board has been taken down.
-export function board(page) {
-  return page.evaluate(() => {
+// anything else. null once the board has been taken down. Read in the
+// window's twips, so any size the page gives the canvas reads the same.
+export function board(frame) {
+  return frame.evaluate(() => {
     const canvas = document.getElementById('board');
     if (!canvas) return null;
-    const scale = canvas.width / 406;
+    const perTwip = canvas.width / 6090; // the canvas covers the client area
     const pixels = canvas.getContext('2d').getImageData(0, 0, canvas.width, canvas.height).data;
     const code = (x, y) => {
-      const i = (Math.floor(y * scale) * canvas.width + Math.floor(x * scale)) * 4;
+      const i = (Math.floor(y * perTwip) * canvas.width + Math.floor(x * perTwip)) * 4;
       const rgb = `${pixels[i]},${pixels[i + 1]},${pixels[i + 2]}`;
       const names = {
         '0,0,0': 'K', '255,255,255': 'o', '255,0,0': 'R', '0,255,0': 'G', '0,0,255': 'B',
@@ -79,11 +89,11 @@ export function board(page) {
     for (let row = 0; row <= 7; ++row) {
       let line = '';
       for (let column = 0; column <= 6; ++column) {
-        // 33 px cells, with a 3 px strip between the shaft and the bucket.
-        const x = 33 * column;
-        const y = row < 5 ? 33 * row : 33 * row + 3;
-        const centre = code(x + 16, y + 16);
-        const same = code(x + 1, y + 1) === centre && code(x + 31, y + 31) === centre;
+        // 495-twip cells, with a 50-twip strip between the shaft and the bucket.
+        const x = 495 * column;
+        const y = row < 5 ? 495 * row : 495 * row + 50;
+        const centre = code(x + 247, y + 247);
+        const same = code(x + 40, y + 40) === centre && code(x + 455, y + 455) === centre;
         line += same ? centre : '?';
       }
       rows.push(line);
@@ -107,4 +117,27 @@ export function withoutTopPieces(drawn) {
 export function bucketPosition(drawn) {
   const mask = [...drawn.split('\n')[5]].map((c) => (c === '.' ? '.' : 'x')).join('');
   return { 'xxxxx..': 'left', '.xxxxx.': 'middle', '..xxxxx': 'right' }[mask] ?? 'none';
+}
+
+// Runs the clock a tick at a time until the game's dialog is up (in `frame`,
+// the page's or an embedded one); returns what it shows.
+export async function playUntilDialog(page, frame = page) {
+  const box = frame.locator('#box');
+  for (let second = 0; second < 400 && !(await box.isVisible()); ++second)
+    await page.clock.runFor(1000);
+  return dialogShown(frame);
+}
+
+export async function dialogShown(frame) {
+  return frame.evaluate(() => {
+    const box = document.getElementById('box');
+    if (!box.open) return null;
+    const buttons = [...box.querySelectorAll('button')].filter((b) => !b.hidden).map((b) => b.textContent);
+    return {
+      title: document.getElementById('box-title').textContent,
+      prompt: document.getElementById('box-prompt').textContent,
+      buttons,
+      modal: box.matches(':modal'),
+    };
+  });
 }
