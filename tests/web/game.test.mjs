@@ -4,7 +4,7 @@ import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import {
   board, bucketPosition, dialogShown, freshBoard, openGame, piecesInRow, playUntilDialog,
-  withoutTopPieces,
+  until, withoutTopPieces,
 } from './page.mjs';
 
 test('draws the set-up board at 15 twips to a CSS pixel', async (t) => {
@@ -139,7 +139,10 @@ test('a loss asks to play again: OK starts a new game, Cancel ends the program',
     { title: 'You Lost', prompt: 'You lost. Try again?', buttons: ['OK', 'Cancel'], modal: true });
   await page.keyboard.press('Enter');
   // The tick that reloaded goes on in the new game and drops its first piece.
-  const fresh = await board(page);
+  await until(page, () => !document.getElementById('box').open);
+  let fresh = await board(page);
+  for (let polls = 0; polls < 100 && withoutTopPieces(fresh) !== freshBoard; ++polls)
+    fresh = await board(page);
   assert.equal(withoutTopPieces(fresh), freshBoard, fresh);
   assert.equal(piecesInRow(fresh, 0), 1, fresh);
   assert.equal(await page.title(), 'Form1');
@@ -149,7 +152,7 @@ test('a loss asks to play again: OK starts a new game, Cancel ends the program',
   const second = await playUntilDialog(page);
   assert.equal(second?.title, 'You Lost');
   await page.keyboard.press('Escape');
-  assert.equal(await board(page), null, 'the board is taken down');
+  await until(page, () => !document.getElementById('board'), null, 'the board to be taken down');
   assert.equal(await page.locator('#status').textContent(), 'The game has ended.');
   // Nothing runs any more: no tick, no dialog, no key handler.
   await page.clock.runFor(30000);

@@ -66,40 +66,60 @@ export async function waitForBoard(frame) {
   }, null, { timeout: 10000 });
 }
 
-// The board as drawn, one line of seven characters per row: K, o, R, G, B
-// for a cell of that colour, . where only the background shows, ? for
-// anything else. null once the board has been taken down. Read in the
-// window's twips, so any size the page gives the canvas reads the same.
+// Reads the cells off an image of the client area (runs in the page), one
+// line of seven characters per row: K, o, R, G, B for a cell of that colour,
+// . where only the background shows, ? for anything else. Read in the
+// window's twips, so any size of the image reads the same.
+function cellsOf(image) {
+  const perTwip = image.width / 6090;
+  const code = (x, y) => {
+    const i = (Math.floor(y * perTwip) * image.width + Math.floor(x * perTwip)) * 4;
+    const rgb = `${image.data[i]},${image.data[i + 1]},${image.data[i + 2]}`;
+    const names = {
+      '0,0,0': 'K', '255,255,255': 'o', '255,0,0': 'R', '0,255,0': 'G', '0,0,255': 'B',
+      '192,192,192': '.',
+    };
+    return names[rgb] ?? '?';
+  };
+  const rows = [];
+  for (let row = 0; row <= 7; ++row) {
+    let line = '';
+    for (let column = 0; column <= 6; ++column) {
+      // 495-twip cells, with a 50-twip strip between the shaft and the bucket.
+      const x = 495 * column;
+      const y = row < 5 ? 495 * row : 495 * row + 50;
+      const centre = code(x + 247, y + 247);
+      const same = code(x + 40, y + 40) === centre && code(x + 455, y + 455) === centre;
+      line += same ? centre : '?';
+    }
+    rows.push(line);
+  }
+  return rows.join('\n');
+}
+
+// The board as drawn on the canvas (of the page or of a frame); null once
+// the board has been taken down.
 export function board(frame) {
-  return frame.evaluate(() => {
+  return frame.evaluate((read) => {
     const canvas = document.getElementById('board');
     if (!canvas) return null;
-    const perTwip = canvas.width / 6090; // the canvas covers the client area
-    const pixels = canvas.getContext('2d').getImageData(0, 0, canvas.width, canvas.height).data;
-    const code = (x, y) => {
-      const i = (Math.floor(y * perTwip) * canvas.width + Math.floor(x * perTwip)) * 4;
-      const rgb = `${pixels[i]},${pixels[i + 1]},${pixels[i + 2]}`;
-      const names = {
-        '0,0,0': 'K', '255,255,255': 'o', '255,0,0': 'R', '0,255,0': 'G', '0,0,255': 'B',
-        '192,192,192': '.',
-      };
-      return names[rgb] ?? '?';
-    };
-    const rows = [];
-    for (let row = 0; row <= 7; ++row) {
-      let line = '';
-      for (let column = 0; column <= 6; ++column) {
-        // 495-twip cells, with a 50-twip strip between the shaft and the bucket.
-        const x = 495 * column;
-        const y = row < 5 ? 495 * row : 495 * row + 50;
-        const centre = code(x + 247, y + 247);
-        const same = code(x + 40, y + 40) === centre && code(x + 455, y + 455) === centre;
-        line += same ? centre : '?';
-      }
-      rows.push(line);
-    }
-    return rows.join('\n');
-  });
+    // eslint-disable-next-line no-eval
+    return eval(`(${read})`)(canvas.getContext('2d').getImageData(0, 0, canvas.width, canvas.height));
+  }, cellsOf.toString());
+}
+
+// The board as the screen shows it, with whatever lies over the canvas.
+export async function screenBoard(frame) {
+  const shot = await frame.locator('#board').screenshot();
+  return frame.evaluate(async ([read, png]) => {
+    const image = new Image();
+    image.src = `data:image/png;base64,${png}`;
+    await image.decode();
+    const context = new OffscreenCanvas(image.width, image.height).getContext('2d');
+    context.drawImage(image, 0, 0);
+    // eslint-disable-next-line no-eval
+    return eval(`(${read})`)(context.getImageData(0, 0, image.width, image.height));
+  }, [cellsOf.toString(), shot.toString('base64')]);
 }
 
 export function piecesInRow(drawn, row) {
@@ -140,4 +160,14 @@ export async function dialogShown(frame) {
       modal: box.matches(':modal'),
     };
   });
+}
+
+// Waits until `predicate` holds in the page or frame, polled from here: the
+// page's own timers and animation frames stand still under a frozen clock.
+export async function until(frame, predicate, arg, what = 'the condition') {
+  for (let polls = 0; polls < 400; ++polls) {
+    if (await frame.evaluate(predicate, arg)) return;
+    await new Promise((done) => setTimeout(done, 25));
+  }
+  throw new Error(`timed out waiting for ${what}`);
 }
