@@ -31,6 +31,9 @@ test('draws the set-up board at 15 twips to a CSS pixel', async (t) => {
   assert.equal(drawn.strip, '192,192,192', 'the strip shows the background');
   assert.equal(drawn.belowWall, '192,192,192', 'hidden bucket-row cells show the background');
   assert.equal(await page.title(), 'Form1');
+  // The game has the keys from the start, so nothing asks for a click.
+  assert.equal(await page.evaluate(() => document.activeElement?.id), 'board');
+  assert.equal(await page.locator('#focus').isVisible(), false);
   assert.deepEqual(errors, []);
 });
 

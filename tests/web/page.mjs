@@ -23,7 +23,7 @@ export const freshBoard = [
 
 // Starts a browser on the game. With `frozen`, the page's clock stands still
 // from the start and moves only when the test runs it forward. `phone` makes
-// it a touch phone; `path` opens another page of the site.
+// it a touch phone; `path` opens another page of the site, null none.
 export async function openGame(t, { scale = 1, frozen = false, viewport, phone = false, path = '/' } = {}) {
   const server = await serve(site);
   const profile = await mkdtemp(join(tmpdir(), 'blockdrop-chromium-'));
@@ -51,7 +51,7 @@ export async function openGame(t, { scale = 1, frozen = false, viewport, phone =
     await page.clock.pauseAt(1000);
   }
   const origin = `http://127.0.0.1:${server.address().port}`;
-  await page.goto(origin + path);
+  if (path !== null) await page.goto(origin + path);
   if (path === '/') await waitForBoard(page);
   return { page, errors, context, origin };
 }
