@@ -23,9 +23,12 @@ export const freshBoard = [
 
 // Starts a browser on the game. With `frozen`, the page's clock stands still
 // from the start and moves only when the test runs it forward. `phone` makes
-// it a touch phone; `path` opens another page of the site, null none.
-export async function openGame(t, { scale = 1, frozen = false, viewport, phone = false, path = '/' } = {}) {
-  const server = await serve(site);
+// it a touch phone; `path` opens another page of the site, null none;
+// `folder` serves another copy of the site.
+export async function openGame(t, {
+  scale = 1, frozen = false, viewport, phone = false, path = '/', folder = site,
+} = {}) {
+  const server = await serve(folder);
   const profile = await mkdtemp(join(tmpdir(), 'blockdrop-chromium-'));
   const context = await chromium.launchPersistentContext(profile, {
     executablePath: '/usr/bin/chromium',
