@@ -24,9 +24,10 @@ export const freshBoard = [
 // Starts a browser on the game. With `frozen`, the page's clock stands still
 // from the start and moves only when the test runs it forward. `phone` makes
 // it a touch phone; `path` opens another page of the site, null none;
-// `folder` serves another copy of the site.
+// `folder` serves another copy of the site; without `workers` the page
+// gets no service worker.
 export async function openGame(t, {
-  scale = 1, frozen = false, viewport, phone = false, path = '/', folder = site,
+  scale = 1, frozen = false, viewport, phone = false, path = '/', folder = site, workers = true,
 } = {}) {
   const server = await serve(folder);
   const profile = await mkdtemp(join(tmpdir(), 'blockdrop-chromium-'));
@@ -37,6 +38,7 @@ export async function openGame(t, {
     deviceScaleFactor: scale,
     viewport: viewport ?? { width: 640, height: 560 },
     ...(phone ? { isMobile: true, hasTouch: true } : {}),
+    serviceWorkers: workers ? 'allow' : 'block',
   });
   t.after(async () => {
     await context.close();
