@@ -2,7 +2,8 @@
 // has been visited, and takes a new build on the next visit.
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
-import { cp, mkdtemp, readFile, rm, writeFile } from 'node:fs/promises';
+import { createHash } from 'node:crypto';
+import { cp, mkdtemp, readdir, readFile, rm, writeFile } from 'node:fs/promises';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { board, freshBoard, openGame, site, until, waitForBoard } from './page.mjs';
@@ -26,6 +27,20 @@ test('after one visit the game starts with the network gone', async (t) => {
   // Really offline: what the page did not keep cannot be had.
   assert.equal(await page.evaluate(() => fetch('not-kept.txt').then(() => 'fetched', () => 'failed')),
     'failed');
+});
+
+test('the worker keeps every file of the page, in a cache named after their digest', async () => {
+  const worker = await readFile(join(site, 'sw.js'), 'utf8');
+  const files = [...worker.match(/const files = \[(.*)\];/)[1].matchAll(/'([^']+)'/g)].map((m) => m[1]);
+  const served = (await readdir(site)).filter((name) => name !== 'sw.js').sort();
+  assert.deepEqual(files.filter((name) => name !== './').sort(), served);
+  // The digest the build writes: each kept file's, then the worker's own.
+  const sha = (body) => createHash('sha256').update(body).digest('hex');
+  let lines = '';
+  for (const name of files.filter((name) => name !== './'))
+    lines += `${name} ${sha(await readFile(join(site, name)))}\n`;
+  lines += `sw.js ${sha(await readFile(new URL('../../shell/web/sw.js', import.meta.url)))}\n`;
+  assert.match(worker, new RegExp(`const cache = 'blockdrop-${sha(lines).slice(0, 16)}';`));
 });
 
 test('a new build replaces the kept one on the next visit', async (t) => {
