@@ -163,3 +163,14 @@ test('a loss asks to play again: OK starts a new game, Cancel ends the program',
   assert.equal(await dialogShown(page), null);
   assert.deepEqual(errors, []);
 });
+
+test("the page opens none of the browser's own boxes, which a sandbox may refuse", async () => {
+  const { readdir, readFile } = await import('node:fs/promises');
+  const { join } = await import('node:path');
+  const { site } = await import('./page.mjs');
+  for (const name of await readdir(site)) {
+    if (!/\.(html|js)$/.test(name)) continue;
+    const text = await readFile(join(site, name), 'utf8');
+    assert.doesNotMatch(text, /\b(alert|confirm|prompt)\s*\(/, name);
+  }
+});
