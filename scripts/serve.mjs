@@ -11,6 +11,9 @@ const types = {
   '.js': 'text/javascript; charset=utf-8',
   // Browsers compile a module while it downloads only under this type.
   '.wasm': 'application/wasm',
+  '.webmanifest': 'application/manifest+json',
+  '.svg': 'image/svg+xml',
+  '.png': 'image/png',
 };
 
 export function serve(folder, port = 0) {

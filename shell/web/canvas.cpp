@@ -6,29 +6,39 @@
 
 #include <emscripten/emscripten.h>
 
+#include <algorithm>
+
 // The browser side of the page, called from C++ (C linkage, so outside our
 // namespace). clang-format would take the JavaScript for C++.
 // clang-format off
 
-// Sizes the canvas for the current devicePixelRatio, clears it to the
-// background and returns the ratio the cells are to be drawn at.
-EM_JS(double, blockdrop_begin_canvas, (int width, int height, int red, int green, int blue), {
+// Device pixels to a 96-dpi pixel of the window: devicePixelRatio, times the
+// share of the window's width the page has room for when that is less than
+// all of it (a phone). 0 once the board has been taken down.
+EM_JS(double, blockdrop_canvas_scale, (int width), {
     const canvas = document.getElementById('board');
     if (!canvas)
         return 0;
-    const scale = window.devicePixelRatio || 1;
-    const backingWidth = Math.round(width * scale);
-    const backingHeight = Math.round(height * scale);
-    if (canvas.width !== backingWidth || canvas.height !== backingHeight) {
-        canvas.width = backingWidth;
-        canvas.height = backingHeight;
+    const room = canvas.parentElement.clientWidth;
+    return (window.devicePixelRatio || 1) * (room > 0 && room < width ? room / width : 1);
+});
+
+// Sizes the canvas to `width` x `height` device pixels, laid out at the
+// matching CSS size, notes how much of it the cells take (the page's
+// dialog keeps clear of them) and clears it to the background.
+EM_JS(void, blockdrop_begin_canvas, (int width, int height, int cells_width, int cells_height, int red, int green, int blue), {
+    const canvas = document.getElementById('board');
+    const ratio = window.devicePixelRatio || 1;
+    if (canvas.width !== width || canvas.height !== height) {
+        canvas.width = width;
+        canvas.height = height;
     }
-    canvas.style.width = width + 'px';
-    canvas.style.height = height + 'px';
+    canvas.style.width = width / ratio + 'px';
+    canvas.style.height = height / ratio + 'px';
+    canvas.dataset.cells = cells_width / ratio + ' ' + cells_height / ratio;
     const context = canvas.getContext('2d', {alpha: false});
     context.fillStyle = 'rgb(' + red + ',' + green + ',' + blue + ')';
-    context.fillRect(0, 0, backingWidth, backingHeight);
-    return scale;
+    context.fillRect(0, 0, width, height);
 });
 
 EM_JS(void, blockdrop_fill_square, (int x, int y, int width, int height, int red, int green, int blue), {
@@ -37,13 +47,8 @@ EM_JS(void, blockdrop_fill_square, (int x, int y, int width, int height, int red
     context.fillRect(x, y, width, height);
 });
 
-EM_JS(void, blockdrop_remove_canvas, (), {
-    const canvas = document.getElementById('board');
-    if (canvas)
-        canvas.remove();
-    const status = document.getElementById('status');
-    if (status)
-        status.textContent = 'The game has ended. Reload the page to play again.';
+EM_JS(void, blockdrop_end_page, (), {
+    Module.ended();
 });
 
 // clang-format on
@@ -52,11 +57,24 @@ namespace blockdrop::web {
 
 void paint(const Form1& form)
 {
-    const double scale = blockdrop_begin_canvas(
-        to_pixels(client_width_twips), to_pixels(client_height_twips), window_background.red,
-        window_background.green, window_background.blue);
+    const double scale = blockdrop_canvas_scale(to_pixels(client_width_twips));
     if (scale <= 0)
         return; // the board has been taken down
+    // The cells' extent, shown or not: the part of the client area the page
+    // must never cover.
+    int right = 0;
+    int bottom = 0;
+    for (int i = 0; i < ShapeArray::size; ++i) {
+        if (!form.Block.exists(i))
+            continue;
+        const Shape& cell = form.Block(i);
+        right = std::max(right, cell.Left + cell.Width);
+        bottom = std::max(bottom, cell.Top + cell.Height);
+    }
+    blockdrop_begin_canvas(scaled_pixels(client_width_twips, scale),
+                           scaled_pixels(client_height_twips, scale), scaled_pixels(right, scale),
+                           scaled_pixels(bottom, scale), window_background.red,
+                           window_background.green, window_background.blue);
     for (int i = 0; i < ShapeArray::size; ++i) {
         if (!form.Block.exists(i) || !form.Block(i).Visible)
             continue;
@@ -69,7 +87,7 @@ void paint(const Form1& form)
 
 void take_down()
 {
-    blockdrop_remove_canvas();
+    blockdrop_end_page();
 }
 
 } // namespace blockdrop::web

@@ -7,12 +7,15 @@ struct Form1;
 namespace blockdrop::web {
 
 // Paints the board on the page's canvas: every shown cell as a filled square
-// of its colour over the window's background, 15 twips to a CSS pixel. The
-// canvas keeps one backing pixel per device pixel, so the squares stay sharp
-// on high-density screens and under zoom.
+// of its colour over the window's background, 15 twips to a CSS pixel, or
+// smaller when the page is narrower than the window (a phone). The canvas
+// keeps one backing pixel per device pixel and the cells' edges fall on
+// device pixels, so the squares stay sharp on high-density screens, under
+// zoom and at any size.
 void paint(const Form1& form);
 
-// Takes the board off the page for good and says that the game has ended.
+// Takes the board off the page for good; the page says that the game has
+// ended and offers another.
 void take_down();
 
 } // namespace blockdrop::web

@@ -2,6 +2,12 @@
 // time, so a tick never runs inside another or inside a key handler. Each
 // callback turns a timeout or a key press into a call of the game's
 // handlers, then sets the one timeout for the next point of the clock's grid.
+//
+// A tick that opens the message box is suspended (Asyncify) until the box is
+// answered, and the page goes on with other callbacks meanwhile: a key
+// returns at once (the core's in_tick guard), a resize repaints the board as
+// the tick left it, and no timeout is pending, since on_timer sets the next
+// one only once its tick has finished.
 #include "shell/web/keys.hpp"
 #include "shell/web/web_platform.hpp"
 

@@ -13,19 +13,22 @@
 // namespace). clang-format would take the JavaScript for C++.
 // clang-format off
 
-// alert and confirm are modal and synchronous: nothing else of the page runs,
-// no tick and no key, until they are answered. They carry no title of their
-// own, so the page shows the box's title as its own while the box is up.
+// The page's own modal dialog (index.html, Module.showBox). The browser
+// cannot block inside a callback, so the tick that asked is suspended
+// through Asyncify and the page goes on painting; the dialog's answer
+// resumes it. Should the answer end the game, End leaves the resumed tick by
+// throwing 'unwind', which stops here: the game is over, not broken.
 EM_JS(int, blockdrop_show_box, (const char* prompt, const char* title, int with_cancel), {
-    const shown = document.title;
-    document.title = UTF8ToString(title);
-    let ok = true;
-    if (with_cancel)
-        ok = window.confirm(UTF8ToString(prompt));
-    else
-        window.alert(UTF8ToString(prompt));
-    document.title = shown;
-    return ok ? 1 : 2;
+    return Asyncify.handleSleep(function(wakeUp) {
+        Module.showBox(UTF8ToString(prompt), UTF8ToString(title), with_cancel, function(answer) {
+            try {
+                wakeUp(answer);
+            } catch (e) {
+                if (e !== 'unwind')
+                    throw e;
+            }
+        });
+    });
 });
 
 // clang-format on
@@ -54,7 +57,7 @@ void WebPlatform::paint(const Form1& form)
 
 int WebPlatform::MsgBox(std::string_view prompt, Buttons buttons, std::string_view title)
 {
-    // The board as the tick has left it stays on the page behind the box.
+    // The board as the tick has left it stays on the page beside the box.
     paint(board());
     const std::string message(prompt);
     const std::string caption(title);

@@ -4,9 +4,10 @@
 
 namespace blockdrop::web {
 
-// The platform services in the browser: the browser's own modal alert and
-// confirm boxes and the end of the program, beside what every front end
-// shares. It also keeps the one pending browser timeout of the clock.
+// The platform services in the browser: the page's own modal dialog, which
+// suspends the tick that opened it until it is answered, and the end of the
+// program, beside what every front end shares. It also keeps the one pending
+// browser timeout of the clock.
 class WebPlatform final : public FrontEnd {
 public:
     using FrontEnd::FrontEnd;

@@ -1,5 +1,6 @@
 // Opens the browser game in Debian's headless Chromium, served from the
-// built page on 127.0.0.1, and reads the board off its canvas.
+// built page on 127.0.0.1, reads the board off its canvas and works its
+// dialog.
 import { chromium } from 'playwright-core';
 import { mkdtemp, rm } from 'node:fs/promises';
 import { tmpdir } from 'node:os';
@@ -21,9 +22,14 @@ export const freshBoard = [
 ].join('\n');
 
 // Starts a browser on the game. With `frozen`, the page's clock stands still
-// from the start and moves only when the test runs it forward.
-export async function openGame(t, { scale = 1, frozen = false, viewport } = {}) {
-  const server = await serve(site);
+// from the start and moves only when the test runs it forward. `phone` makes
+// it a touch phone; `path` opens another page of the site, null none;
+// `folder` serves another copy of the site; without `workers` the page
+// gets no service worker.
+export async function openGame(t, {
+  scale = 1, frozen = false, viewport, phone = false, path = '/', folder = site, workers = true,
+} = {}) {
+  const server = await serve(folder);
   const profile = await mkdtemp(join(tmpdir(), 'blockdrop-chromium-'));
   const context = await chromium.launchPersistentContext(profile, {
     executablePath: '/usr/bin/chromium',
@@ -31,6 +37,8 @@ export async function openGame(t, { scale = 1, frozen = false, viewport } = {}) 
     args: flags,
     deviceScaleFactor: scale,
     viewport: viewport ?? { width: 640, height: 560 },
+    ...(phone ? { isMobile: true, hasTouch: true } : {}),
+    serviceWorkers: workers ? 'allow' : 'block',
   });
   t.after(async () => {
     await context.close();
@@ -47,49 +55,76 @@ export async function openGame(t, { scale = 1, frozen = false, viewport } = {}) 
     await page.clock.install({ time: 0 });
     await page.clock.pauseAt(1000);
   }
-  await page.goto(`http://127.0.0.1:${server.address().port}/`);
-  await page.waitForFunction(() => {
+  const origin = `http://127.0.0.1:${server.address().port}`;
+  if (path !== null) await page.goto(origin + path);
+  if (path === '/') await waitForBoard(page);
+  return { page, errors, context, origin };
+}
+
+// Waits until the page (or frame) has drawn the board.
+export async function waitForBoard(frame) {
+  await frame.waitForFunction(() => {
     const canvas = document.getElementById('board');
-    if (!canvas) return false;
+    if (!canvas || canvas.width === 0) return false;
     const pixel = canvas.getContext('2d').getImageData(0, 0, 1, 1).data;
     return pixel[0] === 0 && pixel[3] === 255; // the top-left wall is drawn
   }, null, { timeout: 10000 });
-  return { page, errors };
 }
 
-// The board as drawn, one line of seven characters per row: K, o, R, G, B
-// for a cell of that colour, . where only the background shows, ? for
-// anything else. null once the board has been taken down.
-export function board(page) {
-  return page.evaluate(() => {
+// Reads the cells off an image of the client area (runs in the page), one
+// line of seven characters per row: K, o, R, G, B for a cell of that colour,
+// . where only the background shows, ? for anything else. Read in the
+// window's twips, so any size of the image reads the same.
+function cellsOf(image) {
+  const perTwip = image.width / 6090;
+  const code = (x, y) => {
+    const i = (Math.floor(y * perTwip) * image.width + Math.floor(x * perTwip)) * 4;
+    const rgb = `${image.data[i]},${image.data[i + 1]},${image.data[i + 2]}`;
+    const names = {
+      '0,0,0': 'K', '255,255,255': 'o', '255,0,0': 'R', '0,255,0': 'G', '0,0,255': 'B',
+      '192,192,192': '.',
+    };
+    return names[rgb] ?? '?';
+  };
+  const rows = [];
+  for (let row = 0; row <= 7; ++row) {
+    let line = '';
+    for (let column = 0; column <= 6; ++column) {
+      // 495-twip cells, with a 50-twip strip between the shaft and the bucket.
+      const x = 495 * column;
+      const y = row < 5 ? 495 * row : 495 * row + 50;
+      const centre = code(x + 247, y + 247);
+      const same = code(x + 40, y + 40) === centre && code(x + 455, y + 455) === centre;
+      line += same ? centre : '?';
+    }
+    rows.push(line);
+  }
+  return rows.join('\n');
+}
+
+// The board as drawn on the canvas (of the page or of a frame); null once
+// the board has been taken down.
+export function board(frame) {
+  return frame.evaluate((read) => {
     const canvas = document.getElementById('board');
     if (!canvas) return null;
-    const scale = canvas.width / 406;
-    const pixels = canvas.getContext('2d').getImageData(0, 0, canvas.width, canvas.height).data;
-    const code = (x, y) => {
-      const i = (Math.floor(y * scale) * canvas.width + Math.floor(x * scale)) * 4;
-      const rgb = `${pixels[i]},${pixels[i + 1]},${pixels[i + 2]}`;
-      const names = {
-        '0,0,0': 'K', '255,255,255': 'o', '255,0,0': 'R', '0,255,0': 'G', '0,0,255': 'B',
-        '192,192,192': '.',
-      };
-      return names[rgb] ?? '?';
-    };
-    const rows = [];
-    for (let row = 0; row <= 7; ++row) {
-      let line = '';
-      for (let column = 0; column <= 6; ++column) {
-        // 33 px cells, with a 3 px strip between the shaft and the bucket.
-        const x = 33 * column;
-        const y = row < 5 ? 33 * row : 33 * row + 3;
-        const centre = code(x + 16, y + 16);
-        const same = code(x + 1, y + 1) === centre && code(x + 31, y + 31) === centre;
-        line += same ? centre : '?';
-      }
-      rows.push(line);
-    }
-    return rows.join('\n');
-  });
+    // eslint-disable-next-line no-eval
+    return eval(`(${read})`)(canvas.getContext('2d').getImageData(0, 0, canvas.width, canvas.height));
+  }, cellsOf.toString());
+}
+
+// The board as the screen shows it, with whatever lies over the canvas.
+export async function screenBoard(frame) {
+  const shot = await frame.locator('#board').screenshot();
+  return frame.evaluate(async ([read, png]) => {
+    const image = new Image();
+    image.src = `data:image/png;base64,${png}`;
+    await image.decode();
+    const context = new OffscreenCanvas(image.width, image.height).getContext('2d');
+    context.drawImage(image, 0, 0);
+    // eslint-disable-next-line no-eval
+    return eval(`(${read})`)(context.getImageData(0, 0, image.width, image.height));
+  }, [cellsOf.toString(), shot.toString('base64')]);
 }
 
 export function piecesInRow(drawn, row) {
@@ -107,4 +142,37 @@ export function withoutTopPieces(drawn) {
 export function bucketPosition(drawn) {
   const mask = [...drawn.split('\n')[5]].map((c) => (c === '.' ? '.' : 'x')).join('');
   return { 'xxxxx..': 'left', '.xxxxx.': 'middle', '..xxxxx': 'right' }[mask] ?? 'none';
+}
+
+// Runs the clock a tick at a time until the game's dialog is up (in `frame`,
+// the page's or an embedded one); returns what it shows.
+export async function playUntilDialog(page, frame = page) {
+  const box = frame.locator('#box');
+  for (let second = 0; second < 400 && !(await box.isVisible()); ++second)
+    await page.clock.runFor(1000);
+  return dialogShown(frame);
+}
+
+export async function dialogShown(frame) {
+  return frame.evaluate(() => {
+    const box = document.getElementById('box');
+    if (!box.open) return null;
+    const buttons = [...box.querySelectorAll('button')].filter((b) => !b.hidden).map((b) => b.textContent);
+    return {
+      title: document.getElementById('box-title').textContent,
+      prompt: document.getElementById('box-prompt').textContent,
+      buttons,
+      modal: box.matches(':modal'),
+    };
+  });
+}
+
+// Waits until `predicate` holds in the page or frame, polled from here: the
+// page's own timers and animation frames stand still under a frozen clock.
+export async function until(frame, predicate, arg, what = 'the condition') {
+  for (let polls = 0; polls < 400; ++polls) {
+    if (await frame.evaluate(predicate, arg)) return;
+    await new Promise((done) => setTimeout(done, 25));
+  }
+  throw new Error(`timed out waiting for ${what}`);
 }

@@ -1,0 +1,90 @@
+// The page as an installable app that starts without the network once it
+// has been visited, and takes a new build on the next visit.
+import { test } from 'node:test';
+import assert from 'node:assert/strict';
+import { createHash } from 'node:crypto';
+import { cp, mkdtemp, readdir, readFile, rm, writeFile } from 'node:fs/promises';
+import { tmpdir } from 'node:os';
+import { join } from 'node:path';
+import { board, freshBoard, openGame, site, until, waitForBoard } from './page.mjs';
+
+// Until the service worker has kept the page's files and took the page.
+const kept = (page) => page.evaluate(async () => {
+  await navigator.serviceWorker.ready;
+  while (!navigator.serviceWorker.controller) await new Promise((done) => setTimeout(done, 20));
+  return caches.keys();
+});
+
+test('after one visit the game starts with the network gone', async (t) => {
+  const { page, context, errors } = await openGame(t);
+  assert.equal((await kept(page)).length, 1);
+  await context.setOffline(true);
+  await page.reload();
+  await waitForBoard(page);
+  assert.equal(await board(page), freshBoard);
+  assert.equal(await page.title(), 'Form1');
+  assert.deepEqual(errors, []);
+  // Really offline: what the page did not keep cannot be had.
+  assert.equal(await page.evaluate(() => fetch('not-kept.txt').then(() => 'fetched', () => 'failed')),
+    'failed');
+});
+
+test('the worker keeps every file of the page, in a cache named after their digest', async () => {
+  const worker = await readFile(join(site, 'sw.js'), 'utf8');
+  const files = [...worker.match(/const files = \[(.*)\];/)[1].matchAll(/'([^']+)'/g)].map((m) => m[1]);
+  const served = (await readdir(site)).filter((name) => name !== 'sw.js').sort();
+  assert.deepEqual(files.filter((name) => name !== './').sort(), served);
+  // The digest the build writes: each kept file's, then the worker's own.
+  const sha = (body) => createHash('sha256').update(body).digest('hex');
+  let lines = '';
+  for (const name of files.filter((name) => name !== './'))
+    lines += `${name} ${sha(await readFile(join(site, name)))}\n`;
+  lines += `sw.js ${sha(await readFile(new URL('../../shell/web/sw.js', import.meta.url)))}\n`;
+  assert.match(worker, new RegExp(`const cache = 'blockdrop-${sha(lines).slice(0, 16)}';`));
+});
+
+test('a new build replaces the kept one on the next visit', async (t) => {
+  const folder = await mkdtemp(join(tmpdir(), 'blockdrop-site-'));
+  t.after(() => rm(folder, { recursive: true, force: true }));
+  await cp(site, folder, { recursive: true });
+  const { page, errors } = await openGame(t, { folder });
+  const [first] = await kept(page);
+
+  // The next build: another page, and a worker with another version.
+  const page1 = await readFile(join(folder, 'index.html'), 'utf8');
+  await writeFile(join(folder, 'index.html'), page1.replace('<main>', '<main data-build="next">'));
+  const worker = await readFile(join(folder, 'sw.js'), 'utf8');
+  assert.match(worker, new RegExp(`'${first}'`), 'the worker names its cache');
+  await writeFile(join(folder, 'sw.js'), worker.replace(first, 'blockdrop-next'));
+
+  await page.reload();
+  await waitForBoard(page);
+  // The visit found the new worker, which kept the new build and dropped
+  // the old one.
+  await until(page, () => caches.keys().then((names) => names.join() === 'blockdrop-next'),
+    null, 'the new build to be kept');
+  await page.reload();
+  await waitForBoard(page);
+  assert.equal(await page.locator('main').getAttribute('data-build'), 'next');
+  assert.deepEqual(errors, []);
+});
+
+test('the manifest makes the page installable, with the project icon', async (t) => {
+  const { page, origin, errors } = await openGame(t);
+  await kept(page);
+  const cdp = await page.context().newCDPSession(page);
+  const { installabilityErrors } = await cdp.send('Page.getInstallabilityErrors');
+  assert.deepEqual(installabilityErrors, []);
+  const manifest = await (await page.request.get(`${origin}/manifest.webmanifest`)).json();
+  assert.equal(manifest.name, 'Block Drop');
+  assert.equal(manifest.short_name, 'Block Drop');
+  assert.equal(manifest.display, 'standalone');
+  for (const icon of manifest.icons) {
+    const response = await page.request.get(`${origin}/${icon.src}`);
+    assert.equal(response.status(), 200, icon.src);
+    assert.equal(response.headers()['content-type'], icon.type);
+  }
+  assert.equal(await readFile(join(site, 'blockdrop.svg'), 'utf8'),
+    await readFile(new URL('../../data/blockdrop.svg', import.meta.url), 'utf8'));
+  assert.deepEqual(errors, []);
+});
