@@ -53,7 +53,7 @@ again=$(echo "$copy"/build-package/blockdrop_*.deb)
 if ! cmp "$deb" "$again"; then
   for side in one:"$deb" two:"$again"; do
     dpkg-deb -R "${side#*:}" "$scratch/${side%%:*}"
-    dpkg-deb --fsys-tarfile "${side#*:}" | tar -tv --full-time >"$scratch/${side%%:*}.list"
+    { ar tv "${side#*:}"; dpkg-deb --fsys-tarfile "${side#*:}" | tar -tv --full-time; } >"$scratch/${side%%:*}.list"
   done
   diff -r "$scratch/one" "$scratch/two" || true
   diff "$scratch/one.list" "$scratch/two.list" || true
