@@ -6,5 +6,5 @@ cd "$(dirname "$0")/.."
 # Debian's emscripten finds the Node.js modules its optimising link step
 # needs only through NODE_PATH.
 export NODE_PATH="/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}"
-emcmake cmake -S . -B build-web -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+emcmake cmake -S . -B build-web -G Ninja -DCMAKE_BUILD_TYPE=Release -DBLOCKDROP_WERROR=ON >/dev/null
 cmake --build build-web

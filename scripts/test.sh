@@ -39,10 +39,20 @@ for suite in rules_tests desktop_tests; do
 done
 
 echo "== headless tests under ASan and UBSan"
-cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DBLOCKDROP_SANITIZE=ON \
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DBLOCKDROP_SANITIZE=ON -DBLOCKDROP_WERROR=ON \
   -DBLOCKDROP_BUILD_TESTS=ON -DBLOCKDROP_BUILD_BENCH=OFF -DBLOCKDROP_BUILD_DESKTOP=OFF
 cmake --build build-asan
 ctest --test-dir build-asan --output-on-failure -j "$(nproc)"
+
+echo "== a packager's builds: Release, and dpkg-buildflags' hardened flags"
+# Both build everything warning-free with the tests on; the headless tests
+# run on what the optimiser made.
+cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DBLOCKDROP_WERROR=ON >/dev/null
+cmake --build build-release
+scripts/dpkg-build.sh build-buildflags -DBLOCKDROP_WERROR=ON
+for tree in build-release build-buildflags; do
+  ctest --test-dir "$tree" --output-on-failure -j "$(nproc)" -L 'rules|desktop'
+done
 
 echo "== fuzzing"
 scripts/fuzz.sh "${BLOCKDROP_FUZZ_SECONDS:-60}"

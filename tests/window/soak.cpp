@@ -385,7 +385,7 @@ int main(int argc, char** argv)
     for (const double period : periods) {
         errors.push_back(std::fabs(period - 1000.0));
         if (errors.back() > 500)
-            wrong += " " + std::to_string(std::lround(period));
+            wrong.append(" ").append(std::to_string(std::lround(period)));
     }
     if (!wrong.empty())
         tally.fail("tick periods off by more than 500 ms (ms):" + wrong);
