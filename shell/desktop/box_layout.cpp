@@ -4,20 +4,6 @@ namespace blockdrop {
 
 namespace {
 
-// The rectangle between two corners given in twips, each edge rounded on
-// its own.
-PixelRect between(int left, int top, int right, int bottom, double scale)
-{
-    const int x = scaled_pixels(left, scale);
-    const int y = scaled_pixels(top, scale);
-    return PixelRect{x, y, scaled_pixels(right, scale) - x, scaled_pixels(bottom, scale) - y};
-}
-
-bool inside(const PixelRect& rect, int x, int y)
-{
-    return x >= rect.x && x < rect.x + rect.width && y >= rect.y && y < rect.y + rect.height;
-}
-
 // The box in twips: 4800 wide, centred below the board, with 250 twips
 // between the board's bottom edge (4010) and the box.
 constexpr int box_left = 645;
@@ -33,6 +19,31 @@ constexpr int button_gap = 90;
 constexpr int button_margin = 180;
 // Ten-point text: 200 twips.
 constexpr int text_twips = 200;
+
+// The rectangle between two corners given in twips, each edge rounded on
+// its own.
+PixelRect between(int left, int top, int right, int bottom, double scale)
+{
+    const int x = scaled_pixels(left, scale);
+    const int y = scaled_pixels(top, scale);
+    return PixelRect{x, y, scaled_pixels(right, scale) - x, scaled_pixels(bottom, scale) - y};
+}
+
+// A button of button_width x button_height twips with its bottom-right corner at
+// (right, bottom): the corner rounded, the size rounded on its own, so every
+// button has the same size in pixels.
+PixelRect button(int right, int bottom, double scale)
+{
+    const int width = scaled_pixels(button_width, scale);
+    const int height = scaled_pixels(button_height, scale);
+    return PixelRect{scaled_pixels(right, scale) - width, scaled_pixels(bottom, scale) - height,
+                     width, height};
+}
+
+bool inside(const PixelRect& rect, int x, int y)
+{
+    return x >= rect.x && x < rect.x + rect.width && y >= rect.y && y < rect.y + rect.height;
+}
 
 } // namespace
 
@@ -52,15 +63,12 @@ BoxLayout box_layout(Buttons buttons, double scale)
     layout.text_pixels = scaled_pixels(text_twips, scale);
 
     const int bottom = box_bottom - button_margin;
-    const int top = bottom - button_height;
     if (buttons == Buttons::ok_cancel) {
         const int cancel_right = box_right - button_margin;
-        const int ok_right = cancel_right - button_width - button_gap;
-        layout.ok = between(ok_right - button_width, top, ok_right, bottom, scale);
-        layout.cancel = between(cancel_right - button_width, top, cancel_right, bottom, scale);
+        layout.ok = button(cancel_right - button_width - button_gap, bottom, scale);
+        layout.cancel = button(cancel_right, bottom, scale);
     } else {
-        const int left = (box_left + box_right - button_width) / 2;
-        layout.ok = between(left, top, left + button_width, bottom, scale);
+        layout.ok = button((box_left + box_right + button_width) / 2, bottom, scale);
     }
     return layout;
 }

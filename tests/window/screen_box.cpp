@@ -78,6 +78,11 @@ const Image& BoxPictures::picture(Box box) const
 Box BoxPictures::shown(const XClient& x, Window window) const
 {
     const Area at = area();
+    // One pixel first, the box's top-left corner: the full comparison only
+    // when it has the box's colour, so that polling stays cheap.
+    const auto corner = x.capture(window, at.x, at.y, 1, 1);
+    if (!corner || !(corner->pixels == std::vector{pictures_->lost.pixels.front()}))
+        return Box::none;
     const auto image = x.capture(window, at.x, at.y, at.width, at.height);
     return image ? which(image->pixels) : Box::none;
 }
