@@ -218,8 +218,8 @@ int main(int argc, char** argv)
     }
 
     std::printf("| measure | median | worst / p95 | samples |\n|---|---|---|---|\n");
-    std::printf("| exec to first drawn board at 96 dpi (ms) | %.1f | %.1f | %zu |\n", median(first_board),
-                percentile(first_board, 1.0), first_board.size());
+    std::printf("| exec to first drawn board at 96 dpi (ms) | %.1f | %.1f | %zu |\n",
+                median(first_board), percentile(first_board, 1.0), first_board.size());
     std::printf("| exec to first drawn board at 192 dpi (ms) | %.1f | %.1f | %zu |\n",
                 median(first_board192), percentile(first_board192, 1.0), first_board192.size());
     std::printf("| peak resident memory (MB) | %.1f | %.1f | %zu |\n", median(rss),

@@ -55,10 +55,10 @@ BoxLayout box_layout(Buttons buttons, double scale)
     const int b = layout.border;
     layout.title_bar = PixelRect{layout.frame.x + b, layout.frame.y + b, layout.frame.width - 2 * b,
                                  scaled_pixels(box_top + title_height, scale) - layout.frame.y - b};
-    const PixelRect below_title = between(box_left, box_top + title_height, box_right, prompt_bottom,
-                                          scale);
-    layout.prompt = PixelRect{layout.title_bar.x, below_title.y, layout.title_bar.width,
-                              below_title.height};
+    const PixelRect below_title =
+        between(box_left, box_top + title_height, box_right, prompt_bottom, scale);
+    layout.prompt =
+        PixelRect{layout.title_bar.x, below_title.y, layout.title_bar.width, below_title.height};
     layout.text_left = scaled_pixels(box_left + 180, scale);
     layout.text_pixels = scaled_pixels(text_twips, scale);
 

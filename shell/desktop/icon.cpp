@@ -7,9 +7,9 @@ namespace blockdrop {
 const std::vector<IconRect>& icon_shapes()
 {
     static const std::vector<IconRect> shapes = {
-        {0, 0, 64, 64, 0xffc0c0c0},  {4, 4, 8, 34, 0xff000000},   {52, 4, 8, 34, 0xff000000},
-        {28, 6, 8, 8, 0xffff0000},   {36, 22, 8, 8, 0xff0000ff},  {12, 40, 40, 20, 0xffffffff},
-        {20, 52, 8, 8, 0xff00ff00},  {28, 52, 8, 8, 0xffff0000},  {28, 44, 8, 8, 0xff0000ff},
+        {0, 0, 64, 64, 0xffc0c0c0}, {4, 4, 8, 34, 0xff000000},  {52, 4, 8, 34, 0xff000000},
+        {28, 6, 8, 8, 0xffff0000},  {36, 22, 8, 8, 0xff0000ff}, {12, 40, 40, 20, 0xffffffff},
+        {20, 52, 8, 8, 0xff00ff00}, {28, 52, 8, 8, 0xffff0000}, {28, 44, 8, 8, 0xff0000ff},
     };
     return shapes;
 }
@@ -34,8 +34,8 @@ bool cut_off(int x, int y, int size)
 
 std::vector<std::uint32_t> icon_pixels(int size)
 {
-    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(size) * static_cast<std::size_t>(size),
-                                      0);
+    std::vector<std::uint32_t> pixels(
+        static_cast<std::size_t>(size) * static_cast<std::size_t>(size), 0);
     for (const IconRect& shape : icon_shapes()) {
         const int left = scaled(shape.x, size);
         const int top = scaled(shape.y, size);

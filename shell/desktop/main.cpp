@@ -43,7 +43,8 @@ std::string displays_tried()
 {
     const auto named = [](const char* name) {
         const char* value = std::getenv(name);
-        return std::string(name) + (value != nullptr ? "=\"" + std::string(value) + "\"" : " not set");
+        return std::string(name) +
+               (value != nullptr ? "=\"" + std::string(value) + "\"" : " not set");
     };
     return named("DISPLAY") + ", " + named("WAYLAND_DISPLAY");
 }

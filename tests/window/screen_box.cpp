@@ -36,8 +36,8 @@ Image drawn(const BoxLayout& layout, const BoxText& text)
     Image image{frame.width, frame.height, {}};
     SDL_LockSurface(surface);
     for (int y = frame.y; y < frame.y + frame.height; ++y) {
-        const auto* row = reinterpret_cast<const Uint32*>(static_cast<const Uint8*>(surface->pixels) +
-                                                          y * surface->pitch);
+        const auto* row = reinterpret_cast<const Uint32*>(
+            static_cast<const Uint8*>(surface->pixels) + y * surface->pitch);
         for (int x = frame.x; x < frame.x + frame.width; ++x) {
             Uint8 r = 0;
             Uint8 g = 0;
@@ -58,8 +58,8 @@ BoxPictures::BoxPictures(double scale) : pictures_(std::make_unique<Pictures>())
     pictures_->won_layout = box_layout(Buttons::ok, scale);
     pictures_->lost_layout = box_layout(Buttons::ok_cancel, scale);
     pictures_->won = drawn(pictures_->won_layout, {"You Won", "You win! Great!", Buttons::ok});
-    pictures_->lost = drawn(pictures_->lost_layout,
-                            {"You Lost", "You lost. Try again?", Buttons::ok_cancel});
+    pictures_->lost =
+        drawn(pictures_->lost_layout, {"You Lost", "You lost. Try again?", Buttons::ok_cancel});
 }
 
 BoxPictures::~BoxPictures() = default;

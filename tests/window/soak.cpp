@@ -152,9 +152,8 @@ struct Tally {
 // Escape are left to the boxes' answers: a burst that met a box would answer
 // it. Every other key typed into a box must leave it up.
 const std::vector<unsigned long> some_keys = {
-    XK_Left,       XK_Right,   XK_Left, XK_Right, XK_Up,  XK_Down,     XK_space,
-    XK_Tab,        XK_a,       XK_z,    XK_5,     XK_apostrophe,      XK_percent,
-    XK_Home,       XK_End,     XK_F1,   XK_BackSpace,
+    XK_Left, XK_Right, XK_Left,       XK_Right,   XK_Up,   XK_Down, XK_space, XK_Tab,       XK_a,
+    XK_z,    XK_5,     XK_apostrophe, XK_percent, XK_Home, XK_End,  XK_F1,    XK_BackSpace,
 };
 const std::vector<unsigned long> some_modifiers = {XK_Shift_L, XK_Control_L, XK_Alt_L};
 
@@ -206,8 +205,7 @@ public:
                 tally_.resident_mb.back().push_back(process_memory_mb(game.pid(), "VmRSS"));
                 if (chance(0.25)) {
                     ++tally_.cancels;
-                    answer(*window, box,
-                           chance(0.5) ? Answer::key_escape : Answer::click_cancel);
+                    answer(*window, box, chance(0.5) ? Answer::key_escape : Answer::click_cancel);
                     return ended_cleanly(game);
                 }
                 answer(*window, box, chance(0.5) ? Answer::key_return : Answer::click_ok);

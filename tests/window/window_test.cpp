@@ -204,7 +204,9 @@ protected:
     void check_new_game()
     {
         const std::string fresh = wait_board(
-            [](const std::string& b) { return fresh_with_pieces(b, 1) && pieces_in_row(b, 0) == 1; },
+            [](const std::string& b) {
+                return fresh_with_pieces(b, 1) && pieces_in_row(b, 0) == 1;
+            },
             3s);
         EXPECT_EQ(boxes().shown(x, window), Box::none);
         const auto image = x.capture(window);
@@ -515,14 +517,20 @@ TEST_F(GameWindowWithoutCoreFonts, PlaysThroughALossAndBothAnswers)
 }
 
 // What the game wrote on its standard error, through a shell that sends it
-// to a file.
+// to a file after running `first` (a shell command, if any).
 std::string run_and_read_stderr(const std::string& display, const std::vector<EnvChange>& changes,
-                                std::optional<int>& status, double& seconds)
+                                std::optional<int>& status, double& seconds,
+                                const std::vector<std::string>& launcher = {},
+                                const std::string& first = "true")
 {
     const std::string file =
         (std::filesystem::temp_directory_path() / ("blockdrop-stderr-" + std::to_string(getpid())))
             .string();
-    GameProcess game({"sh", "-c", "exec \"$0\" 2>\"$1\"", game_binary(), file}, display, changes);
+    std::vector<std::string> command = launcher;
+    for (const std::string& word : {std::string("sh"), std::string("-c"),
+                                    first + " && exec \"$0\" 2>\"$1\"", game_binary(), file})
+        command.push_back(word);
+    GameProcess game(command, display, changes);
     status = game.wait(10s);
     seconds = ms_between(game.started(), Clock::now()) / 1000.0;
     std::ifstream in(file);
@@ -549,6 +557,26 @@ TEST(GameWithoutADisplay, SaysSoAndExitsWithStatusOne)
     EXPECT_NE(said.find("blockdrop: cannot open the display"), std::string::npos) << said;
     EXPECT_NE(said.find("DISPLAY=\"" + dead + "\""), std::string::npos) << said;
     EXPECT_NE(said.find("WAYLAND_DISPLAY not set"), std::string::npos) << said;
+    std::printf("exited %.3f s after exec\n", seconds);
+}
+
+TEST(GameWithoutItsFont, SaysSoAndExitsWithStatusOneBeforeAGameStarts)
+{
+    // The font's directory hidden under an empty one, in a mount namespace of
+    // the game's own: that needs the right to mount.
+    if (std::system("unshare --mount --propagation private true 2>/dev/null") != 0)
+        GTEST_SKIP() << "cannot make a mount namespace here (not root?)";
+    // A display that works: the font is all that is missing.
+    const Xvfb server;
+    std::optional<int> status;
+    double seconds = 0;
+    const std::string said = run_and_read_stderr(
+        server.display(), {}, status, seconds, {"unshare", "--mount", "--propagation", "private"},
+        "for d in /usr/share/fonts/truetype/dejavu /usr/share/fonts/dejavu-sans-fonts "
+        "/usr/share/fonts/TTF; do [ ! -d $d ] || mount -t tmpfs none $d || exit 9; done");
+    ASSERT_TRUE(status) << "the game started without its font";
+    EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 1) << *status << " " << said;
+    EXPECT_NE(said.find("blockdrop: cannot find the font DejaVu Sans"), std::string::npos) << said;
     std::printf("exited %.3f s after exec\n", seconds);
 }
 
