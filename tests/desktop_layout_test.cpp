@@ -192,8 +192,9 @@ TEST(WindowIcon, ScalesTheDrawingWithRoundedCorners)
         const auto pixels = icon_pixels(size);
         ASSERT_EQ(pixels.size(), static_cast<std::size_t>(size * size));
         const auto at = [&](int design_x, int design_y) {
-            return pixels[static_cast<std::size_t>((design_y * size / 64) * size +
-                                                   design_x * size / 64)];
+            const auto row = static_cast<std::size_t>(design_y * size / 64);
+            const auto column = static_cast<std::size_t>(design_x * size / 64);
+            return pixels[row * static_cast<std::size_t>(size) + column];
         };
         if (size >= 32) {
             EXPECT_EQ(pixels[0] >> 24, 0U) << "the corner is cut off at " << size;

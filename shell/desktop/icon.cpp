@@ -30,6 +30,12 @@ bool cut_off(int x, int y, int size)
     return std::hypot(x + 0.5 - cx, y + 0.5 - cy) > r;
 }
 
+std::size_t index(int x, int y, int size)
+{
+    return static_cast<std::size_t>(y) * static_cast<std::size_t>(size) +
+           static_cast<std::size_t>(x);
+}
+
 } // namespace
 
 std::vector<std::uint32_t> icon_pixels(int size)
@@ -43,13 +49,13 @@ std::vector<std::uint32_t> icon_pixels(int size)
         const int bottom = scaled(shape.y + shape.height, size);
         for (int y = top; y < bottom; ++y) {
             for (int x = left; x < right; ++x)
-                pixels[static_cast<std::size_t>(y * size + x)] = shape.argb;
+                pixels[index(x, y, size)] = shape.argb;
         }
     }
     for (int y = 0; y < size; ++y) {
         for (int x = 0; x < size; ++x) {
             if (cut_off(x, y, size))
-                pixels[static_cast<std::size_t>(y * size + x)] = 0;
+                pixels[index(x, y, size)] = 0;
         }
     }
     return pixels;

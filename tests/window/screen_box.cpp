@@ -36,8 +36,9 @@ Image drawn(const BoxLayout& layout, const BoxText& text)
     Image image{frame.width, frame.height, {}};
     SDL_LockSurface(surface);
     for (int y = frame.y; y < frame.y + frame.height; ++y) {
-        const auto* row = reinterpret_cast<const Uint32*>(
-            static_cast<const Uint8*>(surface->pixels) + y * surface->pitch);
+        const auto* row =
+            reinterpret_cast<const Uint32*>(static_cast<const Uint8*>(surface->pixels) +
+                                            static_cast<std::ptrdiff_t>(y) * surface->pitch);
         for (int x = frame.x; x < frame.x + frame.width; ++x) {
             Uint8 r = 0;
             Uint8 g = 0;

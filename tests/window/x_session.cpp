@@ -86,6 +86,7 @@ Xvfb::Xvfb(const std::vector<std::string>& extra)
                                           "-nolisten", "tcp",         "-noreset"};
         words.insert(words.end(), extra.begin(), extra.end());
         std::vector<char*> argv;
+        argv.reserve(words.size() + 1);
         for (std::string& word : words)
             argv.push_back(word.data());
         argv.push_back(nullptr);
@@ -128,6 +129,7 @@ GameProcess::GameProcess(const std::vector<std::string>& command, const std::str
     // Built before the fork: the child only calls what is safe there.
     std::vector<std::string> words = command;
     std::vector<char*> argv;
+    argv.reserve(words.size() + 1);
     for (std::string& word : words)
         argv.push_back(word.data());
     argv.push_back(nullptr);
