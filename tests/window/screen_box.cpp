@@ -88,6 +88,13 @@ Box BoxPictures::shown(const XClient& x, Window window) const
     return image ? which(image->pixels) : Box::none;
 }
 
+bool BoxPictures::covered(const XClient& x, Window window) const
+{
+    const Area at = area();
+    const auto corner = x.capture(window, at.x, at.y, 1, 1);
+    return corner && !(corner->pixels == std::vector{Rgb{192, 192, 192}});
+}
+
 Box BoxPictures::shown(const Image& window_image) const
 {
     const Area at = area();

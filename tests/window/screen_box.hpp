@@ -26,6 +26,10 @@ public:
     Box shown(const XClient& x, Window window) const;
     Box shown(const Image& window_image) const;
 
+    // Something other than the background where the boxes go: a box, right
+    // or wrong.
+    bool covered(const XClient& x, Window window) const;
+
     // Polls until the window shows a box or `timeout` has passed.
     Box wait(const XClient& x, Window window, std::chrono::milliseconds timeout) const;
 

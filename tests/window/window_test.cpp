@@ -159,10 +159,25 @@ protected:
     {
         x.focus(window);
         const auto deadline = Clock::now() + 240s;
+        // When such a box was first seen; max() while none is.
+        auto strange_since = Clock::time_point::max();
         while (Clock::now() < deadline) {
             const Box box = boxes().shown(x, window);
             if (box == Box::lost)
                 return true;
+            // A box that is neither of the two, there for longer than any
+            // half-drawn picture lasts.
+            if (box == Box::none && boxes().covered(x, window)) {
+                if (strange_since == Clock::time_point::max())
+                    strange_since = Clock::now();
+                if (Clock::now() - strange_since > 2s) {
+                    ADD_FAILURE()
+                        << "the window shows a box that is neither the win nor the loss box";
+                    return false;
+                }
+            } else {
+                strange_since = Clock::time_point::max();
+            }
             if (box == Box::won) {
                 x.key(XK_Escape);
                 wait_board([](const std::string& b) { return fresh_with_pieces(b, 1); }, 5s);
