@@ -1,9 +1,11 @@
-// What a player feels, measured on the real game under Xvfb: start-up time,
-// memory, idle CPU, the clock's cadence and key-to-screen latency. Prints
-// one table of medians over several runs.
+// What a player feels, measured on the real game under Xvfb: start-up time
+// at 96 and at 192 dpi, memory, idle CPU, the clock's cadence, how soon the
+// loss box is on screen and key-to-screen latency. Prints one table of
+// medians over several runs.
 //   build/bench/window_bench [runs]
 #include "tests/window/figures.hpp"
 #include "tests/window/screen_board.hpp"
+#include "tests/window/screen_box.hpp"
 #include "tests/window/x_session.hpp"
 
 #include <X11/keysym.h>
@@ -29,10 +31,30 @@ double cpu_ns(pid_t pid)
     return ns;
 }
 
-bool drawn(const XClient& x, Window window)
+// The first board is on screen: a wall cell black and a bucket cell white.
+bool drawn(const XClient& x, Window window, double scale = 1.0)
 {
-    const auto image = x.capture(window, 0, 0, 50, 200);
-    return image && image->at(16, 16) == Rgb{0, 0, 0} && image->at(40, 184) == Rgb{255, 255, 255};
+    const CellBox wall = cell_box(0, 0, scale);
+    const CellBox bucket = cell_box(1, 5, scale);
+    const auto image = x.capture(window, 0, 0, bucket.x + bucket.width, bucket.y + bucket.height);
+    return image && image->at(wall.x + wall.width / 2, wall.y + wall.height / 2) == Rgb{0, 0, 0} &&
+           image->at(bucket.x + bucket.width / 2, bucket.y + bucket.height / 2) ==
+               Rgb{255, 255, 255};
+}
+
+// Milliseconds from exec to the first drawn board, on a display whose
+// desktop scale is `scale`; NaN if no board came within 10 s.
+double first_board_ms(const XClient& x, const std::string& display, double scale)
+{
+    GameProcess game(game_binary(), display);
+    std::optional<Window> window;
+    while (!window || !drawn(x, *window, scale)) {
+        if (!window)
+            window = x.find("Form1");
+        if (ms_between(game.started(), Clock::now()) > 10000)
+            return NAN;
+    }
+    return ms_between(game.started(), Clock::now());
 }
 
 std::optional<Image> shaft_pixels(const XClient& x, Window window)
@@ -45,11 +67,14 @@ struct Run {
     double peak_rss_mb = NAN;
     double idle_cpu_percent = NAN;
     std::vector<double> tick_times_ms; // since the first tick of the game
+    // From the grid point of the tick that lost the game to the loss box on
+    // screen; NaN when the game was not lost within the run.
+    double box_ms = NAN;
 };
 
 // Starts the game, waits for its first drawn board, then watches the shaft
 // with no input for `seconds`: each change of the shaft is a tick.
-Run idle_run(const XClient& x, const std::string& display, int seconds)
+Run idle_run(const XClient& x, const std::string& display, int seconds, const BoxPictures& boxes)
 {
     Run run;
     GameProcess game(game_binary(), display);
@@ -68,6 +93,7 @@ Run idle_run(const XClient& x, const std::string& display, int seconds)
     // so every change seen is a tick.
     auto last = shaft_pixels(x, *window);
     std::optional<Clock::time_point> first_tick;
+    bool lost = false;
     while (Clock::now() < first_board + std::chrono::seconds(seconds)) {
         std::this_thread::sleep_for(500us);
         auto now = shaft_pixels(x, *window);
@@ -78,6 +104,13 @@ Run idle_run(const XClient& x, const std::string& display, int seconds)
             run.tick_times_ms.push_back(ms_between(*first_tick, seen));
         }
         last = std::move(now);
+        // The box is drawn by the tick that lost, on the grid the ticks
+        // before it were seen on.
+        if (!lost && first_tick && boxes.shown(x, *window) == Box::lost) {
+            lost = true;
+            const double since_first = ms_between(*first_tick, Clock::now());
+            run.box_ms = since_first - 1000.0 * std::floor(since_first / 1000.0);
+        }
     }
     const double cpu_end = cpu_ns(game.pid());
     run.idle_cpu_percent = (cpu_end - cpu_start) / 1e9 / seconds * 100.0;
@@ -105,7 +138,8 @@ std::vector<double> key_latencies(const XClient& x, const std::string& display, 
         const auto image = x.capture(*window, 16, 250, 1, 1);
         return image ? image->at(0, 0) : Rgb{};
     };
-    for (int i = 0; i < presses && !x.find("You Lost") && !x.find("You Won"); ++i) {
+    const BoxPictures boxes;
+    for (int i = 0; i < presses && boxes.shown(x, *window) == Box::none; ++i) {
         const Rgb before = column0();
         const auto sent = Clock::now();
         x.key(i % 2 == 0 ? XK_Left : XK_Right);
@@ -128,7 +162,15 @@ int main(int argc, char** argv)
 
     Xvfb server;
     XClient x(server.display());
+    // A desktop at 192 dpi, on a screen that holds the window at that size.
+    Xvfb server192({"-screen", "0", "1600x1200x24"});
+    XClient x192(server192.display());
+    x192.set_resources("Xft.dpi:\t192\n");
+    const BoxPictures boxes;
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    std::vector<double> first_board192;
+    std::vector<double> box_ms;
+    std::vector<double> rss_after_box;
     std::vector<double> first_board;
     std::vector<double> rss;
     std::vector<double> cpu;
@@ -138,9 +180,12 @@ int main(int argc, char** argv)
     std::vector<double> keys;
     for (int i = 0; i < runs; ++i) {
         std::fprintf(stderr, "run %d of %d (%d s idle)...\n", i + 1, runs, seconds);
-        const Run run = idle_run(x, server.display(), seconds);
+        const Run run = idle_run(x, server.display(), seconds, boxes);
         first_board.push_back(run.first_board_ms);
         rss.push_back(run.peak_rss_mb);
+        box_ms.push_back(run.box_ms);
+        if (!std::isnan(run.box_ms))
+            rss_after_box.push_back(run.peak_rss_mb);
         cpu.push_back(run.idle_cpu_percent);
         const auto& t = run.tick_times_ms;
         // Deviation of each tick from the grid laid from the game's first
@@ -168,13 +213,23 @@ int main(int argc, char** argv)
         const auto latencies = key_latencies(x, server.display(), 40);
         x.wait_until_none("Form1", 5s);
         keys.insert(keys.end(), latencies.begin(), latencies.end());
+        first_board192.push_back(first_board_ms(x192, server192.display(), 2.0));
+        x192.wait_until_none("Form1", 5s);
     }
 
     std::printf("| measure | median | worst / p95 | samples |\n|---|---|---|---|\n");
-    std::printf("| exec to first drawn board (ms) | %.1f | %.1f | %zu |\n", median(first_board),
-                percentile(first_board, 1.0), first_board.size());
+    std::printf("| exec to first drawn board at 96 dpi (ms) | %.1f | %.1f | %zu |\n",
+                median(first_board), percentile(first_board, 1.0), first_board.size());
+    std::printf("| exec to first drawn board at 192 dpi (ms) | %.1f | %.1f | %zu |\n",
+                median(first_board192), percentile(first_board192, 1.0), first_board192.size());
     std::printf("| peak resident memory (MB) | %.1f | %.1f | %zu |\n", median(rss),
                 percentile(rss, 1.0), rss.size());
+    std::printf("| peak resident memory, runs that drew the loss box (MB) | %.1f | %.1f | %zu |\n",
+                median(rss_after_box), percentile(rss_after_box, 1.0), rss_after_box.size());
+    const auto boxes_seen = static_cast<std::size_t>(
+        std::count_if(box_ms.begin(), box_ms.end(), [](double v) { return !std::isnan(v); }));
+    std::printf("| losing tick to the loss box on screen (ms) | %.2f | %.2f | %zu |\n",
+                median(box_ms), percentile(box_ms, 1.0), boxes_seen);
     std::printf("| CPU over %d s with no input (%%) | %.3f | %.3f | %zu |\n", seconds, median(cpu),
                 percentile(cpu, 1.0), cpu.size());
     std::printf("| tick period minus 1000 ms (ms) | %.2f | %.2f | %zu |\n", median(interval_error),

@@ -66,6 +66,7 @@ dpkg-deb --info "$deb"
 field() { dpkg-deb --field "$deb" "$1"; }
 depends=$(field Depends)
 grep -q 'libsdl2-2\.0-0' <<<"$depends" || fail "no dependency on the SDL2 runtime: $depends"
+grep -q 'libsdl2-ttf-2\.0-0' <<<"$depends" || fail "no dependency on the SDL2_ttf runtime: $depends"
 grep -qw 'fonts-dejavu-core' <<<"$depends" || fail "no dependency on the dialogs' font: $depends"
 ! grep -q 'xfonts-' <<<"$depends" || fail "an X font dependency the game has no use for: $depends"
 [[ $(field Section) == games ]] || fail "not in section games"

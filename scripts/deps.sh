@@ -7,7 +7,9 @@ set -euo pipefail
 
 declare -A groups=(
   [build]="cmake ninja-build g++ pkg-config"
-  [game]="libsdl2-dev xfonts-base"
+  # The message boxes draw their text with SDL2_ttf in DejaVu Sans; the
+  # desktop's dpi and the icon go through Xlib.
+  [game]="libsdl2-dev libsdl2-ttf-dev fonts-dejavu-core libx11-dev"
   [test]="googletest libgtest-dev libgmock-dev libbenchmark-dev xvfb libx11-dev libxtst-dev"
   [docs]="xvfb x11-utils imagemagick"
   [package]="dpkg-dev desktop-file-utils lintian appstream"

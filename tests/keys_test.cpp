@@ -38,6 +38,8 @@ TEST(DesktopKeys, LettersDigitsAndNamedKeysGetTheirUsualCodes)
     EXPECT_EQ(virtual_key(SDLK_DOWN), 40);
     EXPECT_EQ(virtual_key(SDLK_F1), 112);
     EXPECT_EQ(virtual_key(SDLK_KP_4), 0);
+    // The keypad's Enter answers a message box as Return does.
+    EXPECT_EQ(virtual_key(SDLK_KP_ENTER), key_return);
 }
 
 TEST(DesktopKeys, ModifiersMapToTheirBits)

@@ -1,9 +1,12 @@
 #include "shell/desktop/desktop_platform.hpp"
 
+#include "shell/desktop/box_layout.hpp"
+#include "shell/desktop/keys.hpp"
 #include "shell/desktop/window.hpp"
 
 #include <SDL.h>
 
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -16,43 +19,47 @@ void DesktopPlatform::paint(const Form1& form)
 
 int DesktopPlatform::MsgBox(std::string_view prompt, Buttons buttons, std::string_view title)
 {
-    // The board as the tick has left it stays on screen behind the box.
-    window_.paint(board());
+    const BoxText box{title, prompt, buttons};
+    const BoxLayout layout = box_layout(buttons, window_.scale());
+    // The board as the tick has left it stays on screen around the box.
+    window_.paint(board(), box);
 
-    const std::string message(prompt);
-    const std::string caption(title);
-    const bool with_cancel = buttons == Buttons::ok_cancel;
-    // Return answers OK; Escape answers Cancel, or OK where that is the only
-    // button.
-    const Uint32 ok_keys = with_cancel ? SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT
-                                       : SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT |
-                                             SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT;
-    const SDL_MessageBoxButtonData choices[] = {
-        {ok_keys, answer_ok, "OK"},
-        {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, answer_cancel, "Cancel"},
-    };
-    const SDL_MessageBoxData box{
-        SDL_MESSAGEBOX_INFORMATION | SDL_MESSAGEBOX_BUTTONS_LEFT_TO_RIGHT,
-        window_.handle(),
-        caption.c_str(),
-        message.c_str(),
-        with_cancel ? 2 : 1,
-        choices,
-        nullptr,
-    };
-    int pressed = -1;
-    if (SDL_ShowMessageBox(&box, &pressed) != 0)
-        throw std::runtime_error(std::string("cannot show the message box: ") + SDL_GetError());
-
-    // Keys pressed on the game window while the box was up belong to the
-    // game that just ended; they must not move the next game's bucket.
-    SDL_PumpEvents();
-    SDL_FlushEvents(SDL_KEYDOWN, SDL_KEYUP);
-
-    if (pressed == answer_ok || pressed == answer_cancel)
-        return pressed;
-    // Closed without a choice: a refusal where there is one to make.
-    return with_cancel ? answer_cancel : answer_ok;
+    // A click answers on the button's release, if it was pressed there too;
+    // 0 while no button is pressed.
+    int pressed = 0;
+    for (;;) {
+        SDL_Event event;
+        if (SDL_WaitEvent(&event) == 0)
+            throw std::runtime_error(std::string("cannot wait for events: ") + SDL_GetError());
+        switch (event.type) {
+        case SDL_QUIT: End();
+        case SDL_KEYDOWN:
+            // Every key but the box's two is dropped here, so none of them
+            // reaches the next game.
+            if (const auto answer = answer_for_key(virtual_key(event.key.keysym.sym), buttons))
+                return *answer;
+            break;
+        case SDL_MOUSEBUTTONDOWN:
+            if (event.button.button == SDL_BUTTON_LEFT)
+                pressed = button_at(layout, event.button.x, event.button.y).value_or(0);
+            break;
+        case SDL_MOUSEBUTTONUP:
+            if (event.button.button == SDL_BUTTON_LEFT && pressed != 0 &&
+                button_at(layout, event.button.x, event.button.y) == pressed)
+                return pressed;
+            pressed = 0;
+            break;
+        case SDL_WINDOWEVENT:
+            if (event.window.event == SDL_WINDOWEVENT_CLOSE)
+                End();
+            if (event.window.event == SDL_WINDOWEVENT_EXPOSED ||
+                event.window.event == SDL_WINDOWEVENT_SHOWN ||
+                event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
+                window_.paint(board(), box);
+            break;
+        default: break;
+        }
+    }
 }
 
 } // namespace blockdrop

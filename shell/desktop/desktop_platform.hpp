@@ -10,13 +10,17 @@ class DesktopWindow;
 // closes the window and exits with status 0.
 struct ProgramEnd {};
 
-// The platform services on the desktop: SDL's modal message box over the
-// game window and the end of the program, beside what every front end
-// shares.
+// The platform services on the desktop: the game's own modal message box,
+// drawn inside the game window, and the end of the program, beside what
+// every front end shares.
 class DesktopPlatform final : public FrontEnd {
 public:
     DesktopPlatform(DesktopWindow& window, WindowState& state) : FrontEnd(state), window_(window) {}
 
+    // Shows the box below the board and runs the window's events until it
+    // is answered: Return answers OK, Escape Cancel (OK where that is the
+    // only button), a click a button; every other key is dropped. The
+    // window keeps repainting meanwhile, and closing it ends the program.
     int MsgBox(std::string_view prompt, Buttons buttons, std::string_view title) override;
     [[noreturn]] void End() override { throw ProgramEnd{}; }
 

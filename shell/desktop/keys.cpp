@@ -13,7 +13,8 @@ int virtual_key(SDL_Keycode key)
     case SDLK_DOWN: return key_down;
     case SDLK_BACKSPACE: return key_back;
     case SDLK_TAB: return key_tab;
-    case SDLK_RETURN: return key_return;
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER: return key_return;
     case SDLK_ESCAPE: return key_escape;
     case SDLK_SPACE: return key_space;
     case SDLK_PAGEUP: return key_page_up;

@@ -9,12 +9,11 @@
 #include <SDL.h>
 
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <exception>
-#include <pthread.h>
-#include <sys/prctl.h>
+#include <string>
 
 namespace blockdrop {
 namespace {
@@ -39,12 +38,25 @@ bool handle(const SDL_Event& event, DesktopPlatform& platform, const DesktopWind
     }
 }
 
-// SDL shows each message box from a forked child process. The child must
-// not outlive the game: killed with a dialog up, the game would otherwise
-// leave the dialog behind on the desktop.
-void die_with_the_game()
+// Where SDL looked for a display, for the message that it found none.
+std::string displays_tried()
 {
-    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    const auto named = [](const char* name) {
+        const char* value = std::getenv(name);
+        return std::string(name) +
+               (value != nullptr ? "=\"" + std::string(value) + "\"" : " not set");
+    };
+    return named("DISPLAY") + ", " + named("WAYLAND_DISPLAY");
+}
+
+// SDL falls back to drivers that draw nowhere when no display answers; a
+// game on one would run unseen. Asked for by name, they are the user's
+// choice.
+bool drawn_nowhere()
+{
+    const char* driver = SDL_GetCurrentVideoDriver();
+    return std::getenv("SDL_VIDEODRIVER") == nullptr && driver != nullptr &&
+           (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
 }
 
 int play(DesktopWindow& window)
@@ -73,7 +85,14 @@ int play(DesktopWindow& window)
 int main()
 {
     SDL_SetMainReady();
-    pthread_atfork(nullptr, nullptr, blockdrop::die_with_the_game);
+    // The message boxes need their font; without it the game must not start
+    // at all rather than fail at its first dialog.
+    const auto font = blockdrop::BoxFont::find();
+    if (!font) {
+        std::fprintf(stderr, "blockdrop: cannot find the font DejaVu Sans (DejaVuSans.ttf, in "
+                             "Debian's package fonts-dejavu-core)\n");
+        return 1;
+    }
     // No GL behind the window surface: it would cost tens of megabytes and
     // extra threads for 56 squares.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
@@ -82,13 +101,20 @@ int main()
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     // Only video: the joystick subsystem would wake the loop up periodically.
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-        std::fprintf(stderr, "blockdrop: cannot start SDL: %s\n", SDL_GetError());
+        std::fprintf(stderr, "blockdrop: cannot open the display (%s): %s\n",
+                     blockdrop::displays_tried().c_str(), SDL_GetError());
+        return 1;
+    }
+    if (blockdrop::drawn_nowhere()) {
+        std::fprintf(stderr, "blockdrop: cannot open the display (%s)\n",
+                     blockdrop::displays_tried().c_str());
+        SDL_Quit();
         return 1;
     }
     SDL_StopTextInput();
     int status = 1;
     try {
-        blockdrop::DesktopWindow window;
+        blockdrop::DesktopWindow window(*font);
         status = blockdrop::play(window);
         // Ending the program ends it at once: the X server frees the window
         // with the connection, while tearing SDL down first only sends

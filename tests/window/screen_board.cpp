@@ -1,10 +1,25 @@
 #include "tests/window/screen_board.hpp"
 
+#include <cmath>
+
 namespace blockdrop::window_testing {
 
-CellBox cell_box(int column, int row)
+namespace {
+
+int pixels(int twips, double scale)
 {
-    return CellBox{33 * column, row < 5 ? 33 * row : 33 * row + 3, 33};
+    return static_cast<int>(std::floor(twips * scale / 15 + 0.5));
+}
+
+} // namespace
+
+CellBox cell_box(int column, int row, double scale)
+{
+    const int left = 495 * column;
+    const int top = 495 * row + (row < 5 ? 0 : 50);
+    const int x = pixels(left, scale);
+    const int y = pixels(top, scale);
+    return CellBox{x, y, pixels(left + 495, scale) - x, pixels(top + 495, scale) - y};
 }
 
 namespace {
@@ -28,15 +43,16 @@ char code_of(Rgb pixel)
 
 } // namespace
 
-std::string screen_board(const Image& image)
+std::string screen_board(const Image& image, double scale)
 {
     std::string board;
     for (int row = 0; row <= 7; ++row) {
         for (int column = 0; column <= 6; ++column) {
-            const CellBox box = cell_box(column, row);
-            const char centre = code_of(image.at(box.x + box.size / 2, box.y + box.size / 2));
+            const CellBox box = cell_box(column, row, scale);
+            const char centre = code_of(image.at(box.x + box.width / 2, box.y + box.height / 2));
             const char corner = code_of(image.at(box.x, box.y));
-            const char far_corner = code_of(image.at(box.x + box.size - 1, box.y + box.size - 1));
+            const char far_corner =
+                code_of(image.at(box.x + box.width - 1, box.y + box.height - 1));
             board += centre == corner && centre == far_corner ? centre : '?';
         }
         if (row < 7)

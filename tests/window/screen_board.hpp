@@ -9,17 +9,20 @@ namespace blockdrop::window_testing {
 // The background the window paints behind the cells.
 inline constexpr Rgb background{192, 192, 192};
 
-// The pixel rectangle of cell (column, row): 33 pixels a side, with the
-// 3-pixel strip between the shaft and the bucket rows.
+// The pixel rectangle of cell (column, row) at `scale` pixels to a 96-dpi
+// pixel, worked out here from the cell's twips (495 a side, 495 apart, and a
+// 50-twip strip between the shaft and the bucket rows) with both edges
+// rounded, as the shared layout does: at scale 1 a cell is 33 pixels a side
+// and the strip 3 pixels high.
 struct CellBox {
-    int x, y, size;
+    int x, y, width, height;
 };
-CellBox cell_box(int column, int row);
+CellBox cell_box(int column, int row, double scale = 1.0);
 
 // The board as read off the screen, one line of seven characters per row:
 // K, o, R, G, B for a drawn cell of that colour, . where only the background
 // shows, ? for anything else (a cell caught half drawn, or a wrong colour).
-std::string screen_board(const Image& image);
+std::string screen_board(const Image& image, double scale = 1.0);
 
 // The bucket's position as drawn: "left", "middle", "right" or "none".
 std::string bucket_position(const std::string& board);

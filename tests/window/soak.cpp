@@ -1,12 +1,13 @@
 // Plays the real game under Xvfb for a while as a restless player would:
 // arrow keys held down so the server's auto-repeat fires, bursts of random
-// keys with random modifiers, pauses, and every dialog answered at random,
+// keys with random modifiers, pauses, and every box answered at random by key or click,
 // with a new game started whenever Cancel ends one. It fails when the game
 // dies, stops answering keys, loses its one-second cadence, grows in memory
 // from game to game, or leaves a process behind.
 //   build/tests/window_soak [minutes] [seed]
 #include "tests/window/figures.hpp"
 #include "tests/window/screen_board.hpp"
+#include "tests/window/screen_box.hpp"
 #include "tests/window/x_session.hpp"
 
 #include <X11/keysym.h>
@@ -29,7 +30,7 @@
 namespace blockdrop::window_testing {
 namespace {
 
-// Processes still running this binary, the game's dialog children included.
+// Processes still running this binary.
 std::vector<pid_t> running(const std::string& binary)
 {
     std::vector<pid_t> found;
@@ -147,11 +148,12 @@ struct Tally {
     }
 };
 
-// Every key a player might hit, the two that matter among them.
+// Every key a player might hit, the two that matter among them. Return and
+// Escape are left to the boxes' answers: a burst that met a box would answer
+// it. Every other key typed into a box must leave it up.
 const std::vector<unsigned long> some_keys = {
-    XK_Left,    XK_Right,  XK_Left, XK_Right, XK_Up,        XK_Down, XK_space,
-    XK_Return,  XK_Escape, XK_Tab,  XK_a,     XK_z,         XK_5,    XK_apostrophe,
-    XK_percent, XK_Home,   XK_End,  XK_F1,    XK_BackSpace,
+    XK_Left, XK_Right, XK_Left,       XK_Right,   XK_Up,   XK_Down, XK_space, XK_Tab,       XK_a,
+    XK_z,    XK_5,     XK_apostrophe, XK_percent, XK_Home, XK_End,  XK_F1,    XK_BackSpace,
 };
 const std::vector<unsigned long> some_modifiers = {XK_Shift_L, XK_Control_L, XK_Alt_L};
 
@@ -161,6 +163,9 @@ public:
         : x_(x), ticks_(ticks), tally_(tally), random_(random)
     {
     }
+
+    // How a box is answered: a key, or a click on one of its buttons.
+    enum class Answer { key_return, key_escape, click_ok, click_cancel };
 
     // Plays one process of the game until `deadline` or until Cancel ends
     // it. False when the game failed in a way that ends the soak.
@@ -184,27 +189,28 @@ public:
                 tally_.fail("the game ended by itself, wait status " + std::to_string(*status));
                 return false;
             }
-            if (const auto won = x_.find("You Won")) {
+            const Box box = boxes_.shown(x_, *window);
+            if (box == Box::won) {
                 ticks_.new_stretch();
                 tally_.resident_mb.back().push_back(process_memory_mb(game.pid(), "VmRSS"));
-                answer(*won, "You Won", XK_Return);
+                // Escape is the OK of a box with no Cancel.
+                answer(*window, box,
+                       any(std::vector{Answer::key_return, Answer::key_escape, Answer::click_ok}));
                 ++tally_.wins;
                 ++tally_.games;
-                x_.focus(*window);
                 continue;
             }
-            if (const auto lost = x_.find("You Lost")) {
+            if (box == Box::lost) {
                 ticks_.new_stretch();
                 tally_.resident_mb.back().push_back(process_memory_mb(game.pid(), "VmRSS"));
                 if (chance(0.25)) {
                     ++tally_.cancels;
-                    answer(*lost, "You Lost", XK_Escape);
+                    answer(*window, box, chance(0.5) ? Answer::key_escape : Answer::click_cancel);
                     return ended_cleanly(game);
                 }
-                answer(*lost, "You Lost", XK_Return);
+                answer(*window, box, chance(0.5) ? Answer::key_return : Answer::click_ok);
                 ++tally_.replays;
                 ++tally_.games;
-                x_.focus(*window);
                 continue;
             }
             act(*window);
@@ -227,12 +233,31 @@ private:
         return items[static_cast<std::size_t>(between(0, static_cast<int>(items.size()) - 1))];
     }
 
-    void answer(Window dialog, const std::string& title, unsigned long key)
+    // Answers the box in the game window; a box still there 5 s later was
+    // not closed by its answer. Cancel ends the game, which the caller checks.
+    void answer(Window window, Box box, Answer how)
     {
-        x_.focus(dialog);
-        x_.key(key);
-        if (!x_.wait_until_none(title, 5s))
-            tally_.fail("the \"" + title + "\" dialog was not closed by its key");
+        switch (how) {
+        case Answer::key_return: x_.key(XK_Return); break;
+        case Answer::key_escape: x_.key(XK_Escape); break;
+        case Answer::click_ok:
+        case Answer::click_cancel: {
+            const auto [x, y] = boxes_.button_centre(box, how == Answer::click_ok ? 1 : 2);
+            x_.click(window, x, y);
+            break;
+        }
+        }
+        if (how == Answer::click_cancel || (how == Answer::key_escape && box == Box::lost))
+            return;
+        const auto until = Clock::now() + 5s;
+        while (boxes_.shown(x_, window) == box) {
+            if (Clock::now() >= until) {
+                tally_.fail(std::string("the ") + (box == Box::won ? "win" : "loss") +
+                            " box was not closed by its answer");
+                return;
+            }
+            std::this_thread::sleep_for(2ms);
+        }
     }
 
     bool ended_cleanly(GameProcess& game)
@@ -313,7 +338,7 @@ private:
     // show it. Five seconds without a change means the game hangs.
     void probe(Window window)
     {
-        if (x_.find("You Lost") || x_.find("You Won"))
+        if (boxes_.shown(x_, window) != Box::none)
             return;
         const auto before = bucket(window);
         if (!before || *before == "none")
@@ -321,7 +346,7 @@ private:
         const auto sent = Clock::now();
         x_.key(*before == "left" ? XK_Right : XK_Left);
         while (Clock::now() < sent + 5s) {
-            if (x_.find("You Lost") || x_.find("You Won"))
+            if (boxes_.shown(x_, window) != Box::none)
                 return; // the key may have gone to a game that just ended
             if (const auto after = bucket(window); after && *after != *before) {
                 tally_.responses_ms.push_back(ms_between(sent, Clock::now()));
@@ -337,6 +362,7 @@ private:
     Tally& tally_;
     std::mt19937& random_;
     std::string display_of_game_;
+    BoxPictures boxes_;
 };
 
 } // namespace
@@ -373,7 +399,7 @@ int main(int argc, char** argv)
         periods = ticks.periods();
     }
 
-    // The game, its dialog processes and the X server are all gone.
+    // The game and the X server are both gone.
     std::this_thread::sleep_for(200ms);
     if (const auto left = running(game_binary()); !left.empty())
         tally.fail(std::to_string(left.size()) + " game process(es) left running");

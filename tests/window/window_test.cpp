@@ -1,14 +1,21 @@
 // The real game binary in a real X server, driven by real key presses.
+#include "tests/window/figures.hpp"
 #include "tests/window/screen_board.hpp"
+#include "tests/window/screen_box.hpp"
 #include "tests/window/x_session.hpp"
 
 #include <X11/keysym.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <memory>
+#include <sstream>
 #include <sys/wait.h>
 
 namespace blockdrop::window_testing {
@@ -47,9 +54,67 @@ bool fresh_with_pieces(const std::string& board, int pieces)
     return without == fresh_board;
 }
 
+// The colour a cell code of screen_board stands for.
+Rgb colour_of(char code)
+{
+    switch (code) {
+    case 'K': return Rgb{0, 0, 0};
+    case 'o': return Rgb{255, 255, 255};
+    case 'R': return Rgb{255, 0, 0};
+    case 'G': return Rgb{0, 255, 0};
+    case 'B': return Rgb{0, 0, 255};
+    default: return background;
+    }
+}
+
+// Compares every pixel of the board's part of a window picture with the
+// board drawn from `board`'s codes at `scale`: each cell its colour over its
+// whole rectangle, the background everywhere else (the strip, the gaps the
+// hidden cells leave). The first wrong pixel, or nothing.
+std::optional<std::string> board_mismatch(const Image& image, const std::string& board,
+                                          double scale)
+{
+    const CellBox corner = cell_box(6, 7, scale);
+    std::vector<Rgb> wanted(
+        static_cast<std::size_t>(corner.x + corner.width) * (corner.y + corner.height), background);
+    const int width = corner.x + corner.width;
+    for (int row = 0; row <= 7; ++row) {
+        for (int column = 0; column <= 6; ++column) {
+            const CellBox box = cell_box(column, row, scale);
+            for (int y = box.y; y < box.y + box.height; ++y) {
+                for (int x = box.x; x < box.x + box.width; ++x)
+                    wanted[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
+                           static_cast<std::size_t>(x)] = colour_of(cell_at(board, column, row));
+            }
+        }
+    }
+    for (int y = 0; y < corner.y + corner.height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            if (!(image.at(x, y) ==
+                  wanted[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
+                         static_cast<std::size_t>(x)]))
+                return "pixel " + std::to_string(x) + "," + std::to_string(y);
+        }
+    }
+    return std::nullopt;
+}
+
 class GameWindow : public ::testing::Test {
 protected:
-    void SetUp() override { launch(); }
+    GameWindow() = default;
+    // A server with these extra arguments, and the desktop's Xft.dpi set to
+    // `dpi` in its resources (none set when 0).
+    GameWindow(const std::vector<std::string>& server_arguments, int dpi)
+        : server(server_arguments), dpi_(dpi)
+    {
+    }
+
+    void SetUp() override
+    {
+        if (dpi_ != 0)
+            x.set_resources("Xft.dpi:\t" + std::to_string(dpi_) + "\n");
+        launch();
+    }
 
     void launch()
     {
@@ -61,10 +126,12 @@ protected:
         wait_board([](const std::string& b) { return fresh_with_pieces(b, 1); }, 5s);
     }
 
+    double scale() const { return dpi_ == 0 ? 1.0 : dpi_ / 96.0; }
+
     std::string board() const
     {
         const auto image = x.capture(window);
-        return image ? screen_board(*image) : std::string();
+        return image ? screen_board(*image, scale()) : std::string();
     }
 
     // Polls the screen until `done` holds of the board; returns the last one.
@@ -86,27 +153,112 @@ protected:
         wait_board([&](const std::string& b) { return bucket_position(b) == position; }, 3s);
     }
 
-    // Waits for the loss dialog, answering any win on the way.
-    Window wait_for_loss() const
+    // Waits for the loss box, answering any win box on the way with Escape,
+    // which is its OK: the game must play on. True once the loss box is up.
+    bool wait_for_loss()
     {
+        x.focus(window);
         const auto deadline = Clock::now() + 240s;
+        // When such a box was first seen; max() while none is.
+        auto strange_since = Clock::time_point::max();
         while (Clock::now() < deadline) {
-            if (const auto lost = x.find("You Lost"))
-                return *lost;
-            if (const auto won = x.find("You Won")) {
-                x.focus(*won);
-                x.key(XK_Return);
+            const Box box = boxes().shown(x, window);
+            if (box == Box::lost)
+                return true;
+            // A box that is neither of the two, there for longer than any
+            // half-drawn picture lasts.
+            if (box == Box::none && boxes().covered(x, window)) {
+                if (strange_since == Clock::time_point::max())
+                    strange_since = Clock::now();
+                if (Clock::now() - strange_since > 2s) {
+                    ADD_FAILURE()
+                        << "the window shows a box that is neither the win nor the loss box";
+                    return false;
+                }
+            } else {
+                strange_since = Clock::time_point::max();
+            }
+            if (box == Box::won) {
+                x.key(XK_Escape);
+                wait_board([](const std::string& b) { return fresh_with_pieces(b, 1); }, 5s);
+                EXPECT_FALSE(game->wait(0ms)) << "the win box's Escape is its OK";
             }
             std::this_thread::sleep_for(10ms);
         }
         ADD_FAILURE() << "no loss within four minutes of play with no input";
-        return 0;
+        return false;
+    }
+
+    // With the loss box up: the board around it is a whole board, drawn to
+    // the pixel, and stays as the tick left it while keys the box does not
+    // take are typed; then the box is still up.
+    void check_board_under_the_box()
+    {
+        const auto image = x.capture(window);
+        ASSERT_TRUE(image);
+        const std::string left = screen_board(*image, scale());
+        EXPECT_EQ(left.find('?'), std::string::npos) << left;
+        EXPECT_EQ(board_mismatch(*image, left, scale()), std::nullopt) << left;
+        EXPECT_EQ(boxes().shown(*image), Box::lost);
+        for (const unsigned long key : {XK_Left, XK_Left, XK_Right, XK_Up, XK_space, XK_a, XK_Tab})
+            x.key(key);
+        // Longer than a tick: none may run while the box is up.
+        std::this_thread::sleep_for(1200ms);
+        const auto after = x.capture(window);
+        EXPECT_TRUE(after);
+        if (after) {
+            EXPECT_EQ(screen_board(*after, scale()), left) << "the board moved under the box";
+            EXPECT_EQ(boxes().shown(*after), Box::lost) << "a key other than the box's closed it";
+        }
+    }
+
+    // After OK: the box is gone, the board is a new game's with its first
+    // piece in place, the arrows typed into the box have not moved its
+    // bucket, and the next tick is a full period away.
+    void check_new_game()
+    {
+        const std::string fresh = wait_board(
+            [](const std::string& b) {
+                return fresh_with_pieces(b, 1) && pieces_in_row(b, 0) == 1;
+            },
+            3s);
+        EXPECT_EQ(boxes().shown(x, window), Box::none);
+        const auto image = x.capture(window);
+        ASSERT_TRUE(image);
+        // The box's area is background again.
+        const auto area = boxes().area();
+        for (int y = area.y; y < area.y + area.height; y += 7) {
+            for (int column = area.x; column < area.x + area.width; column += 7)
+                ASSERT_EQ(image->at(column, y), background) << column << "," << y;
+        }
+        EXPECT_FALSE(game->wait(0ms)) << "OK plays on";
+        expect_bucket("middle");
+        // Half a period: even a late tick cannot come earlier, but one run
+        // on a grid left over from before the box would.
+        std::this_thread::sleep_for(500ms);
+        EXPECT_EQ(board(), fresh) << "a tick came right after the answer";
+    }
+
+    void expect_exit_zero(const char* what)
+    {
+        const auto status = game->wait(3s);
+        ASSERT_TRUE(status) << what << " must end the program at once";
+        EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << what;
+    }
+
+    const BoxPictures& boxes()
+    {
+        if (!boxes_)
+            boxes_ = std::make_unique<BoxPictures>(scale());
+        return *boxes_;
     }
 
     Xvfb server;
     XClient x{server.display()};
+    int dpi_ = 0;
     std::unique_ptr<GameProcess> game;
     Window window = 0;
+    std::unique_ptr<BoxPictures> boxes_;
 };
 
 TEST_F(GameWindow, DrawsTheSetUpBoardToThePixel)
@@ -122,13 +274,16 @@ TEST_F(GameWindow, DrawsTheSetUpBoardToThePixel)
     for (int row = 0; row <= 7; ++row) {
         for (int column = 0; column <= 6; ++column) {
             const CellBox box = cell_box(column, row);
+            ASSERT_EQ(box.width, 33);
+            ASSERT_EQ(box.height, 33);
             const Rgb colour = image->at(box.x + 16, box.y + 16);
-            for (int y = box.y; y < box.y + box.size; ++y) {
-                for (int x = box.x; x < box.x + box.size; ++x)
+            for (int y = box.y; y < box.y + box.height; ++y) {
+                for (int x = box.x; x < box.x + box.width; ++x)
                     ASSERT_EQ(image->at(x, y), colour) << "cell " << column << "," << row;
             }
         }
     }
+    EXPECT_EQ(board_mismatch(*image, board, 1.0), std::nullopt);
     EXPECT_EQ(image->at(0, 0), (Rgb{0, 0, 0})) << "wall at the top-left corner";
     EXPECT_EQ(image->at(33, 168), (Rgb{255, 255, 255})) << "bucket starts 3 px below the shaft";
     // The strip between shaft and bucket rows, and all beyond the board.
@@ -215,61 +370,228 @@ TEST_F(GameWindow, APieceAppearsAndFallsOneRowPerTick)
         EXPECT_EQ(pieces_in_row(before, row), 1) << before;
 }
 
-TEST_F(GameWindow, ALossOffersANewGameAndCancelEndsTheProgram)
+TEST_F(GameWindow, ALossBoxBelowTheBoardTakesReturnForANewGameAndEscapeToQuit)
 {
-    const Window dialog = wait_for_loss();
-    ASSERT_NE(dialog, 0U);
-    // Keys pressed on the game behind the dialog are dropped, not replayed
-    // onto the next game.
-    x.focus(window);
-    x.key(XK_Left);
-    x.key(XK_Left);
-    x.focus(dialog);
+    ASSERT_TRUE(wait_for_loss());
+    check_board_under_the_box();
     x.key(XK_Return);
-    wait_board(
-        [](const std::string& b) { return fresh_with_pieces(b, 1) && pieces_in_row(b, 0) == 1; },
-        900ms);
-    EXPECT_TRUE(x.gone(dialog));
-    EXPECT_TRUE(game->wait(0ms) == std::nullopt) << "OK plays on";
-    expect_bucket("middle");
+    check_new_game();
 
-    const Window second = wait_for_loss();
-    ASSERT_NE(second, 0U);
-    x.focus(second);
+    ASSERT_TRUE(wait_for_loss());
+    check_board_under_the_box();
     x.key(XK_Escape);
-    const auto status = game->wait(3s);
-    ASSERT_TRUE(status) << "Cancel must end the program at once";
-    EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0);
-    EXPECT_TRUE(x.wait_until_none("You Lost", 3s));
+    expect_exit_zero("Escape on the loss box");
 }
 
-TEST_F(GameWindow, ClosingTheLossDialogCountsAsCancel)
+TEST_F(GameWindow, TheLossBoxsButtonsAnswerAClick)
 {
-    const Window dialog = wait_for_loss();
-    ASSERT_NE(dialog, 0U);
-    x.close(dialog);
-    const auto status = game->wait(3s);
-    ASSERT_TRUE(status);
-    EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0);
+    ASSERT_TRUE(wait_for_loss());
+    // A click beside the buttons answers nothing.
+    const auto [ok_x, ok_y] = boxes().button_centre(Box::lost, 1);
+    x.click(window, ok_x, ok_y - 30);
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(boxes().shown(x, window), Box::lost);
+    x.click(window, ok_x, ok_y);
+    check_new_game();
+
+    ASSERT_TRUE(wait_for_loss());
+    const auto [cancel_x, cancel_y] = boxes().button_centre(Box::lost, 2);
+    x.click(window, cancel_x, cancel_y);
+    expect_exit_zero("A click on Cancel");
+}
+
+TEST_F(GameWindow, ClosingTheWindowWithTheLossBoxUpEndsTheProgramWithStatusZero)
+{
+    ASSERT_TRUE(wait_for_loss());
+    x.close(window);
+    expect_exit_zero("Closing the window");
 }
 
 TEST_F(GameWindow, SigtermEndsTheGameEvenWithADialogUp)
 {
-    ASSERT_NE(wait_for_loss(), 0U);
+    ASSERT_TRUE(wait_for_loss());
     game->signal(SIGTERM);
     const auto status = game->wait(3s);
     ASSERT_TRUE(status);
     EXPECT_TRUE(WIFSIGNALED(*status) && WTERMSIG(*status) == SIGTERM);
-    // The box lives in a process of its own; it must go with the game.
-    EXPECT_TRUE(x.wait_until_none("You Lost", 3s)) << "the dialog outlived the game";
+    EXPECT_TRUE(x.wait_until_none("Form1", 3s)) << "the window outlived the game";
 }
 
 TEST_F(GameWindow, ClosingTheWindowEndsTheProgramWithStatusZero)
 {
     x.close(window);
-    const auto status = game->wait(3s);
-    ASSERT_TRUE(status);
-    EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0);
+    expect_exit_zero("Closing the window");
+}
+
+TEST_F(GameWindow, HasTheGamesIconAtTheSizesTaskBarsUse)
+{
+    const std::vector<unsigned long> icon = x.cardinals(window, "_NET_WM_ICON");
+    ASSERT_FALSE(icon.empty()) << "_NET_WM_ICON is not set";
+    // The images one after the other: width, height, then ARGB pixels.
+    std::vector<unsigned long> sizes;
+    std::size_t at = 0;
+    std::size_t at64 = 0;
+    while (at + 2 <= icon.size()) {
+        const unsigned long width = icon[at];
+        const unsigned long height = icon[at + 1];
+        ASSERT_EQ(width, height);
+        ASSERT_LE(at + 2 + width * height, icon.size());
+        if (width == 64)
+            at64 = at + 2;
+        sizes.push_back(width);
+        at += 2 + width * height;
+    }
+    EXPECT_EQ(sizes, (std::vector<unsigned long>{16, 32, 48, 64}));
+    ASSERT_NE(at64, 0U);
+    // The 64-pixel image is the drawing in data/blockdrop.svg: the grey
+    // tile, a wall, the red and the blue piece, the bucket, its green piece,
+    // and a transparent corner.
+    const auto pixel = [&](int px, int py) {
+        return icon[at64 + static_cast<std::size_t>(py * 64 + px)] & 0xffffffffUL;
+    };
+    EXPECT_EQ(pixel(32, 1), 0xffc0c0c0UL);
+    EXPECT_EQ(pixel(8, 20), 0xff000000UL);
+    EXPECT_EQ(pixel(55, 37), 0xff000000UL);
+    EXPECT_EQ(pixel(31, 9), 0xffff0000UL);
+    EXPECT_EQ(pixel(40, 26), 0xff0000ffUL);
+    EXPECT_EQ(pixel(14, 42), 0xffffffffUL);
+    EXPECT_EQ(pixel(23, 55), 0xff00ff00UL);
+    EXPECT_EQ(pixel(0, 0) >> 24, 0UL);
+}
+
+// The desktop's Xft.dpi sets the scale: the client area and every cell in
+// twips at that dpi, cells tiling with no gap or seam, the strip between
+// shaft and bucket as wide as its 50 twips.
+class ScaledGameWindow : public GameWindow, public ::testing::WithParamInterface<int> {
+protected:
+    // A screen that holds the largest window whole: a window partly off the
+    // screen cannot be read back.
+    ScaledGameWindow() : GameWindow({"-screen", "0", "1600x1200x24"}, GetParam()) {}
+};
+
+TEST_P(ScaledGameWindow, DrawsTheBoardToScale)
+{
+    const auto image = x.capture(window);
+    ASSERT_TRUE(image);
+    const int dpi = GetParam();
+    EXPECT_EQ(image->width, dpi == 96 ? 406 : dpi == 144 ? 609 : 812);
+    EXPECT_EQ(image->height, dpi == 96 ? 424 : dpi == 144 ? 636 : 848);
+    const std::string seen = screen_board(*image, scale());
+    ASSERT_TRUE(fresh_with_pieces(seen, 1)) << seen;
+    EXPECT_EQ(board_mismatch(*image, seen, scale()), std::nullopt) << seen;
+    // The cells of one row meet edge to edge, and the board's far corner
+    // lands on its twips: 3465 x 4010 at this dpi.
+    const CellBox last = cell_box(6, 7, scale());
+    EXPECT_EQ(last.x + last.width, std::lround(3465 * scale() / 15));
+    EXPECT_EQ(last.y + last.height, std::lround(4010 * scale() / 15));
+    const CellBox shaft_bottom = cell_box(0, 4, scale());
+    const CellBox bucket_top = cell_box(0, 5, scale());
+    EXPECT_EQ(bucket_top.y - (shaft_bottom.y + shaft_bottom.height),
+              static_cast<int>(std::lround(50 * scale() / 15)));
+    for (int y = 0; y < image->height; ++y) {
+        for (int x = last.x + last.width; x < image->width; x += 5)
+            ASSERT_EQ(image->at(x, y), background) << x << "," << y;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(AtDesktopDpi, ScaledGameWindow, ::testing::Values(96, 144, 192));
+
+// At twice the pixels the box is drawn at twice the size, and its buttons
+// answer clicks where they are drawn.
+class DoubleScaleGameWindow : public GameWindow {
+protected:
+    DoubleScaleGameWindow() : GameWindow({"-screen", "0", "1600x1200x24"}, 192) {}
+};
+
+TEST_F(DoubleScaleGameWindow, TheLossBoxIsDrawnToScaleAndItsCancelButtonAnswersAClick)
+{
+    ASSERT_TRUE(wait_for_loss());
+    check_board_under_the_box();
+    const auto [cancel_x, cancel_y] = boxes().button_centre(Box::lost, 2);
+    x.click(window, cancel_x, cancel_y);
+    expect_exit_zero("A click on Cancel");
+}
+
+// An X server with no core fonts at all: the boxes draw their text with
+// the game's own font, so the game lives through them.
+class GameWindowWithoutCoreFonts : public GameWindow {
+protected:
+    GameWindowWithoutCoreFonts() : GameWindow({"-fp", "built-ins"}, 0) {}
+};
+
+TEST_F(GameWindowWithoutCoreFonts, PlaysThroughALossAndBothAnswers)
+{
+    ASSERT_TRUE(wait_for_loss());
+    check_board_under_the_box();
+    x.key(XK_Return);
+    check_new_game();
+    ASSERT_TRUE(wait_for_loss());
+    x.key(XK_Escape);
+    expect_exit_zero("Escape on the loss box");
+}
+
+// What the game wrote on its standard error, through a shell that sends it
+// to a file after running `first` (a shell command, if any).
+std::string run_and_read_stderr(const std::string& display, const std::vector<EnvChange>& changes,
+                                std::optional<int>& status, double& seconds,
+                                const std::vector<std::string>& launcher = {},
+                                const std::string& first = "true")
+{
+    const std::string file =
+        (std::filesystem::temp_directory_path() / ("blockdrop-stderr-" + std::to_string(getpid())))
+            .string();
+    std::vector<std::string> command = launcher;
+    for (const std::string& word : {std::string("sh"), std::string("-c"),
+                                    first + R"( && exec "$0" 2>"$1")", game_binary(), file})
+        command.push_back(word);
+    GameProcess game(command, display, changes);
+    status = game.wait(10s);
+    seconds = ms_between(game.started(), Clock::now()) / 1000.0;
+    std::ifstream in(file);
+    std::stringstream text;
+    text << in.rdbuf();
+    std::filesystem::remove(file);
+    return text.str();
+}
+
+TEST(GameWithoutADisplay, SaysSoAndExitsWithStatusOne)
+{
+    // A display number no server listens on.
+    int number = 900;
+    while (std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(number)))
+        ++number;
+    const std::string dead = ":" + std::to_string(number);
+    std::optional<int> status;
+    double seconds = 0;
+    const std::string said = run_and_read_stderr(
+        dead, {{"WAYLAND_DISPLAY", std::nullopt}, {"SDL_VIDEODRIVER", std::nullopt}}, status,
+        seconds);
+    ASSERT_TRUE(status) << "the game ran on without a display";
+    EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 1);
+    EXPECT_NE(said.find("blockdrop: cannot open the display"), std::string::npos) << said;
+    EXPECT_NE(said.find("DISPLAY=\"" + dead + "\""), std::string::npos) << said;
+    EXPECT_NE(said.find("WAYLAND_DISPLAY not set"), std::string::npos) << said;
+    std::printf("exited %.3f s after exec\n", seconds);
+}
+
+TEST(GameWithoutItsFont, SaysSoAndExitsWithStatusOneBeforeAGameStarts)
+{
+    // The font's directory hidden under an empty one, in a mount namespace of
+    // the game's own: that needs the right to mount.
+    if (std::system("unshare --mount --propagation private true 2>/dev/null") != 0)
+        GTEST_SKIP() << "cannot make a mount namespace here (not root?)";
+    // A display that works: the font is all that is missing.
+    const Xvfb server;
+    std::optional<int> status;
+    double seconds = 0;
+    const std::string said = run_and_read_stderr(
+        server.display(), {}, status, seconds, {"unshare", "--mount", "--propagation", "private"},
+        "for d in /usr/share/fonts/truetype/dejavu /usr/share/fonts/dejavu-sans-fonts "
+        "/usr/share/fonts/TTF; do [ ! -d $d ] || mount -t tmpfs none $d || exit 9; done");
+    ASSERT_TRUE(status) << "the game started without its font";
+    EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 1) << *status << " " << said;
+    EXPECT_NE(said.find("blockdrop: cannot find the font DejaVu Sans"), std::string::npos) << said;
+    std::printf("exited %.3f s after exec\n", seconds);
 }
 
 } // namespace

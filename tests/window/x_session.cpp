@@ -344,6 +344,36 @@ void XClient::click(Window window, int x, int y) const
     XFlush(display_);
 }
 
+void XClient::set_resources(const std::string& resources) const
+{
+    XChangeProperty(display_, DefaultRootWindow(display_), XA_RESOURCE_MANAGER, XA_STRING, 8,
+                    PropModeReplace, reinterpret_cast<const unsigned char*>(resources.data()),
+                    static_cast<int>(resources.size()));
+    XSync(display_, False);
+}
+
+std::vector<unsigned long> XClient::cardinals(Window window, const std::string& property) const
+{
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long after = 0;
+    unsigned char* data = nullptr;
+    std::vector<unsigned long> items;
+    if (XGetWindowProperty(display_, window, XInternAtom(display_, property.c_str(), False), 0,
+                           1L << 20, False, AnyPropertyType, &type, &format, &count, &after,
+                           &data) != Success)
+        return items;
+    if (format == 32 && data != nullptr) {
+        // Xlib hands 32-bit items back in longs.
+        const auto* values = reinterpret_cast<const unsigned long*>(data);
+        items.assign(values, values + count);
+    }
+    if (data != nullptr)
+        XFree(data);
+    return items;
+}
+
 void XClient::close(Window window) const
 {
     XEvent message{};

@@ -138,6 +138,15 @@ public:
     // Moves the pointer to (x, y) in a window and clicks the left button.
     void click(Window window, int x, int y) const;
 
+    // Replaces the server's X resources (the root window's RESOURCE_MANAGER,
+    // as `xrdb -load` does): "Xft.dpi: 144\n", say. Clients read them when
+    // they connect.
+    void set_resources(const std::string& resources) const;
+
+    // A window's property of 32-bit items (_NET_WM_ICON, say); empty when it
+    // has none.
+    std::vector<unsigned long> cardinals(Window window, const std::string& property) const;
+
 private:
     _XDisplay* display_ = nullptr;
 };

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "shell/layout.hpp"
+#include "shell/platform.hpp"
+
+#include <optional>
+
+namespace blockdrop {
+
+// Where the game's own message box and its parts go in the window, in
+// device pixels at `scale` device pixels to a 96-dpi pixel. The box sits in
+// the strip below the board (the board fills the top-left 3465 x 4010 twips
+// of the client area), so it never covers a cell. Designed in twips and
+// rounded edge by edge like the cells, so it is as crisp at any scale.
+struct BoxLayout {
+    PixelRect frame;      // the whole box, its border included
+    int border = 1;       // width of the frame's and a button's border
+    PixelRect title_bar;  // inside the border, holds the title
+    PixelRect prompt;     // the band that holds the prompt, one line
+    int text_left = 0;    // x where the title and the prompt start
+    PixelRect ok;         // the OK button, the default one
+    PixelRect cancel;     // the Cancel button; empty on an OK-only box
+    int text_pixels = 13; // the font's size in pixels
+};
+
+BoxLayout box_layout(Buttons buttons, double scale);
+
+// The answer of the button at (x, y) in the window, if any.
+std::optional<int> button_at(const BoxLayout& layout, int x, int y);
+
+// The answer a key gives the box: Return (or Enter) answers OK, Escape
+// answers Cancel, or OK where that is the only button; nothing for any
+// other key. Takes the game's virtual-key codes.
+std::optional<int> answer_for_key(int key_code, Buttons buttons);
+
+} // namespace blockdrop

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <SDL.h>
+
+#include <string>
+
+namespace blockdrop {
+
+// The X resources of the window's display (the RESOURCE_MANAGER property of
+// its root window, as xrdb sets it), empty when the window is not on X11 or
+// the display has none.
+std::string x_resources(SDL_Window* window);
+
+// Gives the window the game's icon, at the sizes task bars and window lists
+// use: all of them in one _NET_WM_ICON on X11, one through SDL elsewhere.
+void set_window_icon(SDL_Window* window);
+
+} // namespace blockdrop

@@ -1,0 +1,217 @@
+// Where the desktop's message box goes, which keys and clicks answer it, the
+// desktop's dpi as its X resources give it, and the window's icon.
+#include "shell/desktop/box_layout.hpp"
+#include "shell/desktop/desktop_dpi.hpp"
+#include "shell/desktop/icon.hpp"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <string>
+
+namespace blockdrop {
+namespace {
+
+bool within(const PixelRect& inner, const PixelRect& outer)
+{
+    return inner.x >= outer.x && inner.y >= outer.y &&
+           inner.x + inner.width <= outer.x + outer.width &&
+           inner.y + inner.height <= outer.y + outer.height;
+}
+
+bool overlap(const PixelRect& a, const PixelRect& b)
+{
+    return a.x < b.x + b.width && b.x < a.x + a.width && a.y < b.y + b.height &&
+           b.y < a.y + a.height;
+}
+
+class BoxAtScale : public ::testing::TestWithParam<double> {};
+
+TEST_P(BoxAtScale, LiesBelowTheBoardInsideTheWindowWithItsPartsInsideIt)
+{
+    const double scale = GetParam();
+    const PixelRect client{0, 0, scaled_pixels(6090, scale), scaled_pixels(6360, scale)};
+    const int board_bottom = scaled_pixels(4010, scale);
+    for (const Buttons buttons : {Buttons::ok, Buttons::ok_cancel}) {
+        const BoxLayout box = box_layout(buttons, scale);
+        EXPECT_TRUE(within(box.frame, client));
+        // No cell is ever covered: the board ends above the box.
+        EXPECT_GT(box.frame.y, board_bottom);
+        EXPECT_GE(box.border, 1);
+        EXPECT_TRUE(within(box.title_bar, box.frame));
+        EXPECT_TRUE(within(box.prompt, box.frame));
+        EXPECT_LE(box.title_bar.y + box.title_bar.height, box.prompt.y);
+        EXPECT_TRUE(within(box.ok, box.frame));
+        EXPECT_LE(box.prompt.y + box.prompt.height, box.ok.y);
+        EXPECT_FALSE(overlap(box.ok, box.title_bar));
+        // Ten-point text: 13 pixels at 96 dpi, in proportion elsewhere.
+        EXPECT_EQ(box.text_pixels, scaled_pixels(200, scale));
+        EXPECT_GE(box.prompt.height, 2 * box.text_pixels);
+        EXPECT_GE(box.ok.height, box.text_pixels + 4 * box.border);
+        if (buttons == Buttons::ok_cancel) {
+            EXPECT_TRUE(within(box.cancel, box.frame));
+            EXPECT_FALSE(overlap(box.ok, box.cancel));
+            EXPECT_LT(box.ok.x + box.ok.width, box.cancel.x) << "OK comes first";
+            EXPECT_EQ(box.ok.y, box.cancel.y);
+            EXPECT_EQ(box.ok.width, box.cancel.width);
+        } else {
+            EXPECT_EQ(box.cancel.width, 0);
+            // The only button sits in the middle of the box.
+            EXPECT_LE(std::abs((box.ok.x + box.ok.width / 2) - (box.frame.x + box.frame.width / 2)),
+                      1);
+        }
+    }
+}
+
+TEST_P(BoxAtScale, AClickAnswersOnlyOnAButton)
+{
+    const BoxLayout box = box_layout(Buttons::ok_cancel, GetParam());
+    const auto& ok = box.ok;
+    const auto& cancel = box.cancel;
+    EXPECT_EQ(button_at(box, ok.x, ok.y), answer_ok);
+    EXPECT_EQ(button_at(box, ok.x + ok.width - 1, ok.y + ok.height - 1), answer_ok);
+    EXPECT_EQ(button_at(box, ok.x + ok.width, ok.y), std::nullopt);
+    EXPECT_EQ(button_at(box, ok.x - 1, ok.y), std::nullopt);
+    EXPECT_EQ(button_at(box, ok.x, ok.y + ok.height), std::nullopt);
+    EXPECT_EQ(button_at(box, cancel.x + cancel.width / 2, cancel.y + cancel.height / 2),
+              answer_cancel);
+    EXPECT_EQ(button_at(box, box.prompt.x + 2, box.prompt.y + 2), std::nullopt);
+    EXPECT_EQ(button_at(box, 10, 10), std::nullopt) << "on the board";
+
+    const BoxLayout only_ok = box_layout(Buttons::ok, GetParam());
+    EXPECT_EQ(button_at(only_ok, cancel.x + cancel.width / 2, cancel.y + cancel.height / 2),
+              std::nullopt)
+        << "where Cancel would be";
+}
+
+INSTANTIATE_TEST_SUITE_P(Desktop, BoxAtScale, ::testing::Values(0.5, 1.0, 1.25, 1.5, 2.0, 3.0));
+
+TEST(BoxKeys, ReturnIsOkEscapeIsCancelOrTheOnlyOkAndNoOtherKeyAnswers)
+{
+    EXPECT_EQ(answer_for_key(key_return, Buttons::ok_cancel), answer_ok);
+    EXPECT_EQ(answer_for_key(key_return, Buttons::ok), answer_ok);
+    EXPECT_EQ(answer_for_key(key_escape, Buttons::ok_cancel), answer_cancel);
+    EXPECT_EQ(answer_for_key(key_escape, Buttons::ok), answer_ok);
+    for (int code = 0; code < 256; ++code) {
+        if (code == key_return || code == key_escape)
+            continue;
+        ASSERT_EQ(answer_for_key(code, Buttons::ok_cancel), std::nullopt) << code;
+        ASSERT_EQ(answer_for_key(code, Buttons::ok), std::nullopt) << code;
+    }
+}
+
+TEST(DesktopDpi, ComesFromXftDpiAndIsNinetySixWithoutIt)
+{
+    EXPECT_EQ(dpi_from_resources(""), 96);
+    EXPECT_EQ(dpi_from_resources("Xft.dpi:\t144\n"), 144);
+    EXPECT_EQ(dpi_from_resources("Xft.dpi: 192"), 192);
+    EXPECT_EQ(dpi_from_resources("Xft.antialias:\t1\nXft.dpi:\t120.5\nXft.hinting:\t1\n"), 120.5);
+    EXPECT_EQ(dpi_from_resources("  Xft.dpi  :  168  \r\n"), 168);
+    // A later line wins, as in the resource database.
+    EXPECT_EQ(dpi_from_resources("Xft.dpi: 120\nXft.dpi: 144\n"), 144);
+    // Other resources with a similar name are not the dpi.
+    EXPECT_EQ(dpi_from_resources("Xft.dpis: 144\nmy.Xft.dpi: 144\nXft.rgba: 144\n"), 96);
+    EXPECT_EQ(dpi_from_resources("Xcursor.size: 48\n"), 96);
+}
+
+TEST(DesktopDpi, IgnoresWhatIsNoNumberAndHoldsAbsurdValuesIn)
+{
+    EXPECT_EQ(dpi_from_resources("Xft.dpi: abc\n"), 96);
+    EXPECT_EQ(dpi_from_resources("Xft.dpi: 144abc\n"), 96);
+    EXPECT_EQ(dpi_from_resources("Xft.dpi:\n"), 96);
+    EXPECT_EQ(dpi_from_resources("Xft.dpi: 0\n"), 96);
+    EXPECT_EQ(dpi_from_resources("Xft.dpi: -144\n"), 96);
+    EXPECT_EQ(dpi_from_resources("Xft.dpi: nan\n"), 96);
+    EXPECT_EQ(dpi_from_resources("Xft.dpi: inf\n"), 96);
+    EXPECT_EQ(dpi_from_resources("Xft.dpi: 10\n"), 48);
+    EXPECT_EQ(dpi_from_resources("Xft.dpi: 100000\n"), 480);
+    EXPECT_EQ(scale_for_dpi(144), 1.5);
+}
+
+std::string file_text(const std::string& path)
+{
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// The pixel table is the installed SVG icon's drawing, rectangle by
+// rectangle: a change to one must be made to the other.
+TEST(WindowIcon, IsTheDrawingOfTheInstalledSvg)
+{
+    const std::string svg = file_text(BLOCKDROP_SOURCE_DIR "/data/blockdrop.svg");
+    ASSERT_FALSE(svg.empty());
+    const std::regex rect(R"(<rect((?:\s+[a-z]+="[^"]*")*)\s*/>)");
+    const std::regex attribute(R"(([a-z]+)="([^"]*)\")");
+    std::vector<IconRect> drawn;
+    for (auto it = std::sregex_iterator(svg.begin(), svg.end(), rect); it != std::sregex_iterator();
+         ++it) {
+        IconRect shape{0, 0, 0, 0, 0};
+        const std::string attributes = (*it)[1];
+        for (auto a = std::sregex_iterator(attributes.begin(), attributes.end(), attribute);
+             a != std::sregex_iterator(); ++a) {
+            const std::string name = (*a)[1];
+            const std::string value = (*a)[2];
+            if (name == "x")
+                shape.x = std::stoi(value);
+            else if (name == "y")
+                shape.y = std::stoi(value);
+            else if (name == "width")
+                shape.width = std::stoi(value);
+            else if (name == "height")
+                shape.height = std::stoi(value);
+            else if (name == "rx")
+                EXPECT_EQ(std::stoi(value), icon_corner_radius);
+            else if (name == "fill") {
+                // #rgb or #rrggbb
+                std::string hex = value.substr(1);
+                if (hex.size() == 3)
+                    hex = {hex[0], hex[0], hex[1], hex[1], hex[2], hex[2]};
+                shape.argb = 0xff000000U | static_cast<std::uint32_t>(std::stoul(hex, nullptr, 16));
+            }
+        }
+        drawn.push_back(shape);
+    }
+    const auto& table = icon_shapes();
+    ASSERT_EQ(drawn.size(), table.size());
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        EXPECT_EQ(drawn[i].x, table[i].x) << i;
+        EXPECT_EQ(drawn[i].y, table[i].y) << i;
+        EXPECT_EQ(drawn[i].width, table[i].width) << i;
+        EXPECT_EQ(drawn[i].height, table[i].height) << i;
+        EXPECT_EQ(drawn[i].argb, table[i].argb) << i;
+    }
+}
+
+TEST(WindowIcon, ScalesTheDrawingWithRoundedCorners)
+{
+    for (const int size : {16, 32, 48, 64}) {
+        const auto pixels = icon_pixels(size);
+        ASSERT_EQ(pixels.size(), static_cast<std::size_t>(size * size));
+        const auto at = [&](int design_x, int design_y) {
+            const auto row = static_cast<std::size_t>(design_y * size / 64);
+            const auto column = static_cast<std::size_t>(design_x * size / 64);
+            return pixels[row * static_cast<std::size_t>(size) + column];
+        };
+        if (size >= 32) {
+            EXPECT_EQ(pixels[0] >> 24, 0U) << "the corner is cut off at " << size;
+        }
+        EXPECT_EQ(at(32, 2), 0xffc0c0c0U) << size;
+        EXPECT_EQ(at(6, 20), 0xff000000U) << size;
+        EXPECT_EQ(at(31, 9), 0xffff0000U) << size;
+        EXPECT_EQ(at(14, 42), 0xffffffffU) << size;
+        EXPECT_EQ(at(23, 55), 0xff00ff00U) << size;
+    }
+    // At the design size every shape lands on its own pixels.
+    const auto pixels = icon_pixels(64);
+    EXPECT_EQ(pixels[static_cast<std::size_t>(4 * 64 + 3)], 0xffc0c0c0U);
+    EXPECT_EQ(pixels[static_cast<std::size_t>(4 * 64 + 4)], 0xff000000U);
+    EXPECT_EQ(pixels[static_cast<std::size_t>(4 * 64 + 11)], 0xff000000U);
+    EXPECT_EQ(pixels[static_cast<std::size_t>(4 * 64 + 12)], 0xffc0c0c0U);
+}
+
+} // namespace
+} // namespace blockdrop

@@ -1,0 +1,138 @@
+#include "tests/window/screen_box.hpp"
+
+#include "shell/desktop/box_layout.hpp"
+#include "shell/desktop/message_box.hpp"
+
+#include <SDL.h>
+
+#include <stdexcept>
+#include <thread>
+
+namespace blockdrop::window_testing {
+
+struct BoxPictures::Pictures {
+    BoxLayout won_layout;
+    BoxLayout lost_layout;
+    Image won;
+    Image lost;
+};
+
+namespace {
+
+Image drawn(const BoxLayout& layout, const BoxText& text)
+{
+    const auto font_file = BoxFont::find();
+    if (!font_file)
+        throw std::runtime_error("the game's font is not installed");
+    const BoxFont font(*font_file, layout.text_pixels);
+    const PixelRect& frame = layout.frame;
+    // The whole client area, so the box lands at its own coordinates; a
+    // 24-bit X server gives SDL windows this format.
+    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormat(
+        0, frame.x + frame.width, frame.y + frame.height, 32, SDL_PIXELFORMAT_RGB888);
+    if (surface == nullptr)
+        throw std::runtime_error("cannot make an off-screen picture");
+    draw_message_box(surface, font.get(), layout, text);
+    Image image{frame.width, frame.height, {}};
+    SDL_LockSurface(surface);
+    for (int y = frame.y; y < frame.y + frame.height; ++y) {
+        const auto* row =
+            reinterpret_cast<const Uint32*>(static_cast<const Uint8*>(surface->pixels) +
+                                            static_cast<std::ptrdiff_t>(y) * surface->pitch);
+        for (int x = frame.x; x < frame.x + frame.width; ++x) {
+            Uint8 r = 0;
+            Uint8 g = 0;
+            Uint8 b = 0;
+            SDL_GetRGB(row[x], surface->format, &r, &g, &b);
+            image.pixels.push_back(Rgb{r, g, b});
+        }
+    }
+    SDL_UnlockSurface(surface);
+    SDL_FreeSurface(surface);
+    return image;
+}
+
+} // namespace
+
+BoxPictures::BoxPictures(double scale) : pictures_(std::make_unique<Pictures>())
+{
+    pictures_->won_layout = box_layout(Buttons::ok, scale);
+    pictures_->lost_layout = box_layout(Buttons::ok_cancel, scale);
+    pictures_->won = drawn(pictures_->won_layout, {"You Won", "You win! Great!", Buttons::ok});
+    pictures_->lost =
+        drawn(pictures_->lost_layout, {"You Lost", "You lost. Try again?", Buttons::ok_cancel});
+}
+
+BoxPictures::~BoxPictures() = default;
+
+BoxPictures::Area BoxPictures::area() const
+{
+    const PixelRect& frame = pictures_->won_layout.frame;
+    return Area{frame.x, frame.y, frame.width, frame.height};
+}
+
+const Image& BoxPictures::picture(Box box) const
+{
+    return box == Box::won ? pictures_->won : pictures_->lost;
+}
+
+Box BoxPictures::shown(const XClient& x, Window window) const
+{
+    const Area at = area();
+    // One pixel first, the box's top-left corner: the full comparison only
+    // when it has the box's colour, so that polling stays cheap.
+    const auto corner = x.capture(window, at.x, at.y, 1, 1);
+    if (!corner || !(corner->pixels == std::vector{pictures_->lost.pixels.front()}))
+        return Box::none;
+    const auto image = x.capture(window, at.x, at.y, at.width, at.height);
+    return image ? which(image->pixels) : Box::none;
+}
+
+bool BoxPictures::covered(const XClient& x, Window window) const
+{
+    const Area at = area();
+    const auto corner = x.capture(window, at.x, at.y, 1, 1);
+    return corner && !(corner->pixels == std::vector{Rgb{192, 192, 192}});
+}
+
+Box BoxPictures::shown(const Image& window_image) const
+{
+    const Area at = area();
+    if (window_image.width < at.x + at.width || window_image.height < at.y + at.height)
+        return Box::none;
+    Image part{at.width, at.height, {}};
+    for (int y = at.y; y < at.y + at.height; ++y) {
+        for (int x = at.x; x < at.x + at.width; ++x)
+            part.pixels.push_back(window_image.at(x, y));
+    }
+    return which(part.pixels);
+}
+
+Box BoxPictures::which(const std::vector<Rgb>& pixels) const
+{
+    if (pixels == pictures_->lost.pixels)
+        return Box::lost;
+    if (pixels == pictures_->won.pixels)
+        return Box::won;
+    return Box::none;
+}
+
+Box BoxPictures::wait(const XClient& x, Window window, std::chrono::milliseconds timeout) const
+{
+    const auto deadline = Clock::now() + timeout;
+    for (;;) {
+        const Box box = shown(x, window);
+        if (box != Box::none || Clock::now() >= deadline)
+            return box;
+        std::this_thread::sleep_for(2ms);
+    }
+}
+
+std::pair<int, int> BoxPictures::button_centre(Box box, int answer) const
+{
+    const BoxLayout& layout = box == Box::won ? pictures_->won_layout : pictures_->lost_layout;
+    const PixelRect& button = answer == answer_cancel ? layout.cancel : layout.ok;
+    return {button.x + button.width / 2, button.y + button.height / 2};
+}
+
+} // namespace blockdrop::window_testing

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "tests/window/x_session.hpp"
+
+#include <memory>
+#include <utility>
+
+namespace blockdrop::window_testing {
+
+// The game's two message boxes as they are drawn in its window.
+enum class Box { none, won, lost };
+
+// What the win and the loss box must look like in the game window at a
+// scale: drawn, each with its own title, prompt and buttons, by the game's
+// box code in the game's font onto an off-screen picture of the window's
+// pixel format, so a window showing a box matches one of them to the pixel.
+class BoxPictures {
+public:
+    explicit BoxPictures(double scale = 1.0);
+    ~BoxPictures();
+    BoxPictures(const BoxPictures&) = delete;
+    BoxPictures& operator=(const BoxPictures&) = delete;
+
+    // Which box the window shows: its box area equal to one of the pictures,
+    // none if it equals neither.
+    Box shown(const XClient& x, Window window) const;
+    Box shown(const Image& window_image) const;
+
+    // Something other than the background where the boxes go: a box, right
+    // or wrong.
+    bool covered(const XClient& x, Window window) const;
+
+    // Polls until the window shows a box or `timeout` has passed.
+    Box wait(const XClient& x, Window window, std::chrono::milliseconds timeout) const;
+
+    // The centre of the button that gives `answer` (1 OK, 2 Cancel) on a box.
+    std::pair<int, int> button_centre(Box box, int answer) const;
+
+    // The area both boxes cover: x, y, width, height.
+    struct Area {
+        int x, y, width, height;
+    };
+    Area area() const;
+
+    const Image& picture(Box box) const;
+
+private:
+    Box which(const std::vector<Rgb>& pixels) const;
+
+    struct Pictures;
+    std::unique_ptr<Pictures> pictures_;
+};
+
+} // namespace blockdrop::window_testing
