@@ -560,7 +560,7 @@ TEST(GameWithoutADisplay, SaysSoAndExitsWithStatusOne)
     int number = 900;
     while (std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(number)))
         ++number;
-    const std::string dead = ":" + std::to_string(number);
+    const std::string dead = std::string(":").append(std::to_string(number));
     std::optional<int> status;
     double seconds = 0;
     const std::string said = run_and_read_stderr(
