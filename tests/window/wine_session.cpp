@@ -68,10 +68,19 @@ bool set_wine_dpi(int dpi)
     return std::system(command.c_str()) == 0;
 }
 
-std::vector<pid_t> windows_game_processes()
+std::vector<pid_t> windows_game_processes(const std::string& display)
 {
-    const std::string game = std::filesystem::path(windows_game()).filename().string();
+    return wine_processes(display, std::filesystem::path(windows_game()).filename().string());
+}
+
+std::vector<pid_t> wine_processes(const std::string& display, const std::string& program)
+{
     const std::string in_prefix = "WINEPREFIX=" + wine_prefix();
+    const std::string on_display = "DISPLAY=" + display;
+    const auto has = [](const std::string& environment, const std::string& entry) {
+        return environment.rfind(entry + '\0', 0) == 0 ||
+               environment.find('\0' + entry + '\0') != std::string::npos;
+    };
     std::vector<pid_t> found;
     for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
         const std::string name = entry.path().filename().string();
@@ -79,11 +88,11 @@ std::vector<pid_t> windows_game_processes()
             continue;
         std::string command = file_text(entry.path() / "cmdline");
         command = command.substr(0, command.find('\0'));
-        if (command.size() < game.size() ||
-            command.compare(command.size() - game.size(), game.size(), game) != 0)
+        if (command.size() < program.size() ||
+            command.compare(command.size() - program.size(), program.size(), program) != 0)
             continue;
         const std::string environment = file_text(entry.path() / "environ");
-        if (environment.find(in_prefix + '\0') == std::string::npos)
+        if (!has(environment, in_prefix) || !has(environment, on_display))
             continue;
         // The state follows the command name in parentheses.
         const std::string stat = file_text(entry.path() / "stat");

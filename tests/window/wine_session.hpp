@@ -40,8 +40,12 @@ std::pair<int, int> client_pixels(int dpi);
 // run's prefix (`LogPixels`). True if the registry took it.
 bool set_wine_dpi(int dpi);
 
-// The processes of the run's prefix still running the Windows game; zombies
-// waiting for their parent are left out.
-std::vector<pid_t> windows_game_processes();
+// The processes of the run's prefix on `display` (the game, and Wine's
+// desktop process that serves the display's windows); zombies waiting for
+// their parent are left out. With `program`, only those running it.
+std::vector<pid_t> wine_processes(const std::string& display, const std::string& program = {});
+
+// The processes on `display` still running the Windows game.
+std::vector<pid_t> windows_game_processes(const std::string& display);
 
 } // namespace blockdrop::window_testing

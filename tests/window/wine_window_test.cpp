@@ -66,14 +66,28 @@ Rgb rgb_of(Colour colour)
     return Rgb{colour.red, colour.green, colour.blue};
 }
 
+// Each case has an X server of its own. Cases run one at a time: Wine's
+// desktop process serves the windows of one display for the whole prefix,
+// so a case waits at its end until the one of its display has gone.
 class WineWindow : public ::testing::Test {
 protected:
     void SetUp() override { launch(96); }
 
+    void TearDown() override
+    {
+        game.reset();
+        x_client.reset();
+        server.reset();
+        const auto deadline = Clock::now() + 10s;
+        while (!wine_processes(display).empty() && Clock::now() < deadline)
+            std::this_thread::sleep_for(20ms);
+        EXPECT_TRUE(wine_processes(display).empty()) << "Wine processes outlived the display";
+    }
+
     void launch(int dpi)
     {
         dpi_ = dpi;
-        game = start_windows_game(server.display());
+        game = start_windows_game(display);
         const auto found = x.wait_for("Form1", 20s);
         ASSERT_TRUE(found) << "the game window did not appear";
         window = *found;
@@ -217,17 +231,19 @@ protected:
         EXPECT_NE(whole->at(mid_x, area.top - 1), inside);
     }
 
-    // Nothing left of the game in the prefix, once it has ended.
-    static void expect_no_game_process()
+    // Nothing left of the game on this display, once it has ended.
+    void expect_no_game_process() const
     {
         const auto deadline = Clock::now() + 5s;
-        while (!windows_game_processes().empty() && Clock::now() < deadline)
+        while (!windows_game_processes(display).empty() && Clock::now() < deadline)
             std::this_thread::sleep_for(20ms);
-        EXPECT_TRUE(windows_game_processes().empty()) << "the game's process outlived it";
+        EXPECT_TRUE(windows_game_processes(display).empty()) << "the game's process outlived it";
     }
 
-    Xvfb server;
-    XClient x{server.display()};
+    std::unique_ptr<Xvfb> server = std::make_unique<Xvfb>();
+    const std::string display = server->display();
+    std::unique_ptr<XClient> x_client = std::make_unique<XClient>(display);
+    const XClient& x = *x_client;
     std::unique_ptr<GameProcess> game;
     Window window = 0;
     int dpi_ = 96;
@@ -363,8 +379,8 @@ TEST_F(WineWindow, ClosingTheWindowEndsTheProgramWithStatusZero)
     expect_no_game_process();
 }
 
-// Changes the prefix's DPI for every program started meanwhile, so CTest
-// runs it on its own.
+// Changes the prefix's DPI for every program started meanwhile; the cases
+// run one at a time.
 TEST_F(WineWindow, DrawsTheBoardAt144Dpi)
 {
     x.close(window);
