@@ -73,10 +73,16 @@ std::vector<pid_t> windows_game_processes(const std::string& display)
     return wine_processes(display, std::filesystem::path(windows_game()).filename().string());
 }
 
+std::vector<pid_t> wine_prefix_processes()
+{
+    return wine_processes({}, {});
+}
+
 std::vector<pid_t> wine_processes(const std::string& display, const std::string& program)
 {
     const std::string in_prefix = "WINEPREFIX=" + wine_prefix();
-    const std::string on_display = "DISPLAY=" + display;
+    // No display: any display.
+    const std::string on_display = display.empty() ? std::string() : "DISPLAY=" + display;
     const auto has = [](const std::string& environment, const std::string& entry) {
         return environment.rfind(entry + '\0', 0) == 0 ||
                environment.find('\0' + entry + '\0') != std::string::npos;
@@ -92,7 +98,7 @@ std::vector<pid_t> wine_processes(const std::string& display, const std::string&
             command.compare(command.size() - program.size(), program.size(), program) != 0)
             continue;
         const std::string environment = file_text(entry.path() / "environ");
-        if (!has(environment, in_prefix) || !has(environment, on_display))
+        if (!has(environment, in_prefix) || (!on_display.empty() && !has(environment, on_display)))
             continue;
         // The state follows the command name in parentheses.
         const std::string stat = file_text(entry.path() / "stat");

@@ -45,6 +45,9 @@ bool set_wine_dpi(int dpi);
 // their parent are left out. With `program`, only those running it.
 std::vector<pid_t> wine_processes(const std::string& display, const std::string& program = {});
 
+// Every process of the run's prefix, on any display or none.
+std::vector<pid_t> wine_prefix_processes();
+
 // The processes on `display` still running the Windows game.
 std::vector<pid_t> windows_game_processes(const std::string& display);
 

@@ -87,6 +87,17 @@ protected:
     void launch(int dpi)
     {
         dpi_ = dpi;
+        // Wine's desktop process of another display, or of a program with
+        // none, would take this one's windows; it ends soon after its last
+        // program has.
+        const auto others = [&] {
+            return wine_processes({}, "explorer.exe").size() >
+                   wine_processes(display, "explorer.exe").size();
+        };
+        const auto quiet = Clock::now() + 15s;
+        while (others() && Clock::now() < quiet)
+            std::this_thread::sleep_for(20ms);
+        ASSERT_FALSE(others()) << "Wine's desktop still serves another display";
         game = start_windows_game(display);
         const auto found = x.wait_for("Form1", 20s);
         ASSERT_TRUE(found) << "the game window did not appear";
@@ -220,6 +231,10 @@ protected:
         const auto whole = x.capture(window);
         ASSERT_TRUE(whole);
         const Area area = client();
+        ASSERT_TRUE(area.left > 0 && area.top > 0 && area.left + area.width < whole->width &&
+                    area.top + area.height < whole->height)
+            << "a " << whole->width << "x" << whole->height << " window has no frame around a "
+            << area.width << "x" << area.height << " client area";
         const Rgb inside = rgb_of(window_background);
         const int mid_x = area.left + area.width / 2;
         const int mid_y = area.top + area.height / 2;
