@@ -25,7 +25,8 @@ void fill(HDC dc, const RECT& area, Colour colour)
 SIZE client_pixels(unsigned dpi)
 {
     const double scale = dpi / standard_dpi;
-    return SIZE{scaled_pixels(client_width_twips, scale), scaled_pixels(client_height_twips, scale)};
+    return SIZE{scaled_pixels(client_width_twips, scale),
+                scaled_pixels(client_height_twips, scale)};
 }
 
 void draw_board(HDC dc, const Form1& form, unsigned dpi, SIZE size)

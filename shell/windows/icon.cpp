@@ -143,9 +143,8 @@ Picture rasterise(std::string_view svg, int size)
                     const double px = ((x * samples) + sx + 0.5) * step;
                     const double py = ((y * samples) + sy + 0.5) * step;
                     // Fills are opaque: the last rectangle over a sample wins.
-                    const auto top = std::find_if(rects.rbegin(), rects.rend(), [&](const Rect& r) {
-                        return r.covers(px, py);
-                    });
+                    const auto top = std::find_if(rects.rbegin(), rects.rend(),
+                                                  [&](const Rect& r) { return r.covers(px, py); });
                     if (top == rects.rend())
                         continue;
                     red += top->fill.red;

@@ -1,8 +1,8 @@
 // The Windows front end: one window, one thread. The loop sleeps until the
 // next message or the next point of the clock's grid, whichever comes first,
 // and turns each into a call of the game's handlers.
-#include "shell/windows/windows_platform.hpp"
 #include "shell/windows/window.hpp"
+#include "shell/windows/windows_platform.hpp"
 
 #include <windows.h>
 

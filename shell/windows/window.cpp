@@ -35,9 +35,9 @@ void register_class(HINSTANCE instance, WNDPROC procedure)
     window_class.lpfnWndProc = procedure;
     window_class.hInstance = instance;
     window_class.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_BLOCKDROP));
-    window_class.hIconSm = static_cast<HICON>(
-        LoadImageW(instance, MAKEINTRESOURCEW(IDI_BLOCKDROP), IMAGE_ICON,
-                   GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+    window_class.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_BLOCKDROP),
+                                                         IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                                         GetSystemMetrics(SM_CYSMICON), 0));
     window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     // No background brush: every paint covers the whole client area itself.
     window_class.lpszClassName = class_name;
@@ -51,9 +51,9 @@ GameWindow::GameWindow(HINSTANCE instance) : instance_(instance)
 {
     register_class(instance, &GameWindow::procedure);
     const SIZE standard = client_pixels(96);
-    window_ = CreateWindowExW(ex_style, class_name, wide(window_caption).c_str(), style,
-                              CW_USEDEFAULT, CW_USEDEFAULT, standard.cx, standard.cy, nullptr,
-                              nullptr, instance, this);
+    window_ =
+        CreateWindowExW(ex_style, class_name, wide(window_caption).c_str(), style, CW_USEDEFAULT,
+                        CW_USEDEFAULT, standard.cx, standard.cy, nullptr, nullptr, instance, this);
     if (window_ == nullptr)
         throw std::runtime_error("cannot create the window");
     dpi_ = dpi_of(window_);

@@ -61,6 +61,12 @@ bool exited_with_zero(const std::optional<int>& status)
     return status && WIFEXITED(*status) && WEXITSTATUS(*status) == 0;
 }
 
+std::size_t pixel_index(int x, int y, int width)
+{
+    return static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
+           static_cast<std::size_t>(x);
+}
+
 Rgb rgb_of(Colour colour)
 {
     return Rgb{colour.red, colour.green, colour.blue};
@@ -207,18 +213,17 @@ protected:
             const PixelRect at = pixel_rect(form.Block(i), scale);
             for (int y = at.y; y < at.y + at.height; ++y) {
                 for (int x = at.x; x < at.x + at.width; ++x)
-                    expected[static_cast<std::size_t>(y * image->width + x)] =
-                        rgb_of(form.Block(i).BackColor);
+                    expected[pixel_index(x, y, image->width)] = rgb_of(form.Block(i).BackColor);
             }
         }
         int wrong = 0;
         for (int y = 0; y < image->height; ++y) {
             for (int x = 0; x < image->width; ++x) {
-                const auto at = static_cast<std::size_t>(y * image->width + x);
+                const auto at = pixel_index(x, y, image->width);
                 if (!(image->pixels[at] == expected[at]) && ++wrong <= 5)
-                    ADD_FAILURE() << "pixel " << x << "," << y << " is "
-                                  << image->pixels[at].red << "," << image->pixels[at].green
-                                  << "," << image->pixels[at].blue;
+                    ADD_FAILURE() << "pixel " << x << "," << y << " is " << image->pixels[at].red
+                                  << "," << image->pixels[at].green << ","
+                                  << image->pixels[at].blue;
             }
         }
         EXPECT_EQ(wrong, 0) << "pixels off the set-up board at " << dpi_ << " dpi";
@@ -278,8 +283,8 @@ TEST_F(WineWindow, ArrowsMoveTheBucketWithAnyModifiersAndNoOtherKeyDoes)
     x.focus(window);
     // None of these may move the bucket. The apostrophe and the percent sign
     // have codes 39 and 37 in some toolkits; Windows gives them their own.
-    for (const unsigned long key : {XK_apostrophe, XK_percent, XK_Up, XK_Down, XK_a, XK_z,
-                                    XK_space, XK_Return, XK_Escape, XK_Home, XK_F1})
+    for (const unsigned long key : {XK_apostrophe, XK_percent, XK_Up, XK_Down, XK_a, XK_z, XK_space,
+                                    XK_Return, XK_Escape, XK_Home, XK_F1})
         x.key(key);
     x.key(XK_Left);
     expect_bucket("left");
@@ -357,8 +362,9 @@ TEST_F(WineWindow, ALossAnsweredOKStartsAFreshGameAndCancelEndsTheProgram)
     x.key(XK_Left);
     x.focus(box);
     x.key(XK_Return);
-    wait_board([](const std::string& b) { return fresh_with_pieces(b, 1) && pieces_in_row(b, 0) == 1; },
-               900ms);
+    wait_board(
+        [](const std::string& b) { return fresh_with_pieces(b, 1) && pieces_in_row(b, 0) == 1; },
+        900ms);
     EXPECT_TRUE(x.wait_until_none("You Lost", 2s));
     EXPECT_FALSE(game->wait(0ms)) << "OK plays on";
     expect_bucket("middle");
