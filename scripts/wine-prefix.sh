@@ -29,11 +29,11 @@ case "$action" in
   down)
     wineserver -k 2>/dev/null || true
     wineserver -w 2>/dev/null || true
-    # Nothing of the prefix may be left running (zombies waiting for a
-    # parent that is not ours do not run).
+    # No Wine program of the prefix may be left running (zombies waiting
+    # for a parent that is not ours do not run).
     left=()
     for proc in /proc/[0-9]*; do
-      [[ -r $proc/environ ]] || continue
+      [[ -r $proc/environ && $(readlink "$proc/exe" 2>/dev/null) == */wine/* ]] || continue
       tr '\0' '\n' <"$proc/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" || continue
       [[ $(sed 's/.*) //' "$proc/stat" 2>/dev/null | cut -c1) == Z ]] && continue
       left+=("${proc#/proc/} $(tr '\0' ' ' <"$proc/cmdline")")

@@ -97,6 +97,12 @@ std::vector<pid_t> wine_processes(const std::string& display, const std::string&
         if (command.size() < program.size() ||
             command.compare(command.size() - program.size(), program.size(), program) != 0)
             continue;
+        // Wine's own programs only, not the X server or the test that runs
+        // with the prefix in its environment.
+        std::error_code unreadable;
+        const auto executable = std::filesystem::read_symlink(entry.path() / "exe", unreadable);
+        if (unreadable || executable.parent_path().filename() != "wine")
+            continue;
         const std::string environment = file_text(entry.path() / "environ");
         if (!has(environment, in_prefix) || (!on_display.empty() && !has(environment, on_display)))
             continue;

@@ -40,12 +40,13 @@ std::pair<int, int> client_pixels(int dpi);
 // run's prefix (`LogPixels`). True if the registry took it.
 bool set_wine_dpi(int dpi);
 
-// The processes of the run's prefix on `display` (the game, and Wine's
+// The Wine processes of the run's prefix on `display` (the game, and Wine's
 // desktop process that serves the display's windows); zombies waiting for
 // their parent are left out. With `program`, only those running it.
 std::vector<pid_t> wine_processes(const std::string& display, const std::string& program = {});
 
-// Every process of the run's prefix, on any display or none.
+// Every Wine process of the run's prefix (wineserver and its services
+// included), on any display or none.
 std::vector<pid_t> wine_prefix_processes();
 
 // The processes on `display` still running the Windows game.
