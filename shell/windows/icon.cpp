@@ -48,11 +48,11 @@ int hex_digit(char c)
 // "#rgb" or "#rrggbb".
 Pixel colour(const std::string& text)
 {
-    const auto channel = [&](int i) {
+    const auto digit = [&](std::size_t at) { return hex_digit(text[at]); };
+    const auto channel = [&](std::size_t i) {
         if (text.size() == 4)
-            return static_cast<std::uint8_t>(hex_digit(text[static_cast<std::size_t>(1 + i)]) * 17);
-        return static_cast<std::uint8_t>(hex_digit(text[static_cast<std::size_t>(1 + 2 * i)]) * 16 +
-                                         hex_digit(text[static_cast<std::size_t>(2 + 2 * i)]));
+            return static_cast<std::uint8_t>(digit(1 + i) * 17);
+        return static_cast<std::uint8_t>(digit(1 + 2 * i) * 16 + digit(2 + 2 * i));
     };
     if (text.empty() || text[0] != '#' || (text.size() != 4 && text.size() != 7))
         throw std::runtime_error("unsupported fill: " + text);
@@ -96,12 +96,13 @@ std::string icon_image(const Picture& picture)
     // The mask, for viewers that ignore alpha: a set bit is transparent.
     const unsigned row_bytes = (size + 31) / 32 * 4;
     for (int y = picture.size - 1; y >= 0; --y) {
-        std::string row(row_bytes, '\0');
+        std::vector<unsigned> row(row_bytes, 0);
         for (int x = 0; x < picture.size; ++x) {
             if (picture.at(x, y).alpha == 0)
-                row[static_cast<std::size_t>(x / 8)] |= static_cast<char>(0x80U >> (x % 8));
+                row[static_cast<std::size_t>(x / 8)] |= 0x80U >> (x % 8);
         }
-        out += row;
+        for (const unsigned byte : row)
+            out += static_cast<char>(byte);
     }
     return out;
 }
@@ -133,11 +134,14 @@ Picture rasterise(std::string_view svg, int size)
 
     constexpr int samples = 4;
     Picture picture{size, {}};
-    picture.pixels.reserve(static_cast<std::size_t>(size * size));
+    picture.pixels.reserve(static_cast<std::size_t>(size) * static_cast<std::size_t>(size));
     const double step = canvas / size / samples;
     for (int y = 0; y < size; ++y) {
         for (int x = 0; x < size; ++x) {
-            double red = 0, green = 0, blue = 0, alpha = 0;
+            double red = 0;
+            double green = 0;
+            double blue = 0;
+            double alpha = 0;
             for (int sy = 0; sy < samples; ++sy) {
                 for (int sx = 0; sx < samples; ++sx) {
                     const double px = ((x * samples) + sx + 0.5) * step;

@@ -20,7 +20,11 @@ struct Picture {
     int size = 0;
     std::vector<Pixel> pixels;
 
-    const Pixel& at(int x, int y) const { return pixels[static_cast<std::size_t>(y * size + x)]; }
+    const Pixel& at(int x, int y) const
+    {
+        return pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(size) +
+                      static_cast<std::size_t>(x)];
+    }
 };
 
 // The drawing's `<rect>` elements painted in order at `size` x `size`
