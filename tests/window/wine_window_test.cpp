@@ -384,6 +384,11 @@ TEST_F(WineWindow, ClosingTheLossBoxCountsAsCancel)
 {
     const Window box = wait_for_loss();
     ASSERT_NE(box, 0U);
+    // The box disables its owner: the game window cannot be closed under it.
+    x.close(window);
+    std::this_thread::sleep_for(500ms);
+    EXPECT_FALSE(game->wait(0ms)) << "the game window closed under its box";
+    EXPECT_FALSE(x.gone(box));
     x.close(box);
     const auto status = game->wait(5s);
     ASSERT_TRUE(status);
