@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that the named groups need, skipping what is
 # already there. Groups: build, game, test, docs, package, fuzz, memcheck,
-# tidy, web.
+# tidy, web, windows, wine.
 #   scripts/deps.sh build game
 set -euo pipefail
 
@@ -19,6 +19,10 @@ declare -A groups=(
   # The browser game: Debian's emscripten (its system libraries come
   # prebuilt) and Debian's Chromium for the browser tests.
   [web]="emscripten chromium"
+  # The Windows game: mingw-w64's cross compiler (the posix-threads one) and
+  # GoogleTest's sources to build the tests with it; Wine to run them.
+  [windows]="cmake ninja-build g++ g++-mingw-w64-x86-64-posix googletest"
+  [wine]="wine wine64 fonts-wine xvfb"
 )
 
 wanted=()

@@ -2,13 +2,14 @@
 # Installs what the tests need, builds everything and runs every test: the
 # unit and window tests; the browser game in headless Chromium; the headless
 # tests again under valgrind memcheck and under AddressSanitizer with
-# UndefinedBehaviorSanitizer; a bounded fuzzing run; the Debian package
+# UndefinedBehaviorSanitizer; a bounded fuzzing run; the Windows game
+# cross-built and tested under Wine; the Debian package
 # built, installed and started; a one-minute soak of the real window; and
 # clang-tidy over the sources.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/deps.sh build game test package fuzz memcheck tidy web
+scripts/deps.sh build game test package fuzz memcheck tidy web windows wine
 
 echo "== build and test"
 scripts/build.sh
@@ -31,6 +32,13 @@ echo "page size, gzipped: $page_bytes bytes (limit 51200)"
 ((page_bytes <= 51200)) || { echo "the page is over 50 KB gzipped" >&2; exit 1; }
 npm ci --prefix tests/web --no-audit --no-fund --loglevel=error
 (cd tests/web && node --test --test-concurrency=2)
+
+echo "== the Windows game, cross-built and tested under Wine"
+# The rules' suite and the front end's pieces run as Windows programs; the
+# window tests (built above for this machine) drive the real window. One
+# Wine prefix for the whole run, made first and taken down at the end.
+scripts/build-windows.sh
+ctest --test-dir build-windows --output-on-failure -j 2
 
 echo "== headless tests under valgrind memcheck"
 for suite in rules_tests desktop_tests; do

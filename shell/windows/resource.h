@@ -1,0 +1,4 @@
+// Resource ids shared by blockdrop.rc and the code.
+#pragma once
+
+#define IDI_BLOCKDROP 1

@@ -1,0 +1,119 @@
+#include "tests/window/wine_session.hpp"
+
+#include "shell/design.hpp"
+#include "shell/layout.hpp"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace blockdrop::window_testing {
+namespace {
+
+std::string required(const char* name)
+{
+    const char* value = std::getenv(name);
+    if (value == nullptr || *value == '\0')
+        throw std::runtime_error(std::string(name) + " is not set (scripts/wine-prefix.sh up)");
+    return value;
+}
+
+std::string file_text(const std::filesystem::path& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+} // namespace
+
+std::string wine_prefix()
+{
+    return required("WINEPREFIX");
+}
+
+std::string windows_game()
+{
+    return required("BLOCKDROP_WINDOWS_GAME");
+}
+
+std::unique_ptr<GameProcess> start_windows_game(const std::string& display)
+{
+    return std::make_unique<GameProcess>(
+        std::vector<std::string>{"wine", windows_game()}, display,
+        std::vector<EnvChange>{{"WINEPREFIX", wine_prefix()}, {"WINEDEBUG", "-all"}});
+}
+
+Area client_area(std::pair<int, int> window_size, int client_width, int client_height)
+{
+    const int border = (window_size.first - client_width) / 2;
+    return Area{border, window_size.second - client_height - border, client_width, client_height};
+}
+
+std::pair<int, int> client_pixels(int dpi)
+{
+    const double scale = dpi / 96.0;
+    return {scaled_pixels(client_width_twips, scale), scaled_pixels(client_height_twips, scale)};
+}
+
+bool set_wine_dpi(int dpi)
+{
+    const std::string command = "WINEPREFIX='" + wine_prefix() +
+                                "' WINEDEBUG=-all wine reg add 'HKCU\\Control Panel\\Desktop' /v "
+                                "LogPixels /t REG_DWORD /d " +
+                                std::to_string(dpi) + " /f >/dev/null 2>&1";
+    return std::system(command.c_str()) == 0;
+}
+
+std::vector<pid_t> windows_game_processes(const std::string& display)
+{
+    return wine_processes(display, std::filesystem::path(windows_game()).filename().string());
+}
+
+std::vector<pid_t> wine_prefix_processes()
+{
+    return wine_processes({}, {});
+}
+
+std::vector<pid_t> wine_processes(const std::string& display, const std::string& program)
+{
+    const std::string in_prefix = "WINEPREFIX=" + wine_prefix();
+    // No display: any display.
+    const std::string on_display = display.empty() ? std::string() : "DISPLAY=" + display;
+    const auto has = [](const std::string& environment, const std::string& entry) {
+        return environment.rfind(entry + '\0', 0) == 0 ||
+               environment.find('\0' + entry + '\0') != std::string::npos;
+    };
+    std::vector<pid_t> found;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        const std::string name = entry.path().filename().string();
+        if (name.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        std::string command = file_text(entry.path() / "cmdline");
+        command = command.substr(0, command.find('\0'));
+        if (command.size() < program.size() ||
+            command.compare(command.size() - program.size(), program.size(), program) != 0)
+            continue;
+        // Wine's own programs only, not the X server or the test that runs
+        // with the prefix in its environment.
+        std::error_code unreadable;
+        const auto executable = std::filesystem::read_symlink(entry.path() / "exe", unreadable);
+        if (unreadable || executable.parent_path().filename() != "wine")
+            continue;
+        const std::string environment = file_text(entry.path() / "environ");
+        if (!has(environment, in_prefix) || (!on_display.empty() && !has(environment, on_display)))
+            continue;
+        // The state follows the command name in parentheses.
+        const std::string stat = file_text(entry.path() / "stat");
+        const auto state = stat.rfind(')');
+        if (state != std::string::npos && state + 2 < stat.size() && stat[state + 2] == 'Z')
+            continue;
+        found.push_back(static_cast<pid_t>(std::stoi(name)));
+    }
+    return found;
+}
+
+} // namespace blockdrop::window_testing
