@@ -8,5 +8,5 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh windows
 cmake -S . -B build-windows -G Ninja --toolchain cmake/mingw-w64-x86_64.cmake \
-  -DCMAKE_BUILD_TYPE=Release >/dev/null
+  -DCMAKE_BUILD_TYPE=Release -DBLOCKDROP_WERROR=ON >/dev/null
 cmake --build build-windows "$@"
