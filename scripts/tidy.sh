@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs clang-tidy with the project's .clang-tidy over every native source of
 # ours; any finding fails. Needs build/compile_commands.json (scripts/build.sh
-# writes it). The browser shell is compiled by emscripten and is not covered.
+# writes it). The file that proves the rules cannot reach the shell does not
+# compile on purpose and is left out. The browser shell is compiled by emscripten and is not covered.
 #   scripts/tidy.sh [jobs, default all cores]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -10,7 +11,7 @@ scripts/deps.sh tidy
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
 status=0
-run-clang-tidy-14 -p build -quiet -j "${1:-$(nproc)}" "$PWD/(board|play|outcome|shell|tests|bench)/" \
+run-clang-tidy-14 -p build -quiet -j "${1:-$(nproc)}" "$PWD/((board|play|outcome|shell|bench)/|tests/(?!seams/))" \
   >"$log" 2>&1 || status=$?
 # Only the findings, without colour, not clang-tidy's chatter about each file.
 sed 's/\x1b\[[0-9;]*m//g' "$log" | grep -v -e '^[0-9]* warnings\? generated' -e '^clang-tidy-14 ' -e '^Suppressed ' \
