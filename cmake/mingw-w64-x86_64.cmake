@@ -20,7 +20,14 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
-# libgcc, libstdc++ and winpthread inside every executable.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+# Hardened as Debian's own builds are: a stack protector on every function
+# with arrays or addresses taken, and the fortified string functions. Their
+# runtime (libssp) is linked into the executable with the others below, so
+# no DLL of the compiler's ships beside it.
+set(CMAKE_CXX_FLAGS_INIT "-fstack-protector-strong -D_FORTIFY_SOURCE=2")
+# libgcc, libstdc++, winpthread and libssp inside every executable. The PE
+# header's time stamp stays zero, so that two links of the same objects are
+# the same file (the linker's checksum then follows the content alone).
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -Wl,--no-insert-timestamp")
 
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run.sh)

@@ -20,10 +20,7 @@ export SOURCE_DATE_EPOCH
 
 # Builds the package from the source tree in $1 into $1/build-package.
 build_package() {
-  rm -rf "$1/build-package"
-  "$1/scripts/dpkg-build.sh" build-package -DCMAKE_INSTALL_BINDIR=games \
-    -DBLOCKDROP_BUILD_TESTS=OFF -DBLOCKDROP_BUILD_BENCH=OFF -DBLOCKDROP_BUILD_DESKTOP=ON
-  (cd "$1/build-package" && cpack -G DEB >/dev/null)
+  "$1/scripts/build-package.sh"
 }
 
 scratch=$(mktemp -d)

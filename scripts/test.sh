@@ -3,7 +3,8 @@
 # unit and window tests; the browser game in headless Chromium; the headless
 # tests again under valgrind memcheck and under AddressSanitizer with
 # UndefinedBehaviorSanitizer; a bounded fuzzing run; the Windows game
-# cross-built and tested under Wine; the Debian package
+# cross-built and tested under Wine; its zip and the browser zip built twice
+# in two folders and compared byte for byte; the Debian package
 # built, installed and started; a one-minute soak of the real window; and
 # clang-tidy over the sources.
 set -euo pipefail
@@ -39,6 +40,10 @@ echo "== the Windows game, cross-built and tested under Wine"
 # Wine prefix for the whole run, made first and taken down at the end.
 scripts/build-windows.sh
 ctest --test-dir build-windows --output-on-failure -j 2
+
+echo "== the Windows and browser zips, built twice in two folders and compared"
+# The .deb is built twice and compared by the package check below.
+scripts/release.sh --check-reproducible windows web
 
 echo "== headless tests under valgrind memcheck"
 for suite in rules_tests desktop_tests; do
