@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds the browser game into build-web/web/: our index.html beside the
+# Builds the browser game into build-web/web/: our index.html, page.js and
+# page.css beside the
 # blockdrop.js and blockdrop.wasm that Debian's emscripten makes.
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -9,6 +9,7 @@ import { fileURLToPath } from 'node:url';
 const types = {
   '.html': 'text/html; charset=utf-8',
   '.js': 'text/javascript; charset=utf-8',
+  '.css': 'text/css; charset=utf-8',
   // Browsers compile a module while it downloads only under this type.
   '.wasm': 'application/wasm',
   '.webmanifest': 'application/manifest+json',
