@@ -24,12 +24,13 @@ export const freshBoard = [
 // Starts a browser on the game. With `frozen`, the page's clock stands still
 // from the start and moves only when the test runs it forward. `phone` makes
 // it a touch phone; `path` opens another page of the site, null none;
-// `folder` serves another copy of the site; without `workers` the page
-// gets no service worker.
+// `folder` serves another copy of the site, with `headers` on every answer;
+// without `workers` the page gets no service worker.
 export async function openGame(t, {
   scale = 1, frozen = false, viewport, phone = false, path = '/', folder = site, workers = true,
+  headers = {},
 } = {}) {
-  const server = await serve(folder);
+  const server = await serve(folder, 0, { headers });
   const profile = await mkdtemp(join(tmpdir(), 'blockdrop-chromium-'));
   const context = await chromium.launchPersistentContext(profile, {
     executablePath: '/usr/bin/chromium',
