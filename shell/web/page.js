@@ -60,10 +60,10 @@ var Module = (function () {
   // The board in the middle of its room, its edges on device pixels so that
   // the cells stay sharp.
   function centre() {
-    var ratio = devicePixelRatio || 1, room = stage.getBoundingClientRect();
+    var ratio = devicePixelRatio || 1, room = stage.getBoundingClientRect(), size = board.getBoundingClientRect();
     var snap = function (start, free) { return Math.round((start + free / 2) * ratio) / ratio - start; };
-    board.style.left = snap(room.left, room.width - board.offsetWidth) + 'px';
-    board.style.top = snap(room.top, room.height - board.offsetHeight) + 'px';
+    board.style.left = snap(room.left, room.width - size.width) + 'px';
+    board.style.top = snap(room.top, room.height - size.height) + 'px';
   }
 
   // The dialog keeps clear of the cells and inside the viewport: to their

@@ -2,7 +2,7 @@
 // built page on 127.0.0.1, reads the board off its canvas and works its
 // dialog.
 import { chromium } from 'playwright-core';
-import { mkdtemp, rm } from 'node:fs/promises';
+import { mkdtemp, rm, writeFile } from 'node:fs/promises';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { fileURLToPath } from 'node:url';
@@ -180,4 +180,29 @@ export async function until(frame, predicate, arg, what = 'the condition') {
     await new Promise((done) => setTimeout(done, 25));
   }
   throw new Error(`timed out waiting for ${what}`);
+}
+
+// Opens a page of another site (localhost, where the game is on 127.0.0.1)
+// made of `body`, in which `{game}` stands for the game's address; returns
+// the frames that show the game, drawn, in the order of the page.
+export async function openPortal(t, body, options = {}) {
+  const folder = await mkdtemp(join(tmpdir(), 'blockdrop-portal-'));
+  const portal = await serve(folder);
+  t.after(async () => {
+    portal.close();
+    await rm(folder, { recursive: true, force: true });
+  });
+  const opened = await openGame(t, { frozen: true, ...options, path: null });
+  await writeFile(join(folder, 'index.html'), `<!doctype html><title>Portal</title>
+    <link rel="icon" href="data:,">${body.replaceAll('{game}', `${opened.origin}/`)}`);
+  const { page } = opened;
+  await page.goto(`http://localhost:${portal.address().port}/`);
+  const count = await page.locator('iframe').count();
+  let frames = [];
+  for (let polls = 0; polls < 200 && frames.length < count; ++polls) {
+    frames = page.frames().filter((f) => f.url().startsWith(opened.origin));
+    if (frames.length < count) await page.waitForTimeout(25);
+  }
+  for (const frame of frames) await waitForBoard(frame);
+  return { ...opened, frames };
 }
