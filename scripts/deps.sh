@@ -18,7 +18,7 @@ declare -A groups=(
   [tidy]="clang-tidy"
   # The browser game: Debian's emscripten (its system libraries come
   # prebuilt) and Debian's Chromium for the browser tests.
-  [web]="emscripten chromium zip"
+  [web]="emscripten chromium zip unzip"
   # The Windows game: mingw-w64's cross compiler (the posix-threads one) and
   # GoogleTest's sources to build the tests with it; Wine to run them.
   [windows]="cmake ninja-build g++ g++-mingw-w64-x86-64-posix googletest"

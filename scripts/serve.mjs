@@ -64,9 +64,8 @@ async function openInside(realRoot, file) {
 export async function serve(folder, port = 0, { headers = {} } = {}) {
   const realRoot = await realpath(resolve(folder));
   const server = createServer(async (request, response) => {
-    const answer = (status, more = {}) => {
+    const answer = (status, more = {}) =>
       response.writeHead(status, { 'X-Content-Type-Options': 'nosniff', ...headers, ...more });
-    };
     const { port: ours } = server.address();
     if (!hosts.some((host) => request.headers.host === `${host}:${ours}`)) {
       answer(421).end();
