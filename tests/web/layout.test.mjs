@@ -199,12 +199,19 @@ test('in a portal\'s frames of 800 x 450 and 907 x 510: all in view, the keys st
   await playUntilDialog(page, frames[1]);
   for (const [i, frame] of frames.entries())
     await expectFits(t, frame, `a frame of ${sizes[i]} with the dialog`);
+  // Nor when the dialog has the keys, nor once the game has ended.
   const scrolled = await page.evaluate(() => scrollY);
   await page.keyboard.press('ArrowDown');
-  await page.keyboard.press('ArrowUp');
+  await page.keyboard.press('ArrowDown');
   await page.waitForTimeout(300);
   assert.equal(await page.evaluate(() => scrollY), scrolled, 'the portal scrolled under the dialog');
-  for (const frame of frames) await answerOk(page, frame);
+  await answerOk(page, frames[0]);
+  await frames[1].getByRole('button', { name: 'Cancel' }).click();
+  await until(frames[1], () => document.activeElement?.id === 'again', null, 'the end');
+  await page.keyboard.press('ArrowDown');
+  await page.keyboard.press('ArrowDown');
+  await page.waitForTimeout(300);
+  assert.equal(await page.evaluate(() => scrollY), scrolled, 'the portal scrolled after the end');
   // Tab leaves the game for the portal: no keyboard trap.
   await page.evaluate(() => scrollTo(0, 0));
   await frames[0].locator('#board').click();
