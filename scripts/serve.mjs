@@ -66,8 +66,10 @@ export async function serve(folder, port = 0, { headers = {} } = {}) {
   const server = createServer(async (request, response) => {
     const answer = (status, more = {}) =>
       response.writeHead(status, { 'X-Content-Type-Options': 'nosniff', ...headers, ...more });
+    // A browser leaves out port 80.
     const { port: ours } = server.address();
-    if (!hosts.some((host) => request.headers.host === `${host}:${ours}`)) {
+    const named = (host) => request.headers.host === `${host}:${ours}` || (ours === 80 && request.headers.host === host);
+    if (!hosts.some(named)) {
       answer(421).end();
       return;
     }
