@@ -7,7 +7,7 @@
 import { readdir, readFile } from 'node:fs/promises';
 import { join } from 'node:path';
 import { gzipSync } from 'node:zlib';
-import { openGame, site, waitForBoard } from '../tests/web/page.mjs';
+import { openGame, site, until, waitForBoard } from '../tests/web/page.mjs';
 
 const loads = Number(process.argv[2] ?? 10);
 
@@ -48,6 +48,8 @@ try {
     console.log(`| \`${name}\` | ${body.length} | ${packed} |`);
   }
   console.log(`| all | ${bytes} | ${gzipped} |\n`);
+  const zip = (await readdir(join(site, '..'))).find((name) => /^blockdrop-.*-web\.zip$/.test(name));
+  if (zip) console.log(`The portal zip \`${zip}\`: ${(await readFile(join(site, '..', zip))).length} bytes\n`);
 
   const network = await openGame(t, { workers: false });
   await network.context.addInitScript(timeFirstBoard);
@@ -62,6 +64,26 @@ try {
   console.log(`| navigation to first board (ms), ${loads} loads | median | slowest |\n|---|---|---|`);
   console.log(`| over the network, no service worker | ${online.median.toFixed(1)} | ${online.slowest.toFixed(1)} |`);
   console.log(`| offline, from the service worker | ${offline.median.toFixed(1)} | ${offline.slowest.toFixed(1)} |`);
+
+  console.log('\n| viewport | board scale | arrangement |\n|---|---|---|');
+  for (const phone of [true, false]) {
+    const { page } = await openGame(t, { phone, workers: false });
+    const sizes = phone ? [[320, 320], [390, 844], [844, 390]] : [[800, 450], [907, 510], [1280, 720], [1920, 1080]];
+    for (const [width, height] of sizes) {
+      await page.setViewportSize({ width, height });
+      // The page lays the board out again with the resize, at its next frame.
+      await page.evaluate(() => new Promise((done) => requestAnimationFrame(() => requestAnimationFrame(done))));
+      await until(page, ([w, h]) => {
+        const room = document.getElementById('stage').getBoundingClientRect();
+        const at = document.getElementById('board').getBoundingClientRect();
+        return at.right <= w && at.bottom <= h && (room.width - at.width < 2 || room.height - at.height < 2);
+      }, [width, height]);
+      const [scale, arrangement] = await page.evaluate(() => [
+        document.getElementById('board').getBoundingClientRect().width / 406,
+        document.querySelector('main').className]);
+      console.log(`| ${width} x ${height}${phone ? ', touch' : ''} | ${scale.toFixed(3)} | ${arrangement} |`);
+    }
+  }
 } finally {
   for (const cleanup of cleanups.reverse()) await cleanup();
 }

@@ -17,8 +17,9 @@ declare -A groups=(
   [memcheck]="valgrind"
   [tidy]="clang-tidy"
   # The browser game: Debian's emscripten (its system libraries come
-  # prebuilt), Debian's Chromium for the browser tests, zip for the release.
-  [web]="emscripten chromium zip"
+  # prebuilt), zip for the portal zip, Debian's Chromium and unzip for the
+  # browser tests.
+  [web]="emscripten chromium zip unzip"
   # The Windows game: mingw-w64's cross compiler (the posix-threads one) and
   # GoogleTest's sources to build the tests with it, zip for the release;
   # Wine to run them.

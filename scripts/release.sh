@@ -69,11 +69,7 @@ build_in() {
         echo "$tree/build-windows/blockdrop-$version-windows.zip" ;;
       web)
         "$tree/scripts/build-web.sh" >&2
-        # The browser build may make the zip itself; else it is made here,
-        # the same way.
-        zip=$tree/build-web/blockdrop-$version-web.zip
-        [[ -f $zip ]] || "$tree/scripts/zip-reproducible.sh" "$tree/build-web/web" "$zip"
-        echo "$zip" ;;
+        echo "$tree/build-web/blockdrop-$version-web.zip" ;;
     esac
     echo "release: the $artefact artefact took $((SECONDS - began)) s" >&2
   done

@@ -31,6 +31,7 @@ for file in build-web/web/*; do
 done
 echo "page size, gzipped: $page_bytes bytes (limit 51200)"
 ((page_bytes <= 51200)) || { echo "the page is over 50 KB gzipped" >&2; exit 1; }
+echo "portal zip: $(wc -c <build-web/blockdrop-*-web.zip) bytes"
 npm ci --prefix tests/web --no-audit --no-fund --loglevel=error
 (cd tests/web && node --test --test-concurrency=2)
 

@@ -12,15 +12,13 @@
 // namespace). clang-format would take the JavaScript for C++.
 // clang-format off
 
-// Device pixels to a 96-dpi pixel of the window: devicePixelRatio, times the
-// share of the window's width the page has room for when that is less than
-// all of it (a phone). 0 once the board has been taken down.
-EM_JS(double, blockdrop_canvas_scale, (int width), {
-    const canvas = document.getElementById('board');
-    if (!canvas)
+// Device pixels to a 96-dpi pixel of the window: devicePixelRatio, times
+// the scale at which the page lays the board out to fit the viewport
+// (page.js). 0 once the board has been taken down.
+EM_JS(double, blockdrop_canvas_scale, (int width, int height), {
+    if (!document.getElementById('board'))
         return 0;
-    const room = canvas.parentElement.clientWidth;
-    return (window.devicePixelRatio || 1) * (room > 0 && room < width ? room / width : 1);
+    return (window.devicePixelRatio || 1) * Module.boardScale(width, height);
 });
 
 // Sizes the canvas to `width` x `height` device pixels, laid out at the
@@ -57,7 +55,8 @@ namespace blockdrop::web {
 
 void paint(const Form1& form)
 {
-    const double scale = blockdrop_canvas_scale(to_pixels(client_width_twips));
+    const double scale =
+        blockdrop_canvas_scale(to_pixels(client_width_twips), to_pixels(client_height_twips));
     if (scale <= 0)
         return; // the board has been taken down
     // The cells' extent, shown or not: the part of the client area the page

@@ -7,8 +7,8 @@ struct Form1;
 namespace blockdrop::web {
 
 // Paints the board on the page's canvas: every shown cell as a filled square
-// of its colour over the window's background, 15 twips to a CSS pixel, or
-// smaller when the page is narrower than the window (a phone). The canvas
+// of its colour over the window's background, at the largest scale that
+// fits the viewport beside the page's buttons and help line. The canvas
 // keeps one backing pixel per device pixel and the cells' edges fall on
 // device pixels, so the squares stay sharp on high-density screens, under
 // zoom and at any size.

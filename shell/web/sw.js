@@ -1,8 +1,11 @@
 // Keeps the page's files so that the game starts with the network gone:
 // each is served from this build's cache first and fetched only when it is
-// missing. The cache is named after a digest of the built files, so a new
-// build is a new worker, and on activating it deletes the old build's cache.
-const cache = 'blockdrop-@PAGE_VERSION@';
+// missing. The cache is named after the worker's scope and a digest of the
+// built files, so a new build is a new worker, and on activating it deletes
+// the older builds' caches of its own scope only: other builds served from
+// other folders of the same site keep theirs.
+const scope = `blockdrop ${self.registration.scope} `;
+const cache = `${scope}@PAGE_VERSION@`;
 const files = [@PAGE_FILES@];
 
 self.addEventListener('install', (event) => {
@@ -14,7 +17,7 @@ self.addEventListener('install', (event) => {
 self.addEventListener('activate', (event) => {
   event.waitUntil(caches.keys()
     .then((names) => Promise.all(names
-      .filter((name) => name.startsWith('blockdrop-') && name !== cache)
+      .filter((name) => name.startsWith(scope) && name !== cache)
       .map((name) => caches.delete(name))))
     .then(() => self.clients.claim()));
 });

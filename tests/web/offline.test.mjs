@@ -40,7 +40,7 @@ test('the worker keeps every file of the page, in a cache named after their dige
   for (const name of files.filter((name) => name !== './'))
     lines += `${name} ${sha(await readFile(join(site, name)))}\n`;
   lines += `sw.js ${sha(await readFile(new URL('../../shell/web/sw.js', import.meta.url)))}\n`;
-  assert.match(worker, new RegExp(`const cache = 'blockdrop-${sha(lines).slice(0, 16)}';`));
+  assert.match(worker, new RegExp(`const cache = \`\\$\\{scope\\}${sha(lines).slice(0, 16)}\`;`));
 });
 
 test('a new build replaces the kept one on the next visit', async (t) => {
@@ -49,20 +49,21 @@ test('a new build replaces the kept one on the next visit', async (t) => {
   await cp(site, folder, { recursive: true });
   const { page, errors } = await openGame(t, { folder });
   const [first] = await kept(page);
+  const version = first.split(' ').pop();
 
   // The next build: another page, and a worker with another version.
   const page1 = await readFile(join(folder, 'index.html'), 'utf8');
   await writeFile(join(folder, 'index.html'), page1.replace('<main>', '<main data-build="next">'));
   const worker = await readFile(join(folder, 'sw.js'), 'utf8');
-  assert.match(worker, new RegExp(`'${first}'`), 'the worker names its cache');
-  await writeFile(join(folder, 'sw.js'), worker.replace(first, 'blockdrop-next'));
+  assert.match(worker, new RegExp(`\\$\\{scope\\}${version}\``), 'the worker names its cache');
+  await writeFile(join(folder, 'sw.js'), worker.replace(version, 'next'));
 
   await page.reload();
   await waitForBoard(page);
   // The visit found the new worker, which kept the new build and dropped
   // the old one.
-  await until(page, () => caches.keys().then((names) => names.join() === 'blockdrop-next'),
-    null, 'the new build to be kept');
+  await until(page, (next) => caches.keys().then((names) => names.join() === next),
+    first.replace(version, 'next'), 'the new build to be kept');
   await page.reload();
   await waitForBoard(page);
   assert.equal(await page.locator('main').getAttribute('data-build'), 'next');

@@ -2,7 +2,7 @@
 // built page on 127.0.0.1, reads the board off its canvas and works its
 // dialog.
 import { chromium } from 'playwright-core';
-import { mkdtemp, rm } from 'node:fs/promises';
+import { mkdtemp, rm, writeFile } from 'node:fs/promises';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { fileURLToPath } from 'node:url';
@@ -24,12 +24,13 @@ export const freshBoard = [
 // Starts a browser on the game. With `frozen`, the page's clock stands still
 // from the start and moves only when the test runs it forward. `phone` makes
 // it a touch phone; `path` opens another page of the site, null none;
-// `folder` serves another copy of the site; without `workers` the page
-// gets no service worker.
+// `folder` serves another copy of the site, with `headers` on every answer;
+// without `workers` the page gets no service worker.
 export async function openGame(t, {
   scale = 1, frozen = false, viewport, phone = false, path = '/', folder = site, workers = true,
+  headers = {},
 } = {}) {
-  const server = await serve(folder);
+  const server = await serve(folder, 0, { headers });
   const profile = await mkdtemp(join(tmpdir(), 'blockdrop-chromium-'));
   const context = await chromium.launchPersistentContext(profile, {
     executablePath: '/usr/bin/chromium',
@@ -116,15 +117,19 @@ export function board(frame) {
 // The board as the screen shows it, with whatever lies over the canvas.
 export async function screenBoard(frame) {
   const shot = await frame.locator('#board').screenshot();
-  return frame.evaluate(async ([read, png]) => {
+  await frame.evaluate(async (png) => {
     const image = new Image();
     image.src = `data:image/png;base64,${png}`;
     await image.decode();
     const context = new OffscreenCanvas(image.width, image.height).getContext('2d');
     context.drawImage(image, 0, 0);
+    window.blockdropShot = context.getImageData(0, 0, image.width, image.height);
+  }, shot.toString('base64'));
+  // The page's policy allows no eval after an await: read it in a call of its own.
+  return frame.evaluate((read) => {
     // eslint-disable-next-line no-eval
-    return eval(`(${read})`)(context.getImageData(0, 0, image.width, image.height));
-  }, [cellsOf.toString(), shot.toString('base64')]);
+    return eval(`(${read})`)(window.blockdropShot);
+  }, cellsOf.toString());
 }
 
 export function piecesInRow(drawn, row) {
@@ -175,4 +180,29 @@ export async function until(frame, predicate, arg, what = 'the condition') {
     await new Promise((done) => setTimeout(done, 25));
   }
   throw new Error(`timed out waiting for ${what}`);
+}
+
+// Opens a page of another site (localhost, where the game is on 127.0.0.1)
+// made of `body`, in which `{game}` stands for the game's address; returns
+// the frames that show the game, drawn, in the order of the page.
+export async function openPortal(t, body, options = {}) {
+  const folder = await mkdtemp(join(tmpdir(), 'blockdrop-portal-'));
+  const portal = await serve(folder);
+  t.after(async () => {
+    portal.close();
+    await rm(folder, { recursive: true, force: true });
+  });
+  const opened = await openGame(t, { frozen: true, ...options, path: null });
+  await writeFile(join(folder, 'index.html'), `<!doctype html><title>Portal</title>
+    <link rel="icon" href="data:,">${body.replaceAll('{game}', `${opened.origin}/`)}`);
+  const { page } = opened;
+  await page.goto(`http://localhost:${portal.address().port}/`);
+  const count = await page.locator('iframe').count();
+  let frames = [];
+  for (let polls = 0; polls < 200 && frames.length < count; ++polls) {
+    frames = page.frames().filter((f) => f.url().startsWith(opened.origin));
+    if (frames.length < count) await page.waitForTimeout(25);
+  }
+  for (const frame of frames) await waitForBoard(frame);
+  return { ...opened, frames };
 }
