@@ -1,4 +1,4 @@
-// Where the desktop's message box goes, which keys and clicks answer it, the
+// Where the desktop's message box goes, which clicks answer it, the
 // desktop's dpi as its X resources give it, and the window's icon.
 #include "shell/desktop/box_layout.hpp"
 #include "shell/desktop/desktop_dpi.hpp"
@@ -87,20 +87,6 @@ TEST_P(BoxAtScale, AClickAnswersOnlyOnAButton)
 }
 
 INSTANTIATE_TEST_SUITE_P(Desktop, BoxAtScale, ::testing::Values(0.5, 1.0, 1.25, 1.5, 2.0, 3.0));
-
-TEST(BoxKeys, ReturnIsOkEscapeIsCancelOrTheOnlyOkAndNoOtherKeyAnswers)
-{
-    EXPECT_EQ(answer_for_key(key_return, Buttons::ok_cancel), answer_ok);
-    EXPECT_EQ(answer_for_key(key_return, Buttons::ok), answer_ok);
-    EXPECT_EQ(answer_for_key(key_escape, Buttons::ok_cancel), answer_cancel);
-    EXPECT_EQ(answer_for_key(key_escape, Buttons::ok), answer_ok);
-    for (int code = 0; code < 256; ++code) {
-        if (code == key_return || code == key_escape)
-            continue;
-        ASSERT_EQ(answer_for_key(code, Buttons::ok_cancel), std::nullopt) << code;
-        ASSERT_EQ(answer_for_key(code, Buttons::ok), std::nullopt) << code;
-    }
-}
 
 TEST(DesktopDpi, ComesFromXftDpiAndIsNinetySixWithoutIt)
 {
