@@ -7,6 +7,11 @@
 
 namespace blockdrop {
 
+double scale_at_dpi(double dpi)
+{
+    return dpi / 96.0;
+}
+
 int scaled_pixels(int twips, double scale)
 {
     return static_cast<int>(std::floor(twips * scale / twips_per_pixel + 0.5));
@@ -18,6 +23,26 @@ PixelRect pixel_rect(const Shape& cell, double scale)
     const int y = scaled_pixels(cell.Top, scale);
     return PixelRect{x, y, scaled_pixels(cell.Left + cell.Width, scale) - x,
                      scaled_pixels(cell.Top + cell.Height, scale) - y};
+}
+
+PixelSize client_size(double scale)
+{
+    return PixelSize{scaled_pixels(client_width_twips, scale),
+                     scaled_pixels(client_height_twips, scale)};
+}
+
+std::vector<Fill> board_fills(const Form1& form, double scale, PixelSize area)
+{
+    std::vector<Fill> fills;
+    fills.reserve(ShapeArray::size + 1);
+    fills.push_back(Fill{PixelRect{0, 0, area.width, area.height}, window_background});
+    for (int i = 0; i < ShapeArray::size; ++i) {
+        if (!form.Block.exists(i) || !form.Block(i).Visible)
+            continue;
+        const Shape& cell = form.Block(i);
+        fills.push_back(Fill{pixel_rect(cell, scale), cell.BackColor});
+    }
+    return fills;
 }
 
 } // namespace blockdrop

@@ -1,7 +1,12 @@
 #pragma once
 
+#include "board/colour.hpp"
+
+#include <vector>
+
 namespace blockdrop {
 
+struct Form1;
 struct Shape;
 
 // A rectangle in device pixels.
@@ -10,14 +15,44 @@ struct PixelRect {
     int y = 0;
     int width = 0;
     int height = 0;
+
+    friend bool operator==(const PixelRect&, const PixelRect&) = default;
 };
 
+// A size in device pixels.
+struct PixelSize {
+    int width = 0;
+    int height = 0;
+
+    friend bool operator==(const PixelSize&, const PixelSize&) = default;
+};
+
+// A rectangle to fill with one colour.
+struct Fill {
+    PixelRect rect;
+    Colour colour;
+
+    friend bool operator==(const Fill&, const Fill&) = default;
+};
+
+// Device pixels to a 96-dpi pixel on a screen of `dpi` dots per inch.
+double scale_at_dpi(double dpi);
+
 // Where a cell is drawn, at `scale` device pixels to a 96-dpi pixel (the
-// browser's devicePixelRatio; 1 on the desktop). Both edges are rounded, so
-// neighbouring cells tile without gaps or overlaps at any scale.
+// browser's devicePixelRatio; the desktop's dpi over 96). Both edges are
+// rounded, so neighbouring cells tile without gaps or overlaps at any scale.
 PixelRect pixel_rect(const Shape& cell, double scale = 1.0);
 
 // A length in twips as device pixels at `scale`, rounded to the nearest.
 int scaled_pixels(int twips, double scale);
+
+// The window's client area at `scale`: 406 x 424 at 1, 609 x 636 at 1.5.
+PixelSize client_size(double scale);
+
+// The picture of the board at `scale` on a surface of `area`, as every front
+// end paints it: the background over the whole surface, then each shown
+// cell in its colour. Filled in order, they are the picture; the front end
+// only fills them and presents the result.
+std::vector<Fill> board_fills(const Form1& form, double scale, PixelSize area);
 
 } // namespace blockdrop

@@ -1,13 +1,13 @@
-// Where the desktop's message box goes, which keys and clicks answer it, the
+// Where the desktop's message box goes, which clicks answer it, the
 // desktop's dpi as its X resources give it, and the window's icon.
 #include "shell/desktop/box_layout.hpp"
 #include "shell/desktop/desktop_dpi.hpp"
 #include "shell/desktop/icon.hpp"
+#include "shell/icon.hpp"
 
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <regex>
 #include <sstream>
 #include <string>
 
@@ -88,20 +88,6 @@ TEST_P(BoxAtScale, AClickAnswersOnlyOnAButton)
 
 INSTANTIATE_TEST_SUITE_P(Desktop, BoxAtScale, ::testing::Values(0.5, 1.0, 1.25, 1.5, 2.0, 3.0));
 
-TEST(BoxKeys, ReturnIsOkEscapeIsCancelOrTheOnlyOkAndNoOtherKeyAnswers)
-{
-    EXPECT_EQ(answer_for_key(key_return, Buttons::ok_cancel), answer_ok);
-    EXPECT_EQ(answer_for_key(key_return, Buttons::ok), answer_ok);
-    EXPECT_EQ(answer_for_key(key_escape, Buttons::ok_cancel), answer_cancel);
-    EXPECT_EQ(answer_for_key(key_escape, Buttons::ok), answer_ok);
-    for (int code = 0; code < 256; ++code) {
-        if (code == key_return || code == key_escape)
-            continue;
-        ASSERT_EQ(answer_for_key(code, Buttons::ok_cancel), std::nullopt) << code;
-        ASSERT_EQ(answer_for_key(code, Buttons::ok), std::nullopt) << code;
-    }
-}
-
 TEST(DesktopDpi, ComesFromXftDpiAndIsNinetySixWithoutIt)
 {
     EXPECT_EQ(dpi_from_resources(""), 96);
@@ -138,52 +124,30 @@ std::string file_text(const std::string& path)
     return text.str();
 }
 
-// The pixel table is the installed SVG icon's drawing, rectangle by
-// rectangle: a change to one must be made to the other.
-TEST(WindowIcon, IsTheDrawingOfTheInstalledSvg)
+// The icon built into the game is the drawing installed beside it, and its
+// pixels reach the window in ARGB with their alpha, partly covered edges
+// included.
+TEST(WindowIcon, IsTheInstalledSvgInArgb)
 {
     const std::string svg = file_text(BLOCKDROP_SOURCE_DIR "/data/blockdrop.svg");
     ASSERT_FALSE(svg.empty());
-    const std::regex rect(R"(<rect((?:\s+[a-z]+="[^"]*")*)\s*/>)");
-    const std::regex attribute(R"(([a-z]+)="([^"]*)\")");
-    std::vector<IconRect> drawn;
-    for (auto it = std::sregex_iterator(svg.begin(), svg.end(), rect); it != std::sregex_iterator();
-         ++it) {
-        IconRect shape{0, 0, 0, 0, 0};
-        const std::string attributes = (*it)[1];
-        for (auto a = std::sregex_iterator(attributes.begin(), attributes.end(), attribute);
-             a != std::sregex_iterator(); ++a) {
-            const std::string name = (*a)[1];
-            const std::string value = (*a)[2];
-            if (name == "x")
-                shape.x = std::stoi(value);
-            else if (name == "y")
-                shape.y = std::stoi(value);
-            else if (name == "width")
-                shape.width = std::stoi(value);
-            else if (name == "height")
-                shape.height = std::stoi(value);
-            else if (name == "rx")
-                EXPECT_EQ(std::stoi(value), icon_corner_radius);
-            else if (name == "fill") {
-                // #rgb or #rrggbb
-                std::string hex = value.substr(1);
-                if (hex.size() == 3)
-                    hex = {hex[0], hex[0], hex[1], hex[1], hex[2], hex[2]};
-                shape.argb = 0xff000000U | static_cast<std::uint32_t>(std::stoul(hex, nullptr, 16));
-            }
+    EXPECT_EQ(icon::drawing(), svg);
+    for (const int size : {16, 24, 32, 48, 64}) {
+        const icon::Picture picture = icon::game_icon(size);
+        const auto pixels = icon_pixels(size);
+        ASSERT_EQ(pixels.size(), picture.pixels.size());
+        for (std::size_t i = 0; i < pixels.size(); ++i) {
+            const icon::Pixel& p = picture.pixels[i];
+            ASSERT_EQ(pixels[i], (std::uint32_t{p.alpha} << 24U) | (std::uint32_t{p.red} << 16U) |
+                                     (std::uint32_t{p.green} << 8U) | p.blue)
+                << i << " at " << size;
         }
-        drawn.push_back(shape);
     }
-    const auto& table = icon_shapes();
-    ASSERT_EQ(drawn.size(), table.size());
-    for (std::size_t i = 0; i < table.size(); ++i) {
-        EXPECT_EQ(drawn[i].x, table[i].x) << i;
-        EXPECT_EQ(drawn[i].y, table[i].y) << i;
-        EXPECT_EQ(drawn[i].width, table[i].width) << i;
-        EXPECT_EQ(drawn[i].height, table[i].height) << i;
-        EXPECT_EQ(drawn[i].argb, table[i].argb) << i;
-    }
+    // At 16 pixels the top-left pixel is partly inside the round corner.
+    const std::uint32_t corner = icon_pixels(16)[0];
+    EXPECT_GT(corner >> 24U, 0U);
+    EXPECT_LT(corner >> 24U, 255U);
+    EXPECT_EQ(corner & 0xffffffU, 0xc0c0c0U);
 }
 
 TEST(WindowIcon, ScalesTheDrawingWithRoundedCorners)

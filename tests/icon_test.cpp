@@ -1,5 +1,6 @@
-// The Windows icon maker: the SVG drawing's rectangles rasterised, and the
-// .ico container Windows reads them from.
+// The game's icon: the SVG drawing's rectangles rasterised, the game's own
+// drawing at known points, and the .ico container Windows reads them from.
+#include "shell/icon.hpp"
 #include "shell/windows/icon.hpp"
 
 #include <gtest/gtest.h>
@@ -63,6 +64,46 @@ TEST(Icon, AveragesEdgesThatFallInsideAPixel)
     const Pixel corner = picture.at(0, 0);
     EXPECT_GT(corner.alpha, 0);
     EXPECT_LT(corner.alpha, 255) << "the round corner is partly covered";
+}
+
+// The game's drawing, data/blockdrop.svg, at points read off it by hand:
+// the grey tile, the shaft's walls, the red and blue pieces falling, the
+// white bucket with green, red and blue pieces in it, and the round corners.
+TEST(Icon, TheGamesIconHasItsDrawingsColoursAtEverySize)
+{
+    struct Point {
+        int x, y; // on the 64 x 64 drawing
+        Pixel colour;
+    };
+    const Point points[] = {
+        {32, 1, opaque(192, 192, 192)},  {20, 30, opaque(192, 192, 192)},
+        {6, 20, opaque(0, 0, 0)},        {56, 32, opaque(0, 0, 0)},
+        {30, 10, opaque(255, 0, 0)},     {40, 26, opaque(0, 0, 255)},
+        {14, 42, opaque(255, 255, 255)}, {48, 58, opaque(255, 255, 255)},
+        {22, 54, opaque(0, 255, 0)},     {30, 54, opaque(255, 0, 0)},
+        {30, 46, opaque(0, 0, 255)},
+    };
+    for (const int size : {16, 32, 48, 64}) {
+        const Picture picture = game_icon(size);
+        ASSERT_EQ(picture.size, size);
+        for (const Point& point : points) {
+            // The pixel wholly inside the shape around the point.
+            const int x = point.x * size / 64;
+            const int y = point.y * size / 64;
+            EXPECT_EQ(picture.at(x, y), point.colour)
+                << point.x << "," << point.y << " at " << size;
+        }
+        if (size >= 32) {
+            EXPECT_EQ(picture.at(0, 0).alpha, 0) << "outside the round corner at " << size;
+        } else {
+            EXPECT_LT(picture.at(0, 0).alpha, 255) << "partly outside the round corner";
+        }
+        EXPECT_LT(picture.at(size - 1, size - 1).alpha, 255) << "the round corner at " << size;
+    }
+    const Picture full = game_icon(64);
+    EXPECT_EQ(full.at(0, 0).alpha, 0);
+    EXPECT_EQ(full.at(3, 4), opaque(192, 192, 192)) << "left of the wall";
+    EXPECT_EQ(full.at(4, 4), opaque(0, 0, 0)) << "the wall's first pixel";
 }
 
 TEST(Icon, WritesAnIcoWithEveryPicture)

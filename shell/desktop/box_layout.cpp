@@ -82,13 +82,4 @@ std::optional<int> button_at(const BoxLayout& layout, int x, int y)
     return std::nullopt;
 }
 
-std::optional<int> answer_for_key(int key_code, Buttons buttons)
-{
-    if (key_code == key_return)
-        return answer_ok;
-    if (key_code == key_escape)
-        return buttons == Buttons::ok_cancel ? answer_cancel : answer_ok;
-    return std::nullopt;
-}
-
 } // namespace blockdrop

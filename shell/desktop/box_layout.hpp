@@ -28,9 +28,4 @@ BoxLayout box_layout(Buttons buttons, double scale);
 // The answer of the button at (x, y) in the window, if any.
 std::optional<int> button_at(const BoxLayout& layout, int x, int y);
 
-// The answer a key gives the box: Return (or Enter) answers OK, Escape
-// answers Cancel, or OK where that is the only button; nothing for any
-// other key. Takes the game's virtual-key codes.
-std::optional<int> answer_for_key(int key_code, Buttons buttons);
-
 } // namespace blockdrop

@@ -1,5 +1,6 @@
 #include "shell/desktop/desktop_platform.hpp"
 
+#include "shell/box_answer.hpp"
 #include "shell/desktop/box_layout.hpp"
 #include "shell/desktop/keys.hpp"
 #include "shell/desktop/window.hpp"

@@ -1,6 +1,5 @@
 #include "shell/desktop/window.hpp"
 
-#include "board/form.hpp"
 #include "shell/design.hpp"
 #include "shell/desktop/desktop_dpi.hpp"
 #include "shell/desktop/x11_window.hpp"
@@ -27,16 +26,16 @@ Uint32 mapped(const SDL_Surface* surface, Colour colour)
 
 DesktopWindow::DesktopWindow(const std::string& font_file)
 {
+    const PixelSize standard = client_size(1.0);
     window_ = SDL_CreateWindow(window_caption, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                               to_pixels(client_width_twips), to_pixels(client_height_twips),
-                               SDL_WINDOW_HIDDEN);
+                               standard.width, standard.height, SDL_WINDOW_HIDDEN);
     if (window_ == nullptr)
         fail("cannot create the window");
     // The desktop's scale is known once the window's display is: size the
     // window for it before it is first shown.
     scale_ = scale_for_dpi(dpi_from_resources(x_resources(window_)));
-    SDL_SetWindowSize(window_, scaled_pixels(client_width_twips, scale_),
-                      scaled_pixels(client_height_twips, scale_));
+    const PixelSize scaled = client_size(scale_);
+    SDL_SetWindowSize(window_, scaled.width, scaled.height);
     SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
     set_window_icon(window_);
     // Opening the font takes well under a millisecond, so it is done here,
@@ -60,14 +59,9 @@ SDL_Surface* DesktopWindow::draw_board(const Form1& form)
     SDL_Surface* surface = SDL_GetWindowSurface(window_);
     if (surface == nullptr)
         fail("cannot draw the window");
-    SDL_FillRect(surface, nullptr, mapped(surface, window_background));
-    for (int i = 0; i < ShapeArray::size; ++i) {
-        if (!form.Block.exists(i) || !form.Block(i).Visible)
-            continue;
-        const Shape& cell = form.Block(i);
-        const PixelRect at = pixel_rect(cell, scale_);
-        const SDL_Rect square{at.x, at.y, at.width, at.height};
-        SDL_FillRect(surface, &square, mapped(surface, cell.BackColor));
+    for (const Fill& fill : board_fills(form, scale_, PixelSize{surface->w, surface->h})) {
+        const SDL_Rect rect{fill.rect.x, fill.rect.y, fill.rect.width, fill.rect.height};
+        SDL_FillRect(surface, &rect, mapped(surface, fill.colour));
     }
     return surface;
 }

@@ -1,7 +1,6 @@
 #include "shell/web/canvas.hpp"
 
 #include "board/form.hpp"
-#include "shell/design.hpp"
 #include "shell/layout.hpp"
 
 #include <emscripten/emscripten.h>
@@ -22,9 +21,9 @@ EM_JS(double, blockdrop_canvas_scale, (int width, int height), {
 });
 
 // Sizes the canvas to `width` x `height` device pixels, laid out at the
-// matching CSS size, notes how much of it the cells take (the page's
-// dialog keeps clear of them) and clears it to the background.
-EM_JS(void, blockdrop_begin_canvas, (int width, int height, int cells_width, int cells_height, int red, int green, int blue), {
+// matching CSS size, and notes how much of it the cells take (the page's
+// dialog keeps clear of them).
+EM_JS(void, blockdrop_begin_canvas, (int width, int height, int cells_width, int cells_height), {
     const canvas = document.getElementById('board');
     const ratio = window.devicePixelRatio || 1;
     if (canvas.width !== width || canvas.height !== height) {
@@ -34,9 +33,7 @@ EM_JS(void, blockdrop_begin_canvas, (int width, int height, int cells_width, int
     canvas.style.width = width / ratio + 'px';
     canvas.style.height = height / ratio + 'px';
     canvas.dataset.cells = cells_width / ratio + ' ' + cells_height / ratio;
-    const context = canvas.getContext('2d', {alpha: false});
-    context.fillStyle = 'rgb(' + red + ',' + green + ',' + blue + ')';
-    context.fillRect(0, 0, width, height);
+    canvas.getContext('2d', {alpha: false});
 });
 
 EM_JS(void, blockdrop_fill_square, (int x, int y, int width, int height, int red, int green, int blue), {
@@ -55,8 +52,8 @@ namespace blockdrop::web {
 
 void paint(const Form1& form)
 {
-    const double scale =
-        blockdrop_canvas_scale(to_pixels(client_width_twips), to_pixels(client_height_twips));
+    const PixelSize client = client_size(1.0);
+    const double scale = blockdrop_canvas_scale(client.width, client.height);
     if (scale <= 0)
         return; // the board has been taken down
     // The cells' extent, shown or not: the part of the client area the page
@@ -70,18 +67,12 @@ void paint(const Form1& form)
         right = std::max(right, cell.Left + cell.Width);
         bottom = std::max(bottom, cell.Top + cell.Height);
     }
-    blockdrop_begin_canvas(scaled_pixels(client_width_twips, scale),
-                           scaled_pixels(client_height_twips, scale), scaled_pixels(right, scale),
-                           scaled_pixels(bottom, scale), window_background.red,
-                           window_background.green, window_background.blue);
-    for (int i = 0; i < ShapeArray::size; ++i) {
-        if (!form.Block.exists(i) || !form.Block(i).Visible)
-            continue;
-        const Shape& cell = form.Block(i);
-        const PixelRect at = pixel_rect(cell, scale);
-        blockdrop_fill_square(at.x, at.y, at.width, at.height, cell.BackColor.red,
-                              cell.BackColor.green, cell.BackColor.blue);
-    }
+    const PixelSize size = client_size(scale);
+    blockdrop_begin_canvas(size.width, size.height, scaled_pixels(right, scale),
+                           scaled_pixels(bottom, scale));
+    for (const Fill& fill : board_fills(form, scale, size))
+        blockdrop_fill_square(fill.rect.x, fill.rect.y, fill.rect.width, fill.rect.height,
+                              fill.colour.red, fill.colour.green, fill.colour.blue);
 }
 
 void take_down()

@@ -3,7 +3,7 @@
 // and Module.ended.
 var Module = (function () {
   var $ = function (id) { return document.getElementById(id); };
-  var board = $('board'), box = $('box'), hint = $('focus'), answered = null, withCancel = 0;
+  var board = $('board'), box = $('box'), hint = $('focus'), answered = null;
 
   // The keys reach the game on the window; say when they cannot. A frame
   // may get the keys before its document says it has the focus, so a key
@@ -121,8 +121,8 @@ var Module = (function () {
     answered = null;
     board.focus({ preventScroll: true });
     showFocus();
-    // Escape closes it with no button: Cancel, or OK on a box without one.
-    done(box.returnValue === '1' || !withCancel ? 1 : 2);
+    // Escape closes it with no button (0): the game answers for that.
+    done(Number(box.returnValue) || 0);
   });
 
   function end(text) {
@@ -154,7 +154,6 @@ var Module = (function () {
       $('box-title').textContent = title;
       $('box-prompt').textContent = prompt;
       $('box-cancel').hidden = !cancel;
-      withCancel = cancel;
       answered = done;
       box.returnValue = '';
       box.showModal();

@@ -1,5 +1,6 @@
 #include "shell/web/web_platform.hpp"
 
+#include "shell/box_answer.hpp"
 #include "shell/web/canvas.hpp"
 
 #include <emscripten/emscripten.h>
@@ -63,8 +64,8 @@ int WebPlatform::MsgBox(std::string_view prompt, Buttons buttons, std::string_vi
     const std::string caption(title);
     const int pressed =
         blockdrop_show_box(message.c_str(), caption.c_str(), buttons == Buttons::ok_cancel ? 1 : 0);
-    // An OK-only box has no other answer, however it was closed.
-    return buttons == Buttons::ok ? answer_ok : pressed;
+    // 0: closed with no button (Escape).
+    return box_answer(pressed, buttons);
 }
 
 void WebPlatform::End()

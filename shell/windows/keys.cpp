@@ -10,8 +10,8 @@ namespace blockdrop::windows {
 // handler unchanged.
 static_assert(VK_LEFT == key_left && VK_RIGHT == key_right && VK_UP == key_up &&
               VK_DOWN == key_down && VK_RETURN == key_return && VK_ESCAPE == key_escape &&
-              VK_SPACE == key_space && VK_F1 == key_f1 && VK_BACK == key_back &&
-              VK_DELETE == key_delete);
+              VK_SPACE == key_space && VK_TAB == key_tab && VK_F1 == key_f1 &&
+              VK_BACK == key_back && VK_DELETE == key_delete);
 static_assert(IDOK == answer_ok && IDCANCEL == answer_cancel);
 
 namespace {
@@ -19,6 +19,19 @@ namespace {
 bool held(int key)
 {
     return (static_cast<unsigned short>(GetKeyState(key)) & 0x8000U) != 0;
+}
+
+// A nonzero result tells the box's loop that the message has been handled:
+// the loop neither translates nor dispatches it.
+LRESULT CALLBACK filter_box_keys(int code, WPARAM wparam, LPARAM lparam)
+{
+    if (code == MSGF_DIALOGBOX || code == MSGF_MESSAGEBOX) {
+        const auto* message = reinterpret_cast<const MSG*>(lparam);
+        if ((message->message == WM_KEYDOWN || message->message == WM_KEYUP) &&
+            !box_takes_key(static_cast<int>(message->wParam)))
+            return 1;
+    }
+    return CallNextHookEx(nullptr, code, wparam, lparam);
 }
 
 } // namespace
@@ -29,11 +42,20 @@ int modifier_state()
            (held(VK_MENU) ? alt_mask : 0);
 }
 
-int game_answer(int pressed, bool with_cancel)
+bool box_takes_key(int key)
 {
-    if (pressed == IDOK || pressed == IDCANCEL)
-        return pressed;
-    return with_cancel ? answer_cancel : answer_ok;
+    return key == VK_RETURN || key == VK_ESCAPE || key == VK_TAB || key == VK_SPACE;
+}
+
+BoxKeyFilter::BoxKeyFilter()
+    : hook_(SetWindowsHookExW(WH_MSGFILTER, &filter_box_keys, nullptr, GetCurrentThreadId()))
+{
+}
+
+BoxKeyFilter::~BoxKeyFilter()
+{
+    if (hook_ != nullptr)
+        UnhookWindowsHookEx(hook_);
 }
 
 } // namespace blockdrop::windows

@@ -1,5 +1,6 @@
 #include "shell/windows/windows_platform.hpp"
 
+#include "shell/box_answer.hpp"
 #include "shell/windows/keys.hpp"
 #include "shell/windows/text.hpp"
 #include "shell/windows/window.hpp"
@@ -17,14 +18,16 @@ int WindowsPlatform::MsgBox(std::string_view prompt, Buttons buttons, std::strin
 {
     // The board as the tick has left it stays on screen behind the box.
     window_.paint(board());
-    const bool with_cancel = buttons == Buttons::ok_cancel;
     // The box disables its owner and runs its own message loop, which still
     // dispatches the game window's messages: WM_PAINT keeps the board drawn,
     // and the front end drops keys while the tick that opened the box runs.
+    // The box itself takes only its own keys.
+    const BoxKeyFilter only_box_keys;
     const int pressed = MessageBoxW(window_.handle(), wide(prompt).c_str(), wide(title).c_str(),
-                                    with_cancel ? MB_OKCANCEL : MB_OK);
+                                    buttons == Buttons::ok_cancel ? MB_OKCANCEL : MB_OK);
     window_.drop_queued_keys();
-    return game_answer(pressed, with_cancel);
+    // IDOK and IDCANCEL are the game's answers; 0 is a box that failed.
+    return box_answer(pressed, buttons);
 }
 
 void WindowsPlatform::End()

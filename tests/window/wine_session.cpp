@@ -1,8 +1,5 @@
 #include "tests/window/wine_session.hpp"
 
-#include "shell/design.hpp"
-#include "shell/layout.hpp"
-
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -51,12 +48,6 @@ Area client_area(std::pair<int, int> window_size, int client_width, int client_h
 {
     const int border = (window_size.first - client_width) / 2;
     return Area{border, window_size.second - client_height - border, client_width, client_height};
-}
-
-std::pair<int, int> client_pixels(int dpi)
-{
-    const double scale = dpi / 96.0;
-    return {scaled_pixels(client_width_twips, scale), scaled_pixels(client_height_twips, scale)};
 }
 
 bool set_wine_dpi(int dpi)

@@ -33,9 +33,6 @@ struct Area {
 // and the bottom, where border is half the width the frame adds.
 Area client_area(std::pair<int, int> window_size, int client_width, int client_height);
 
-// The client area's size at `dpi` (6090 x 6360 twips).
-std::pair<int, int> client_pixels(int dpi);
-
 // Sets the DPI that Wine reports to the programs started after it, in the
 // run's prefix (`LogPixels`). True if the registry took it.
 bool set_wine_dpi(int dpi);

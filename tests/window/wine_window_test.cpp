@@ -131,8 +131,8 @@ protected:
 
     Area client() const
     {
-        const auto [width, height] = client_pixels(dpi_);
-        return client_area(x.size(window), width, height);
+        const PixelSize size = client_size(scale_at_dpi(dpi_));
+        return client_area(x.size(window), size.width, size.height);
     }
 
     std::optional<Image> client_image() const
@@ -380,6 +380,36 @@ TEST_F(WineWindow, ALossAnsweredOKStartsAFreshGameAndCancelEndsTheProgram)
     expect_no_game_process();
 }
 
+TEST_F(WineWindow, ArrowsTypedIntoTheLossBoxLeaveReturnOkAndTabSpaceCancel)
+{
+    const Window box = wait_for_loss();
+    ASSERT_NE(box, 0U);
+    // The player still pressing arrows when the loss comes: the system's box
+    // would move its focus to Cancel on them.
+    x.focus(box);
+    for (const unsigned long key : {XK_Right, XK_Left, XK_Right, XK_Right, XK_Down, XK_a})
+        x.key(key);
+    x.key(XK_Return);
+    wait_board(
+        [](const std::string& b) { return fresh_with_pieces(b, 1) && pieces_in_row(b, 0) == 1; },
+        900ms);
+    EXPECT_TRUE(x.wait_until_none("You Lost", 2s));
+    ASSERT_FALSE(game->wait(0ms)) << "Return after arrows must answer OK";
+
+    // Tab still moves to Cancel, and Space presses it.
+    const Window second = wait_for_loss();
+    ASSERT_NE(second, 0U);
+    x.focus(second);
+    x.key(XK_Left);
+    x.key(XK_Tab);
+    x.key(XK_Right);
+    x.key(XK_space);
+    const auto status = game->wait(5s);
+    ASSERT_TRUE(status) << "Space on Cancel must end the program";
+    EXPECT_TRUE(exited_with_zero(status));
+    expect_no_game_process();
+}
+
 TEST_F(WineWindow, ClosingTheLossBoxCountsAsCancel)
 {
     const Window box = wait_for_loss();
@@ -414,7 +444,7 @@ TEST_F(WineWindow, DrawsTheBoardAt144Dpi)
     ASSERT_TRUE(set_wine_dpi(144));
     launch(144);
     const bool reset = set_wine_dpi(96);
-    EXPECT_EQ(client_pixels(144), std::make_pair(609, 636));
+    EXPECT_EQ(client_size(scale_at_dpi(144)), (PixelSize{609, 636}));
     expect_frame_around_client();
     expect_set_up_board_to_the_pixel();
     EXPECT_TRUE(reset);

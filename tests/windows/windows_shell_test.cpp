@@ -1,8 +1,9 @@
 // The Windows front end's own pieces, run under Wine without a window: the
 // board painted through GDI into a bitmap at 96 and 144 dpi, the client
-// size, the key state, the answers and the text of the message boxes.
+// size, the key state, the answers, keys and text of the message boxes.
 #include "board/form.hpp"
 #include "board/setup.hpp"
+#include "shell/box_answer.hpp"
 #include "shell/design.hpp"
 #include "shell/layout.hpp"
 #include "shell/platform.hpp"
@@ -153,12 +154,54 @@ TEST(WindowsKeys, ModifierStateComesFromTheKeyboardState)
 
 TEST(WindowsBoxes, TheButtonsAnswerAsTheGameCountsThem)
 {
-    EXPECT_EQ(game_answer(IDOK, true), answer_ok);
-    EXPECT_EQ(game_answer(IDCANCEL, true), answer_cancel);
-    EXPECT_EQ(game_answer(IDOK, false), answer_ok);
+    EXPECT_EQ(box_answer(IDOK, Buttons::ok_cancel), answer_ok);
+    EXPECT_EQ(box_answer(IDCANCEL, Buttons::ok_cancel), answer_cancel);
+    EXPECT_EQ(box_answer(IDOK, Buttons::ok), answer_ok);
     // A box that could not be shown returns 0: a refusal where there is one.
-    EXPECT_EQ(game_answer(0, true), answer_cancel);
-    EXPECT_EQ(game_answer(0, false), answer_ok);
+    EXPECT_EQ(box_answer(0, Buttons::ok_cancel), answer_cancel);
+    EXPECT_EQ(box_answer(0, Buttons::ok), answer_ok);
+}
+
+// What the box's loop gets back for a key message in a message box.
+bool dropped_in_box(UINT message, int key, int loop = MSGF_DIALOGBOX)
+{
+    MSG msg{};
+    msg.message = message;
+    msg.wParam = static_cast<WPARAM>(key);
+    return CallMsgFilterW(&msg, loop) != 0;
+}
+
+TEST(WindowsBoxes, TakeReturnEscapeTabAndSpaceOnly)
+{
+    for (const int key : {VK_RETURN, VK_ESCAPE, VK_TAB, VK_SPACE})
+        EXPECT_TRUE(box_takes_key(key)) << key;
+    for (int key = 1; key < 256; ++key) {
+        if (key != VK_RETURN && key != VK_ESCAPE && key != VK_TAB && key != VK_SPACE) {
+            EXPECT_FALSE(box_takes_key(key)) << key;
+        }
+    }
+}
+
+TEST(WindowsBoxes, TheFilterDropsEveryOtherKeyInABoxWhileItLives)
+{
+    EXPECT_FALSE(dropped_in_box(WM_KEYDOWN, VK_LEFT)) << "no filter yet";
+    {
+        const BoxKeyFilter filter;
+        for (const int key : {VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN, VK_HOME, int{'A'}, VK_F1}) {
+            EXPECT_TRUE(dropped_in_box(WM_KEYDOWN, key)) << key;
+            EXPECT_TRUE(dropped_in_box(WM_KEYUP, key)) << key;
+        }
+        for (const int key : {VK_RETURN, VK_ESCAPE, VK_TAB, VK_SPACE}) {
+            EXPECT_FALSE(dropped_in_box(WM_KEYDOWN, key)) << key;
+            EXPECT_FALSE(dropped_in_box(WM_KEYUP, key)) << key;
+        }
+        // Alt+F4 closes the box as its close button does; a click is no key.
+        EXPECT_FALSE(dropped_in_box(WM_SYSKEYDOWN, VK_F4));
+        EXPECT_FALSE(dropped_in_box(WM_LBUTTONDOWN, 0));
+        // Other modal loops, a menu's, keep their keys.
+        EXPECT_FALSE(dropped_in_box(WM_KEYDOWN, VK_LEFT, MSGF_MENU));
+    }
+    EXPECT_FALSE(dropped_in_box(WM_KEYDOWN, VK_LEFT)) << "the filter outlived its box";
 }
 
 TEST(WindowsText, PromptsAndTitlesBecomeUtf16)

@@ -1,0 +1,114 @@
+// What every front end paints: the client area's size and the board as
+// rectangles to fill, at any scale.
+#include "board/form.hpp"
+#include "board/setup.hpp"
+#include "shell/design.hpp"
+#include "shell/layout.hpp"
+#include "tests/support/board_picture.hpp"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstddef>
+#include <vector>
+
+namespace blockdrop {
+namespace {
+
+// A board with walls, a piece of each colour in the shaft, a filled bucket
+// cell and a hidden cell that keeps its colour.
+Form1 busy_board()
+{
+    Form1 form;
+    loadshapes(form);
+    loadlevel(form);
+    testing::paint(form, R"(K.R...K
+                            K...G.K
+                            K.....K
+                            KB....K
+                            K..g..K
+                            .ooooo.
+                            .ooooo.
+                            .oRooo.)");
+    return form;
+}
+
+std::size_t pixel_index(int x, int y, int width)
+{
+    return static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
+           static_cast<std::size_t>(x);
+}
+
+TEST(ClientSize, Is6090By6360TwipsAtAnyScale)
+{
+    EXPECT_EQ(client_size(1.0), (PixelSize{406, 424}));
+    EXPECT_EQ(client_size(1.5), (PixelSize{609, 636}));
+    EXPECT_EQ(client_size(2.0), (PixelSize{812, 848}));
+    EXPECT_EQ(client_size(scale_at_dpi(96)), (PixelSize{406, 424}));
+    EXPECT_EQ(client_size(scale_at_dpi(144)), (PixelSize{609, 636}));
+    EXPECT_EQ(client_size(scale_at_dpi(120)).height, 530);
+    EXPECT_EQ(client_size(scale_at_dpi(192)).width, 812);
+}
+
+TEST(BoardFills, AreTheBackgroundThenEachShownCellInItsColour)
+{
+    const Form1 form = busy_board();
+    const std::vector<Fill> fills = board_fills(form, 1.0, PixelSize{500, 450});
+    ASSERT_FALSE(fills.empty());
+    EXPECT_EQ(fills.front(), (Fill{PixelRect{0, 0, 500, 450}, window_background}))
+        << "the whole surface first, so nothing of an earlier picture shows";
+    std::vector<Fill> cells;
+    for (int i = 0; i < ShapeArray::size; ++i) {
+        if (form.Block(i).Visible)
+            cells.push_back(Fill{pixel_rect(form.Block(i)), form.Block(i).BackColor});
+    }
+    EXPECT_EQ(std::vector<Fill>(fills.begin() + 1, fills.end()), cells);
+    // Worked cells at 96 dpi: the red piece in the shaft's top row, and
+    // one green cell only, the hidden one left out.
+    EXPECT_NE(std::find(fills.begin(), fills.end(), Fill{PixelRect{66, 0, 33, 33}, red}),
+              fills.end());
+    EXPECT_EQ(std::count_if(fills.begin(), fills.end(),
+                            [](const Fill& fill) { return fill.colour == green; }),
+              1);
+}
+
+// Filled in order, the rectangles give every device pixel the colour of the
+// shown cell under its centre, or the background: the same picture as
+// sampling the board in twips.
+TEST(BoardFills, PaintEveryPixelAsTheCellUnderItsCentre)
+{
+    const Form1 form = busy_board();
+    for (const double scale : {1.0, 1.25, 1.5, 2.0, 3.0}) {
+        const PixelSize size = client_size(scale);
+        std::vector<Colour> painted(pixel_index(0, size.height, size.width));
+        for (const Fill& fill : board_fills(form, scale, size)) {
+            for (int y = fill.rect.y; y < fill.rect.y + fill.rect.height; ++y) {
+                for (int x = fill.rect.x; x < fill.rect.x + fill.rect.width; ++x)
+                    painted[pixel_index(x, y, size.width)] = fill.colour;
+            }
+        }
+        int wrong = 0;
+        for (int y = 0; y < size.height; ++y) {
+            for (int x = 0; x < size.width; ++x) {
+                // The centre in twips times the scale, so that the test is
+                // exact: inside when left < centre <= right.
+                const double cx = (x + 0.5) * twips_per_pixel;
+                const double cy = (y + 0.5) * twips_per_pixel;
+                Colour expected = window_background;
+                for (int i = 0; i < ShapeArray::size; ++i) {
+                    const Shape& cell = form.Block(i);
+                    if (cell.Visible && cell.Left * scale < cx &&
+                        cx <= (cell.Left + cell.Width) * scale && cell.Top * scale < cy &&
+                        cy <= (cell.Top + cell.Height) * scale)
+                        expected = cell.BackColor;
+                }
+                if (!(painted[pixel_index(x, y, size.width)] == expected) && ++wrong <= 5)
+                    ADD_FAILURE() << "pixel " << x << "," << y << " at " << scale;
+            }
+        }
+        EXPECT_EQ(wrong, 0) << scale;
+    }
+}
+
+} // namespace
+} // namespace blockdrop
