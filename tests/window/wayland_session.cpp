@@ -247,6 +247,21 @@ std::optional<Geometry> Sway::window_of(pid_t pid) const
     return area;
 }
 
+std::optional<std::string> Sway::app_id_of(pid_t pid) const
+{
+    const auto tree = run({"swaymsg", "-t", "get_tree"});
+    if (!tree)
+        return std::nullopt;
+    // A view's "app_id" follows its "pid".
+    const auto at = tree->find("\"pid\": " + std::to_string(pid) + ",");
+    const std::string key = "\"app_id\": \"";
+    const auto id = at == std::string::npos ? at : tree->find(key, at);
+    if (id == std::string::npos || tree->find("\"pid\": ", at + 1) < id)
+        return std::nullopt;
+    const auto start = id + key.size();
+    return tree->substr(start, tree->find('"', start) - start);
+}
+
 std::optional<Geometry> Sway::wait_for_window(pid_t pid, std::chrono::milliseconds timeout) const
 {
     const auto deadline = Clock::now() + timeout;

@@ -46,6 +46,10 @@ public:
     std::optional<Geometry> window_of(pid_t pid) const;
     std::optional<Geometry> wait_for_window(pid_t pid, std::chrono::milliseconds timeout) const;
 
+    // The app_id of the window of process `pid` (a native one's), by which
+    // the compositor finds its desktop entry; nothing when it has none.
+    std::optional<std::string> app_id_of(pid_t pid) const;
+
     // A picture of that area in device pixels, as the screen shows it.
     std::optional<Image> capture(const Geometry& area) const;
 

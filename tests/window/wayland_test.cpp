@@ -63,7 +63,7 @@ std::string path_name(const ::testing::TestParamInfo<Path>& info)
 
 class WaylandGame : public ::testing::TestWithParam<Path> {
 protected:
-    bool native() const { return GetParam() != Path::xwayland; }
+    static bool native() { return GetParam() != Path::xwayland; }
 
     void launch(double output_scale)
     {
@@ -230,6 +230,17 @@ TEST_P(WaylandGame, TheLossBoxTakesReturnForANewGameAndEscapeToQuit)
     ASSERT_TRUE(wait_for_loss());
     key("Escape");
     expect_exit_zero("Escape on the loss box");
+}
+
+TEST_P(WaylandGame, ANativeWindowNamesTheGamesDesktopEntry)
+{
+    launch(1);
+    const auto app_id = sway.app_id_of(game->pid());
+    if (native()) {
+        EXPECT_EQ(app_id, "invalid.blockdrop.blockdrop");
+    } else {
+        EXPECT_EQ(app_id, std::nullopt) << "an X window has a class, not an app_id";
+    }
 }
 
 TEST_P(WaylandGame, ClosingTheWindowEndsTheProgramWithStatusZero)
