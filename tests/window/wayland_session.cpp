@@ -254,7 +254,7 @@ std::optional<std::string> Sway::app_id_of(pid_t pid) const
         return std::nullopt;
     // A view's "app_id" follows its "pid".
     const auto at = tree->find("\"pid\": " + std::to_string(pid) + ",");
-    const std::string key = "\"app_id\": \"";
+    const std::string key = R"("app_id": ")";
     const auto id = at == std::string::npos ? at : tree->find(key, at);
     if (id == std::string::npos || tree->find("\"pid\": ", at + 1) < id)
         return std::nullopt;
