@@ -66,7 +66,8 @@ void wayland_run(double scale, int idle_seconds, Figures& figures)
 {
     Sway sway;
     sway.set_scale(scale);
-    GameProcess game(sway.as_its_user({game_binary()}), "", sway.native_environment());
+    GameProcess game(sway.as_its_user({sway.reachable(game_binary())}), "",
+                     sway.native_environment());
     for (;;) {
         if (ms_since(game.started()) > 10000)
             return;

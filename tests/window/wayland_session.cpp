@@ -108,7 +108,7 @@ Sway::Sway()
         const int log = open((runtime_dir_ + "/sway.log").c_str(), O_WRONLY | O_CREAT, 0644);
         dup2(log, STDOUT_FILENO);
         dup2(log, STDERR_FILENO);
-        if (!become(uid, gid))
+        if (!become(uid, gid) || chdir(runtime_dir_.c_str()) != 0)
             _exit(126);
         setenv("XDG_RUNTIME_DIR", runtime_dir_.c_str(), 1);
         setenv("HOME", runtime_dir_.c_str(), 1);
@@ -167,6 +167,17 @@ std::vector<EnvChange> Sway::xwayland_environment() const
     return {{"DISPLAY", x_display_}, {"XDG_RUNTIME_DIR", runtime_dir_}, {"WAYLAND_DISPLAY", {}}};
 }
 
+std::string Sway::reachable(const std::string& binary) const
+{
+    if (geteuid() != 0 || uid_ == 0)
+        return binary;
+    const std::string copy = runtime_dir_ + "/" + fs::path(binary).filename().string();
+    fs::copy_file(binary, copy, fs::copy_options::overwrite_existing);
+    fs::permissions(copy, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                              fs::perms::others_read | fs::perms::others_exec);
+    return copy;
+}
+
 std::vector<std::string> Sway::as_its_user(const std::vector<std::string>& command) const
 {
     if (geteuid() != 0 || uid_ == 0)
@@ -191,7 +202,7 @@ std::optional<std::string> Sway::run(const std::vector<std::string>& command) co
         dup2(out[1], STDOUT_FILENO);
         const int devnull = open("/dev/null", O_WRONLY);
         dup2(devnull, STDERR_FILENO);
-        if (!become(uid_, gid_))
+        if (!become(uid_, gid_) || chdir(runtime_dir_.c_str()) != 0)
             _exit(126);
         setenv("XDG_RUNTIME_DIR", runtime_dir_.c_str(), 1);
         setenv("WAYLAND_DISPLAY", socket_.c_str(), 1);

@@ -34,6 +34,11 @@ public:
     // Xwayland lets in only that user's clients.
     std::vector<std::string> as_its_user(const std::vector<std::string>& command) const;
 
+    // A path of the program at `binary` that the compositor's user can run:
+    // a copy in the runtime directory when that user is not us (a clone in
+    // root's home is out of nobody's reach).
+    std::string reachable(const std::string& binary) const;
+
     // Runs a command against this compositor (swaymsg, grim, wtype,
     // xdotool) as its user, waits for it and gives its standard output;
     // nothing if it failed.

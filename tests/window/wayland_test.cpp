@@ -71,7 +71,8 @@ protected:
         auto environment = native() ? sway.native_environment() : sway.xwayland_environment();
         if (GetParam() == Path::wayland_by_name)
             environment.push_back({"SDL_VIDEODRIVER", "wayland"});
-        game = std::make_unique<GameProcess>(sway.as_its_user({game_binary()}), "", environment);
+        game = std::make_unique<GameProcess>(sway.as_its_user({sway.reachable(game_binary())}), "",
+                                             environment);
         const auto area = sway.wait_for_window(game->pid(), 10s);
         ASSERT_TRUE(area) << "the game window did not appear";
         area_ = *area;
