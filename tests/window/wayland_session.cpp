@@ -171,7 +171,7 @@ std::string Sway::reachable(const std::string& binary) const
 {
     if (geteuid() != 0 || uid_ == 0)
         return binary;
-    const std::string copy = runtime_dir_ + "/" + fs::path(binary).filename().string();
+    std::string copy = runtime_dir_ + "/" + fs::path(binary).filename().string();
     fs::copy_file(binary, copy, fs::copy_options::overwrite_existing);
     fs::permissions(copy, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
                               fs::perms::others_read | fs::perms::others_exec);
