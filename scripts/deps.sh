@@ -1,15 +1,16 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that the named groups need, skipping what is
 # already there. Groups: build, game, test, docs, package, fuzz, memcheck,
-# tidy, web, windows, wine.
+# tidy, web, windows, wine, wayland.
 #   scripts/deps.sh build game
 set -euo pipefail
 
 declare -A groups=(
   [build]="cmake ninja-build g++ pkg-config"
   # The message boxes draw their text with SDL2_ttf in DejaVu Sans; the
-  # desktop's dpi and the icon go through Xlib.
-  [game]="libsdl2-dev libsdl2-ttf-dev fonts-dejavu-core libx11-dev"
+  # desktop's dpi and the icon go through Xlib; on Wayland the window's
+  # buffers through libwayland-client.
+  [game]="libsdl2-dev libsdl2-ttf-dev fonts-dejavu-core libx11-dev libwayland-dev"
   [test]="googletest libgtest-dev libgmock-dev libbenchmark-dev xvfb libx11-dev libxtst-dev"
   [docs]="xvfb x11-utils imagemagick"
   [package]="dpkg-dev desktop-file-utils lintian appstream"
@@ -25,6 +26,9 @@ declare -A groups=(
   # Wine to run them.
   [windows]="cmake ninja-build g++ g++-mingw-w64-x86-64-posix googletest zip"
   [wine]="wine wine64 fonts-wine xvfb"
+  # The Wayland window tests: a headless sway with Xwayland, screenshots
+  # with grim, keys with wtype (native) and xdotool (Xwayland).
+  [wayland]="sway grim wtype xwayland xdotool"
 )
 
 wanted=()

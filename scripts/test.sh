@@ -10,7 +10,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/deps.sh build game test package fuzz memcheck tidy web windows wine
+scripts/deps.sh build game test package fuzz memcheck tidy web windows wine wayland
 
 echo "== build and test"
 scripts/build.sh

@@ -21,7 +21,12 @@ void DesktopPlatform::paint(const Form1& form)
 int DesktopPlatform::MsgBox(std::string_view prompt, Buttons buttons, std::string_view title)
 {
     const BoxText box{title, prompt, buttons};
-    const BoxLayout layout = box_layout(buttons, window_.scale());
+    // The button under the pointer, at the scale of the moment: the mouse
+    // comes in window units, the layout is in device pixels.
+    const auto button_under = [&](int x, int y) {
+        const int pixels = window_.pixels_per_unit();
+        return button_at(box_layout(buttons, window_.scale()), x * pixels, y * pixels);
+    };
     // The board as the tick has left it stays on screen around the box.
     window_.paint(board(), box);
 
@@ -42,11 +47,11 @@ int DesktopPlatform::MsgBox(std::string_view prompt, Buttons buttons, std::strin
             break;
         case SDL_MOUSEBUTTONDOWN:
             if (event.button.button == SDL_BUTTON_LEFT)
-                pressed = button_at(layout, event.button.x, event.button.y).value_or(0);
+                pressed = button_under(event.button.x, event.button.y).value_or(0);
             break;
         case SDL_MOUSEBUTTONUP:
             if (event.button.button == SDL_BUTTON_LEFT && pressed != 0 &&
-                button_at(layout, event.button.x, event.button.y) == pressed)
+                button_under(event.button.x, event.button.y) == pressed)
                 return pressed;
             pressed = 0;
             break;
@@ -55,7 +60,8 @@ int DesktopPlatform::MsgBox(std::string_view prompt, Buttons buttons, std::strin
                 End();
             if (event.window.event == SDL_WINDOWEVENT_EXPOSED ||
                 event.window.event == SDL_WINDOWEVENT_SHOWN ||
-                event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
+                event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED ||
+                event.window.event == SDL_WINDOWEVENT_DISPLAY_CHANGED)
                 window_.paint(board(), box);
             break;
         default: break;

@@ -31,7 +31,8 @@ bool handle(const SDL_Event& event, DesktopPlatform& platform, const DesktopWind
     case SDL_WINDOWEVENT:
         if (event.window.event == SDL_WINDOWEVENT_EXPOSED ||
             event.window.event == SDL_WINDOWEVENT_SHOWN ||
-            event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
+            event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED ||
+            event.window.event == SDL_WINDOWEVENT_DISPLAY_CHANGED)
             platform.repaint();
         return true;
     default: return true;
@@ -93,9 +94,13 @@ int main()
                              "Debian's package fonts-dejavu-core)\n");
         return 1;
     }
-    // No GL behind the window surface: it would cost tens of megabytes and
-    // extra threads for 56 squares.
+    // No GL behind a window surface, on the drivers where the game draws on
+    // SDL's (X11 and Wayland get buffers of the game's own): it would cost
+    // tens of megabytes and extra threads for 56 squares.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    // A Wayland compositor finds the game's desktop entry, and its icon and
+    // name, by the window's app_id. The user's own choice stands.
+    SDL_setenv("SDL_VIDEO_WAYLAND_WMCLASS", "invalid.blockdrop.blockdrop", 0);
     // Leave SIGINT and SIGTERM their default action, so they end the game at
     // any time, a dialog included.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");

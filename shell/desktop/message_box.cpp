@@ -88,6 +88,12 @@ BoxFont::BoxFont(const std::string& path, int pixels)
         throw std::runtime_error("cannot open the font " + path + ": " + TTF_GetError());
 }
 
+void BoxFont::resize(int pixels)
+{
+    if (TTF_SetFontSize(font_, pixels) != 0)
+        throw std::runtime_error(std::string("cannot size the font: ") + TTF_GetError());
+}
+
 BoxFont::~BoxFont()
 {
     TTF_CloseFont(font_);

@@ -32,6 +32,10 @@ public:
     BoxFont(const BoxFont&) = delete;
     BoxFont& operator=(const BoxFont&) = delete;
 
+    // The same font at another size, for another scale; throws if it
+    // cannot.
+    void resize(int pixels);
+
     TTF_Font* get() const { return font_; }
 
 private:

@@ -5,6 +5,7 @@
 #include "shell/desktop/x11_window.hpp"
 #include "shell/layout.hpp"
 
+#include <algorithm>
 #include <stdexcept>
 #include <string>
 
@@ -22,29 +23,46 @@ Uint32 mapped(const SDL_Surface* surface, Colour colour)
     throw std::runtime_error(std::string(what) + ": " + SDL_GetError());
 }
 
+SDL_Surface* begin_picture(Canvas& canvas, double scale)
+{
+    const PixelSize size = client_size(scale);
+    return canvas.begin(size.width, size.height);
+}
+
 } // namespace
 
 DesktopWindow::DesktopWindow(const std::string& font_file)
 {
     const PixelSize standard = client_size(1.0);
     window_ = SDL_CreateWindow(window_caption, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                               standard.width, standard.height, SDL_WINDOW_HIDDEN);
+                               standard.width, standard.height,
+                               SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI);
     if (window_ == nullptr)
         fail("cannot create the window");
     // The desktop's scale is known once the window's display is: size the
     // window for it before it is first shown.
-    scale_ = scale_for_dpi(dpi_from_resources(x_resources(window_)));
-    const PixelSize scaled = client_size(scale_);
+    // Opening the font takes well under a millisecond, and a canvas no
+    // longer: both are made here, where a failure stops the game before it
+    // starts.
+    try {
+        canvas_ = make_canvas(window_);
+    } catch (const std::runtime_error& failure) {
+        throw std::runtime_error(std::string("cannot draw the window: ") + failure.what());
+    }
+    desktop_scale_ = scale_for_dpi(dpi_from_resources(x_resources(window_)));
+    scale_ = desktop_scale_ * pixels_per_unit();
+    const PixelSize scaled = client_size(desktop_scale_);
     SDL_SetWindowSize(window_, scaled.width, scaled.height);
     SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
     set_window_icon(window_);
-    // Opening the font takes well under a millisecond, so it is done here,
-    // where a failure stops the game before it starts.
     font_ = std::make_unique<BoxFont>(font_file, box_layout(Buttons::ok, scale_).text_pixels);
+    if (begin_picture(*canvas_, scale_) == nullptr)
+        fail("cannot draw the window");
 }
 
 DesktopWindow::~DesktopWindow()
 {
+    canvas_.reset();
     font_.reset();
     SDL_DestroyWindow(window_);
 }
@@ -54,35 +72,49 @@ void DesktopWindow::show()
     SDL_ShowWindow(window_);
 }
 
-SDL_Surface* DesktopWindow::draw_board(const Form1& form)
+int DesktopWindow::pixels_per_unit()
 {
-    SDL_Surface* surface = SDL_GetWindowSurface(window_);
+    if (const int scale = canvas_->buffer_scale(); scale > 0)
+        return scale;
+    int units = 0;
+    int pixels = 0;
+    SDL_GetWindowSize(window_, &units, nullptr);
+    SDL_GetWindowSizeInPixels(window_, &pixels, nullptr);
+    // Wayland's buffer scales are whole numbers.
+    return units > 0 ? std::max(1, (pixels + units / 2) / units) : 1;
+}
+
+void DesktopWindow::paint(const Form1& form, const BoxText* box)
+{
+    // A window not on screen has nowhere to show a picture (and on Wayland
+    // a buffer on a surface not yet shown is an error).
+    if ((SDL_GetWindowFlags(window_) & SDL_WINDOW_SHOWN) == 0)
+        return;
+    const int buffer_scale = pixels_per_unit();
+    if (desktop_scale_ * buffer_scale != scale_) {
+        scale_ = desktop_scale_ * buffer_scale;
+        font_->resize(box_layout(Buttons::ok, scale_).text_pixels);
+    }
+    SDL_Surface* surface = begin_picture(*canvas_, scale_);
     if (surface == nullptr)
-        fail("cannot draw the window");
+        return;
     for (const Fill& fill : board_fills(form, scale_, PixelSize{surface->w, surface->h})) {
         const SDL_Rect rect{fill.rect.x, fill.rect.y, fill.rect.width, fill.rect.height};
         SDL_FillRect(surface, &rect, mapped(surface, fill.colour));
     }
-    return surface;
-}
-
-void DesktopWindow::present()
-{
-    if (SDL_UpdateWindowSurface(window_) != 0)
-        fail("cannot show the window");
+    if (box != nullptr)
+        draw_message_box(surface, font_->get(), box_layout(box->buttons, scale_), *box);
+    canvas_->show(buffer_scale);
 }
 
 void DesktopWindow::paint(const Form1& form)
 {
-    draw_board(form);
-    present();
+    paint(form, nullptr);
 }
 
 void DesktopWindow::paint(const Form1& form, const BoxText& box)
 {
-    SDL_Surface* surface = draw_board(form);
-    draw_message_box(surface, font_->get(), box_layout(box.buttons, scale_), box);
-    present();
+    paint(form, &box);
 }
 
 } // namespace blockdrop

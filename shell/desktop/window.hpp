@@ -1,5 +1,6 @@
 #pragma once
 
+#include "shell/desktop/canvas.hpp"
 #include "shell/desktop/message_box.hpp"
 
 #include <SDL.h>
@@ -12,10 +13,11 @@ namespace blockdrop {
 struct Form1;
 
 // The game window: a fixed-size client area of 6090 x 6360 twips that shows
-// the board to scale at the desktop's dots per inch (406 x 424 pixels at
-// 96 dpi) on SDL's software window surface (56 squares need no GPU, and a GL
-// context would cost tens of megabytes), and the game's own message boxes
-// inside it.
+// the board to scale (406 x 424 pixels at 96 dpi) and the game's own message
+// boxes inside it, drawn in software (56 squares need no GPU, and a GL
+// context would cost tens of megabytes). The scale is the desktop's dots per
+// inch on X11 (Xft.dpi) times the window's device pixels to a window unit,
+// which Wayland sets per output and may change while the game runs.
 class DesktopWindow {
 public:
     // Creates the window hidden, as loading does, sized for the desktop's
@@ -29,25 +31,32 @@ public:
     void show();
 
     // Paints every shown cell as a filled square of its colour over the
-    // background and puts the picture on screen.
+    // background and puts the picture on screen, at the window's scale of
+    // the moment. A picture that cannot be had now is skipped: the next
+    // paint tries again.
     void paint(const Form1& form);
 
     // The same, with a message box drawn in the part the board leaves free.
     void paint(const Form1& form, const BoxText& box);
 
-    // Device pixels to a 96-dpi pixel: the desktop's dpi over 96.
+    // Device pixels to a 96-dpi pixel, as of the last paint.
     double scale() const { return scale_; }
+
+    // Device pixels to one of the window's units (the units of SDL's mouse
+    // events): 1 on X11, the output's scale on Wayland.
+    int pixels_per_unit();
 
     SDL_Window* handle() const { return window_; }
     Uint32 id() const { return SDL_GetWindowID(window_); }
 
 private:
-    SDL_Surface* draw_board(const Form1& form);
-    void present();
+    void paint(const Form1& form, const BoxText* box);
 
     SDL_Window* window_ = nullptr;
+    double desktop_scale_ = 1.0;
     double scale_ = 1.0;
     std::unique_ptr<BoxFont> font_;
+    std::unique_ptr<Canvas> canvas_;
 };
 
 } // namespace blockdrop

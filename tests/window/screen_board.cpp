@@ -1,6 +1,8 @@
 #include "tests/window/screen_board.hpp"
 
 #include <cmath>
+#include <utility>
+#include <vector>
 
 namespace blockdrop::window_testing {
 
@@ -59,6 +61,42 @@ std::string screen_board(const Image& image, double scale)
             board += '\n';
     }
     return board;
+}
+
+std::optional<std::string> board_pixels_mismatch(const Image& image, const std::string& board,
+                                                 double scale)
+{
+    const auto colour_of = [](char code) {
+        switch (code) {
+        case 'K': return Rgb{0, 0, 0};
+        case 'o': return Rgb{255, 255, 255};
+        case 'R': return Rgb{255, 0, 0};
+        case 'G': return Rgb{0, 255, 0};
+        case 'B': return Rgb{0, 0, 255};
+        default: return background;
+        }
+    };
+    const CellBox corner = cell_box(6, 7, scale);
+    if (image.width < corner.x + corner.width || image.height < corner.y + corner.height)
+        return "a picture of " + std::to_string(image.width) + "x" + std::to_string(image.height);
+    std::vector<std::pair<CellBox, Rgb>> cells;
+    for (int row = 0; row <= 7; ++row) {
+        for (int column = 0; column <= 6; ++column)
+            cells.emplace_back(cell_box(column, row, scale),
+                               colour_of(cell_at(board, column, row)));
+    }
+    for (int y = 0; y < corner.y + corner.height; ++y) {
+        for (int x = 0; x < corner.x + corner.width; ++x) {
+            Rgb wanted = background;
+            for (const auto& [box, colour] : cells) {
+                if (x >= box.x && x < box.x + box.width && y >= box.y && y < box.y + box.height)
+                    wanted = colour;
+            }
+            if (!(image.at(x, y) == wanted))
+                return "pixel " + std::to_string(x) + "," + std::to_string(y);
+        }
+    }
+    return std::nullopt;
 }
 
 std::string bucket_position(const std::string& board)

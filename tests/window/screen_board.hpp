@@ -2,6 +2,7 @@
 
 #include "tests/window/x_session.hpp"
 
+#include <optional>
 #include <string>
 
 namespace blockdrop::window_testing {
@@ -23,6 +24,13 @@ CellBox cell_box(int column, int row, double scale = 1.0);
 // K, o, R, G, B for a drawn cell of that colour, . where only the background
 // shows, ? for anything else (a cell caught half drawn, or a wrong colour).
 std::string screen_board(const Image& image, double scale = 1.0);
+
+// Where a picture of the window's board part differs from the board that
+// `board`'s codes describe drawn at `scale`: each cell its colour over its
+// whole rectangle, the background everywhere else (the strip, the gaps the
+// hidden cells leave). The first wrong pixel, or nothing.
+std::optional<std::string> board_pixels_mismatch(const Image& image, const std::string& board,
+                                                 double scale);
 
 // The bucket's position as drawn: "left", "middle", "right" or "none".
 std::string bucket_position(const std::string& board);

@@ -374,6 +374,12 @@ std::vector<unsigned long> XClient::cardinals(Window window, const std::string& 
     return items;
 }
 
+void XClient::resize(Window window, int width, int height) const
+{
+    XResizeWindow(display_, window, static_cast<unsigned>(width), static_cast<unsigned>(height));
+    XFlush(display_);
+}
+
 void XClient::close(Window window) const
 {
     XEvent message{};

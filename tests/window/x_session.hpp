@@ -135,6 +135,9 @@ public:
     // Asks a window to close, as a window manager's close button does.
     void close(Window window) const;
 
+    // Resizes a window, as a window manager or a tiling layout may.
+    void resize(Window window, int width, int height) const;
+
     // Moves the pointer to (x, y) in a window and clicks the left button.
     void click(Window window, int x, int y) const;
 

@@ -1,0 +1,291 @@
+// The real game on a Wayland compositor (a headless sway), natively and
+// through Xwayland, and under X when another client makes its window huge.
+#include "tests/window/screen_board.hpp"
+#include "tests/window/screen_box.hpp"
+#include "tests/window/wayland_session.hpp"
+#include "tests/window/x_session.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <sys/wait.h>
+#include <thread>
+
+namespace blockdrop::window_testing {
+namespace {
+
+// A fresh board: walls, an empty shaft but for one piece in the top row,
+// the white bucket in the middle.
+bool fresh(const std::string& board)
+{
+    if (board.size() != 63 || bucket_position(board) != "middle")
+        return false;
+    int pieces = 0;
+    for (int row = 0; row <= 4; ++row) {
+        const std::string line = board.substr(static_cast<std::size_t>(row) * 8, 7);
+        for (int column = 1; column <= 5; ++column) {
+            if (line[static_cast<std::size_t>(column)] != '.')
+                ++pieces;
+        }
+        if (line.front() != 'K' || line.back() != 'K')
+            return false;
+    }
+    return pieces == 1 && board.find('?') == std::string::npos;
+}
+
+// Every other pixel of a picture magnified twice by repeating each pixel,
+// as sway does at a whole-number scale: the picture before.
+Image halved(const Image& image)
+{
+    Image half{image.width / 2, image.height / 2, {}};
+    for (int y = 0; y < half.height; ++y) {
+        for (int x = 0; x < half.width; ++x)
+            half.pixels.push_back(image.at(2 * x, 2 * y));
+    }
+    return half;
+}
+
+// How the game reaches the compositor.
+enum class Path { wayland_by_name, wayland_only, xwayland };
+
+std::string path_name(const ::testing::TestParamInfo<Path>& info)
+{
+    switch (info.param) {
+    case Path::wayland_by_name: return "WaylandByName";
+    case Path::wayland_only: return "OnlyWaylandDisplaySet";
+    case Path::xwayland: return "Xwayland";
+    }
+    return "Unknown";
+}
+
+class WaylandGame : public ::testing::TestWithParam<Path> {
+protected:
+    static bool native() { return GetParam() != Path::xwayland; }
+
+    void launch(double output_scale)
+    {
+        sway.set_scale(output_scale);
+        auto environment = native() ? sway.native_environment() : sway.xwayland_environment();
+        if (GetParam() == Path::wayland_by_name)
+            environment.push_back({"SDL_VIDEODRIVER", "wayland"});
+        game = std::make_unique<GameProcess>(sway.as_its_user({sway.reachable(game_binary())}), "",
+                                             environment);
+        const auto area = sway.wait_for_window(game->pid(), 10s);
+        ASSERT_TRUE(area) << "the game window did not appear";
+        area_ = *area;
+        scale_ = output_scale;
+        wait_board(fresh, 5s);
+    }
+
+    // The scale the game draws at: the output's, rounded up to a whole
+    // buffer scale, natively; through Xwayland 96 dpi, which sway magnifies.
+    double drawn_scale() const { return native() ? std::ceil(scale_) : 1.0; }
+
+    // A picture of the client area in the game's own pixels.
+    std::optional<Image> picture() const { return sway.capture(area_); }
+
+    std::string board() const
+    {
+        const auto image = picture();
+        if (!image)
+            return {};
+        return native() || scale_ == 1 ? screen_board(*image, drawn_scale())
+                                       : screen_board(halved(*image), 1);
+    }
+
+    std::string wait_board(const std::function<bool(const std::string&)>& done,
+                           std::chrono::milliseconds timeout) const
+    {
+        const auto deadline = Clock::now() + timeout;
+        std::string seen = board();
+        while (!done(seen) && Clock::now() < deadline) {
+            std::this_thread::sleep_for(20ms);
+            seen = board();
+        }
+        EXPECT_TRUE(done(seen)) << "the board never got there; last seen:\n" << seen;
+        return seen;
+    }
+
+    void key(const std::string& name) const
+    {
+        if (native())
+            sway.key(name);
+        else
+            sway.x_key(name);
+    }
+
+    // Plays on without a key until the loss box is up, answering any win
+    // box with Return. True once it is.
+    bool wait_for_loss()
+    {
+        const BoxPictures boxes(scale_);
+        const auto deadline = Clock::now() + 240s;
+        while (Clock::now() < deadline) {
+            const auto image = picture();
+            const Box box = image ? boxes.shown(*image) : Box::none;
+            if (box == Box::lost)
+                return true;
+            if (box == Box::won)
+                key("Return");
+            std::this_thread::sleep_for(100ms);
+        }
+        ADD_FAILURE() << "no loss within four minutes";
+        return false;
+    }
+
+    void expect_exit_zero(const char* what)
+    {
+        const auto status = game->wait(5s);
+        ASSERT_TRUE(status) << what << " must end the program";
+        EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << what;
+    }
+
+    Sway sway;
+    std::unique_ptr<GameProcess> game;
+    Geometry area_;
+    double scale_ = 1.0;
+};
+
+// The whole board part of the client area, pixel by pixel, at the scale
+// the game draws at; through Xwayland the compositor magnifies the game's
+// 96-dpi picture, so there only the cells' middles are read.
+void expect_set_up_board(const Image& image, double scale, bool to_the_pixel)
+{
+    const std::string board = screen_board(image, scale);
+    ASSERT_TRUE(fresh(board)) << board;
+    if (to_the_pixel) {
+        EXPECT_EQ(board_pixels_mismatch(image, board, scale), std::nullopt) << board;
+    }
+}
+
+TEST_P(WaylandGame, DrawsTheSetUpBoardAtScaleOne)
+{
+    launch(1);
+    EXPECT_EQ(area_.width, 406);
+    EXPECT_EQ(area_.height, 424);
+    const auto image = picture();
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->width, 406);
+    expect_set_up_board(*image, 1, true);
+}
+
+TEST_P(WaylandGame, DrawsTheSetUpBoardAtScaleTwo)
+{
+    launch(2);
+    // Logical pixels: the same window on the desktop as at scale 1.
+    EXPECT_EQ(area_.width, 406);
+    EXPECT_EQ(area_.height, 424);
+    const auto image = picture();
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->width, 812);
+    EXPECT_EQ(image->height, 848);
+    if (native()) {
+        expect_set_up_board(*image, 2, true);
+    } else {
+        // Xwayland tells the game no scale (sway sets no Xft.dpi): its
+        // 96-dpi picture, magnified by the compositor.
+        expect_set_up_board(halved(*image), 1, true);
+    }
+}
+
+TEST_P(WaylandGame, FollowsAScaleChangeWhileRunning)
+{
+    launch(1);
+    sway.set_scale(2);
+    scale_ = 2;
+    area_ = sway.wait_for_window(game->pid(), 5s).value_or(area_);
+    // The next picture, at most a tick away, is drawn at the new scale.
+    std::this_thread::sleep_for(1500ms);
+    const auto image = picture();
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->width, 812);
+    const Image seen = native() ? *image : halved(*image);
+    const double drawn = native() ? 2 : 1;
+    const std::string board = screen_board(seen, drawn);
+    EXPECT_EQ(board.find('?'), std::string::npos) << board;
+    EXPECT_EQ(board_pixels_mismatch(seen, board, drawn), std::nullopt) << board;
+    EXPECT_FALSE(game->wait(0ms));
+}
+
+TEST_P(WaylandGame, AShiftMovesTheBucket)
+{
+    launch(1);
+    key("Left");
+    wait_board([](const std::string& b) { return bucket_position(b) == "left"; }, 3s);
+    key("Right");
+    key("Right");
+    wait_board([](const std::string& b) { return bucket_position(b) == "right"; }, 3s);
+}
+
+TEST_P(WaylandGame, TheLossBoxTakesReturnForANewGameAndEscapeToQuit)
+{
+    // Natively at scale 2, so the box's text is drawn at that size.
+    launch(native() ? 2 : 1);
+    ASSERT_TRUE(wait_for_loss());
+    key("Return");
+    wait_board(fresh, 3s);
+    EXPECT_FALSE(game->wait(0ms)) << "OK plays on";
+    ASSERT_TRUE(wait_for_loss());
+    key("Escape");
+    expect_exit_zero("Escape on the loss box");
+}
+
+TEST_P(WaylandGame, ANativeWindowNamesTheGamesDesktopEntry)
+{
+    launch(1);
+    const auto app_id = sway.app_id_of(game->pid());
+    if (native()) {
+        EXPECT_EQ(app_id, "invalid.blockdrop.blockdrop");
+    } else {
+        EXPECT_EQ(app_id, std::nullopt) << "an X window has a class, not an app_id";
+    }
+}
+
+TEST_P(WaylandGame, ClosingTheWindowEndsTheProgramWithStatusZero)
+{
+    launch(1);
+    sway.close(game->pid());
+    expect_exit_zero("closing the window");
+}
+
+INSTANTIATE_TEST_SUITE_P(OnSway, WaylandGame,
+                         ::testing::Values(Path::wayland_by_name, Path::wayland_only,
+                                           Path::xwayland),
+                         path_name);
+
+// Another X client resizes the game window to X's largest size: the game
+// lives on, its board drawn at its place and scale, the rest background,
+// and it draws no more than the board needs.
+TEST(HugeWindow, StaysAliveAndDrawnWithBoundedMemory)
+{
+    Xvfb server;
+    XClient x(server.display());
+    GameProcess game(game_binary(), server.display());
+    const auto window = x.wait_for("Form1", 10s);
+    ASSERT_TRUE(window);
+    std::this_thread::sleep_for(500ms);
+    x.resize(*window, 32767, 32767);
+    std::this_thread::sleep_for(1500ms);
+    ASSERT_FALSE(game.wait(0ms)) << "the game ended on a resize";
+    EXPECT_EQ(x.size(*window), (std::pair{32767, 32767}));
+    // The board, as drawn after the resize and a tick.
+    const auto image = x.capture(*window, 0, 0, 406, 424);
+    ASSERT_TRUE(image);
+    const std::string board = screen_board(*image);
+    EXPECT_EQ(board.find('?'), std::string::npos) << board;
+    EXPECT_EQ(board_pixels_mismatch(*image, board, 1), std::nullopt) << board;
+    // Beside the board, as far as the screen shows: background.
+    const auto beside = x.capture(*window, 406, 0, 200, 424);
+    ASSERT_TRUE(beside);
+    for (const Rgb& pixel : beside->pixels)
+        ASSERT_EQ(pixel, background);
+    EXPECT_LT(process_memory_mb(game.pid(), "VmHWM"), 100.0);
+    std::printf("peak resident memory after a 32767x32767 resize: %.1f MB\n",
+                process_memory_mb(game.pid(), "VmHWM"));
+}
+
+} // namespace
+} // namespace blockdrop::window_testing
