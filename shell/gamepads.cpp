@@ -1,5 +1,7 @@
 #include "shell/gamepads.hpp"
 
+#include "shell/front_end.hpp"
+
 #include <algorithm>
 
 namespace blockdrop {
@@ -99,6 +101,14 @@ int Gamepads::wait_ms(Time now) const
         wait = earlier_wait(wait, static_cast<int>(std::max<decltype(left)>(left, 0)));
     }
     return wait;
+}
+
+void press_pad_keys(FrontEnd& front, const std::vector<PadAction>& actions)
+{
+    for (const PadAction action : actions) {
+        if (const auto key = pad_key(action))
+            front.key_down(*key, 0);
+    }
 }
 
 int earlier_wait(int first, int second)

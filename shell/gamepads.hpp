@@ -86,6 +86,12 @@ private:
     std::vector<Pad> pads_;
 };
 
+class FrontEnd;
+
+// The shifts among `actions` as key-downs of the arrow keys on `front`,
+// through its key path and in-tick guard; the box buttons are dropped.
+void press_pad_keys(FrontEnd& front, const std::vector<PadAction>& actions);
+
 // The earlier of two waits in milliseconds, where -1 is no limit.
 int earlier_wait(int first, int second);
 

@@ -19,14 +19,6 @@ void DesktopPlatform::paint(const Form1& form)
     window_.paint(form);
 }
 
-void DesktopPlatform::pad_keys(const std::vector<PadAction>& actions)
-{
-    for (const PadAction action : actions) {
-        if (const auto key = pad_key(action))
-            key_down(*key, 0);
-    }
-}
-
 int DesktopPlatform::MsgBox(std::string_view prompt, Buttons buttons, std::string_view title)
 {
     const BoxText box{title, prompt, buttons};

@@ -24,9 +24,6 @@ public:
     // The pads the message box reads too.
     void attach(DesktopPads& pads) { pads_ = &pads; }
 
-    // The pads' shifts as key-downs of the arrow keys.
-    void pad_keys(const std::vector<PadAction>& actions);
-
     // Shows the box below the board and runs the window's events until it
     // is answered: Return answers OK, Escape Cancel (OK where that is the
     // only button), a click a button, a pad's A or Start OK and its B as

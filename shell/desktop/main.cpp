@@ -78,7 +78,7 @@ int play(DesktopWindow& window)
             if (SDL_WaitEventTimeout(&event, wait) == 1 && !pads.take(event, now) &&
                 !handle(event, platform, window))
                 return 0;
-            platform.pad_keys(pads.poll(std::chrono::steady_clock::now()));
+            press_pad_keys(platform, pads.poll(std::chrono::steady_clock::now()));
             platform.tick(std::chrono::steady_clock::now());
         }
     } catch (const ProgramEnd&) {

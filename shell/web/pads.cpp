@@ -21,8 +21,8 @@ int act(WebPads& pads, const std::vector<PadAction>& actions)
         if (box) {
             if (const auto answer = pad_answer(action, *box))
                 return *answer;
-        } else if (const auto key = pad_key(action)) {
-            pads.platform.key_down(*key, 0);
+        } else {
+            press_pad_keys(pads.platform, {action});
         }
     }
     return 0;

@@ -1,16 +1,48 @@
 #include "shell/windows/windows_platform.hpp"
 
 #include "shell/windows/keys.hpp"
+#include "shell/windows/pads.hpp"
 #include "shell/windows/text.hpp"
 #include "shell/windows/window.hpp"
 
 #include <windows.h>
+
+#include <chrono>
 
 namespace blockdrop::windows {
 
 void WindowsPlatform::paint(const Form1& form)
 {
     window_.paint(form);
+}
+
+void WindowsPlatform::attach(WindowsPads& pads)
+{
+    pads_ = &pads;
+    window_.attach_pads(*this);
+}
+
+void WindowsPlatform::devices_changed()
+{
+    if (pads_ == nullptr)
+        return;
+    pads_->devices_changed();
+    // The box's own loop runs now: the timer reads the pads in it.
+    if (box_)
+        SetTimer(window_.handle(), box_timer, static_cast<UINT>(WindowsPads::poll_interval.count()), nullptr);
+}
+
+void WindowsPlatform::box_timer_fired()
+{
+    if (pads_ == nullptr || !box_)
+        return;
+    for (const PadAction action : pads_->poll(std::chrono::steady_clock::now())) {
+        const auto answer = pad_answer(action, *box_);
+        if (answer && !answered_)
+            answered_ = answer_box(window_.handle(), *answer);
+    }
+    if (!pads_->any())
+        KillTimer(window_.handle(), box_timer);
 }
 
 int WindowsPlatform::MsgBox(std::string_view prompt, Buttons buttons, std::string_view title)
@@ -21,8 +53,14 @@ int WindowsPlatform::MsgBox(std::string_view prompt, Buttons buttons, std::strin
     // The box disables its owner and runs its own message loop, which still
     // dispatches the game window's messages: WM_PAINT keeps the board drawn,
     // and the front end drops keys while the tick that opened the box runs.
+    box_ = buttons;
+    answered_ = false;
+    if (pads_ != nullptr && pads_->any())
+        SetTimer(window_.handle(), box_timer, static_cast<UINT>(WindowsPads::poll_interval.count()), nullptr);
     const int pressed = MessageBoxW(window_.handle(), wide(prompt).c_str(), wide(title).c_str(),
                                     with_cancel ? MB_OKCANCEL : MB_OK);
+    KillTimer(window_.handle(), box_timer);
+    box_.reset();
     window_.drop_queued_keys();
     return game_answer(pressed, with_cancel);
 }
