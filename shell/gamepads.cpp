@@ -26,8 +26,8 @@ std::optional<int> pad_answer(PadAction action, Buttons buttons)
 
 Gamepads::Pad& Gamepads::pad(int id)
 {
-    const auto found = std::find_if(pads_.begin(), pads_.end(),
-                                    [id](const Pad& pad) { return pad.id == id; });
+    const auto found =
+        std::find_if(pads_.begin(), pads_.end(), [id](const Pad& pad) { return pad.id == id; });
     if (found != pads_.end())
         return *found;
     Pad& added = pads_.emplace_back();

@@ -36,11 +36,11 @@ DesktopPads::DesktopPads()
         return;
     started_ = true;
     // The pads are read, not their every move queued.
-    for (const Uint32 type : {SDL_JOYAXISMOTION, SDL_JOYBALLMOTION, SDL_JOYHATMOTION,
-                              SDL_JOYBUTTONDOWN, SDL_JOYBUTTONUP, SDL_CONTROLLERAXISMOTION,
-                              SDL_CONTROLLERBUTTONDOWN, SDL_CONTROLLERBUTTONUP,
-                              SDL_CONTROLLERTOUCHPADDOWN, SDL_CONTROLLERTOUCHPADMOTION,
-                              SDL_CONTROLLERTOUCHPADUP, SDL_CONTROLLERSENSORUPDATE})
+    for (const Uint32 type :
+         {SDL_JOYAXISMOTION, SDL_JOYBALLMOTION, SDL_JOYHATMOTION, SDL_JOYBUTTONDOWN,
+          SDL_JOYBUTTONUP, SDL_CONTROLLERAXISMOTION, SDL_CONTROLLERBUTTONDOWN,
+          SDL_CONTROLLERBUTTONUP, SDL_CONTROLLERTOUCHPADDOWN, SDL_CONTROLLERTOUCHPADMOTION,
+          SDL_CONTROLLERTOUCHPADUP, SDL_CONTROLLERSENSORUPDATE})
         SDL_EventState(type, SDL_IGNORE);
     wake_event_ = watch_input_devices();
 }
@@ -120,8 +120,7 @@ int DesktopPads::wait_ms(Time now) const
 {
     int wait = pads_.wait_ms(now);
     if (!open_.empty() || now < settle_until_) {
-        const auto until =
-            std::chrono::ceil<std::chrono::milliseconds>(next_poll_ - now).count();
+        const auto until = std::chrono::ceil<std::chrono::milliseconds>(next_poll_ - now).count();
         wait = earlier_wait(wait, static_cast<int>(std::max<decltype(until)>(until, 0)));
     }
     return wait;

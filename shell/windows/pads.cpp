@@ -36,8 +36,7 @@ XInputReader::~XInputReader()
 std::optional<PadControls> XInputReader::read(int slot)
 {
     XINPUT_STATE state{};
-    if (get_state_ == nullptr ||
-        get_state_(static_cast<DWORD>(slot), &state) != ERROR_SUCCESS)
+    if (get_state_ == nullptr || get_state_(static_cast<DWORD>(slot), &state) != ERROR_SUCCESS)
         return std::nullopt;
     const WORD buttons = state.Gamepad.wButtons;
     PadControls controls;
@@ -87,8 +86,7 @@ int WindowsPads::wait_ms(Time now) const
         return 0;
     int wait = pads_.wait_ms(now);
     if (std::any_of(connected_.begin(), connected_.end(), [](bool on) { return on; })) {
-        const auto until =
-            std::chrono::ceil<std::chrono::milliseconds>(next_poll_ - now).count();
+        const auto until = std::chrono::ceil<std::chrono::milliseconds>(next_poll_ - now).count();
         wait = earlier_wait(wait, static_cast<int>(std::max<decltype(until)>(until, 0)));
     }
     return wait;
@@ -106,8 +104,8 @@ BOOL CALLBACK find_box(HWND window, LPARAM data)
     auto& search = *reinterpret_cast<BoxSearch*>(data);
     wchar_t name[16] = {};
     // The system's dialog class, owned by the game window.
-    if (GetWindow(window, GW_OWNER) == search.owner &&
-        GetClassNameW(window, name, 16) > 0 && std::wcscmp(name, L"#32770") == 0) {
+    if (GetWindow(window, GW_OWNER) == search.owner && GetClassNameW(window, name, 16) > 0 &&
+        std::wcscmp(name, L"#32770") == 0) {
         search.box = window;
         return FALSE;
     }

@@ -29,7 +29,8 @@ void WindowsPlatform::devices_changed()
     pads_->devices_changed();
     // The box's own loop runs now: the timer reads the pads in it.
     if (box_)
-        SetTimer(window_.handle(), box_timer, static_cast<UINT>(WindowsPads::poll_interval.count()), nullptr);
+        SetTimer(window_.handle(), box_timer, static_cast<UINT>(WindowsPads::poll_interval.count()),
+                 nullptr);
 }
 
 void WindowsPlatform::box_timer_fired()
@@ -56,7 +57,8 @@ int WindowsPlatform::MsgBox(std::string_view prompt, Buttons buttons, std::strin
     box_ = buttons;
     answered_ = false;
     if (pads_ != nullptr && pads_->any())
-        SetTimer(window_.handle(), box_timer, static_cast<UINT>(WindowsPads::poll_interval.count()), nullptr);
+        SetTimer(window_.handle(), box_timer, static_cast<UINT>(WindowsPads::poll_interval.count()),
+                 nullptr);
     const int pressed = MessageBoxW(window_.handle(), wide(prompt).c_str(), wide(title).c_str(),
                                     with_cancel ? MB_OKCANCEL : MB_OK);
     KillTimer(window_.handle(), box_timer);

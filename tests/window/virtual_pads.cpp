@@ -68,7 +68,8 @@ int run(void* data)
         } else if (command == "press" || command == "release") {
             std::string name;
             words >> name;
-            SDL_JoystickSetVirtualButton(joystick, SDL_GameControllerGetButtonFromString(name.c_str()),
+            SDL_JoystickSetVirtualButton(joystick,
+                                         SDL_GameControllerGetButtonFromString(name.c_str()),
                                          command == "press" ? 1 : 0);
         } else if (command == "stick") {
             double x = 0;

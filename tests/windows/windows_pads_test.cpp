@@ -125,9 +125,8 @@ int answered_box(UINT type, int answer)
     static int timer_answer = 0;
     timer_owner = owner;
     timer_answer = answer;
-    const UINT_PTR timer = SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR, DWORD) {
-        answer_box(timer_owner, timer_answer);
-    });
+    const UINT_PTR timer = SetTimer(
+        nullptr, 0, 50, [](HWND, UINT, UINT_PTR, DWORD) { answer_box(timer_owner, timer_answer); });
     const int pressed = MessageBoxW(owner, L"Try again?", L"You Lost", type);
     KillTimer(nullptr, timer);
     DestroyWindow(owner);
