@@ -6,10 +6,11 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 namespace blockdrop::windows {
 
-XInputReader::XInputReader()
+void XInputReader::load()
 {
     // Only the system's own copies: a full path in the system folder, never
     // a DLL that happens to lie beside the game.
@@ -25,6 +26,45 @@ XInputReader::XInputReader()
         FreeLibrary(library_);
         library_ = nullptr;
     }
+}
+
+namespace {
+
+bool game_controller_attached()
+{
+    UINT count = 0;
+    if (GetRawInputDeviceList(nullptr, &count, sizeof(RAWINPUTDEVICELIST)) != 0 || count == 0)
+        return false;
+    std::vector<RAWINPUTDEVICELIST> devices(count);
+    const UINT listed = GetRawInputDeviceList(devices.data(), &count, sizeof(RAWINPUTDEVICELIST));
+    if (listed == static_cast<UINT>(-1))
+        return false;
+    devices.resize(listed);
+    for (const RAWINPUTDEVICELIST& device : devices) {
+        if (device.dwType != RIM_TYPEHID)
+            continue;
+        RID_DEVICE_INFO info{};
+        info.cbSize = sizeof info;
+        UINT size = sizeof info;
+        if (GetRawInputDeviceInfoW(device.hDevice, RIDI_DEVICEINFO, &info, &size) ==
+            static_cast<UINT>(-1))
+            continue;
+        // Generic desktop: a joystick (4) or a game pad (5).
+        if (info.hid.usUsagePage == 1 && (info.hid.usUsage == 4 || info.hid.usUsage == 5))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+bool XInputReader::pads_present()
+{
+    if (!game_controller_attached())
+        return false;
+    if (library_ == nullptr)
+        load();
+    return loaded();
 }
 
 XInputReader::~XInputReader()
@@ -58,11 +98,12 @@ std::vector<PadAction> WindowsPads::poll(Time now)
         std::any_of(connected_.begin(), connected_.end(), [](bool on) { return on; });
     if (rescan_ || (any_connected && now >= next_poll_)) {
         next_poll_ = now + poll_interval;
+        const bool present = !rescan_ || reader_.pads_present();
         for (int slot = 0; slot < PadReader::slots; ++slot) {
             auto& on = connected_[static_cast<std::size_t>(slot)];
             if (!on && !rescan_)
                 continue;
-            const auto controls = reader_.read(slot);
+            const auto controls = present ? reader_.read(slot) : std::nullopt;
             if (!controls) {
                 if (on)
                     pads_.detach(slot);

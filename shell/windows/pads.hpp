@@ -17,24 +17,33 @@ class PadReader {
 public:
     static constexpr int slots = 4;
     virtual ~PadReader() = default;
+    // Whether any pad could be there at all; when not, no slot is read.
+    virtual bool pads_present() { return true; }
     // The controls of the pad in `slot`, nothing when none is connected.
     virtual std::optional<PadControls> read(int slot) = 0;
 };
 
 // XInput from the system's own DLL, loaded at run time: xinput1_4.dll, else
-// xinput9_1_0.dll; where neither loads there are no pads, and no error.
+// xinput9_1_0.dll; where neither loads there are no pads, and no error. It
+// is loaded only once a game controller is among the system's input
+// devices: an XInput that keeps threads of its own then costs nothing
+// while no pad was ever there.
 class XInputReader final : public PadReader {
 public:
-    XInputReader();
+    XInputReader() = default;
     ~XInputReader() override;
     XInputReader(const XInputReader&) = delete;
     XInputReader& operator=(const XInputReader&) = delete;
 
     bool loaded() const { return get_state_ != nullptr; }
+    // A game controller among the raw input devices; loads XInput then.
+    bool pads_present() override;
     std::optional<PadControls> read(int slot) override;
 
 private:
     using GetState = DWORD(WINAPI*)(DWORD, void*);
+    void load();
+
     HMODULE library_ = nullptr;
     GetState get_state_ = nullptr;
 };
