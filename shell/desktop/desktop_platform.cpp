@@ -3,10 +3,12 @@
 #include "shell/box_answer.hpp"
 #include "shell/desktop/box_layout.hpp"
 #include "shell/desktop/keys.hpp"
+#include "shell/desktop/pad.hpp"
 #include "shell/desktop/window.hpp"
 
 #include <SDL.h>
 
+#include <chrono>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -34,9 +36,22 @@ int DesktopPlatform::MsgBox(std::string_view prompt, Buttons buttons, std::strin
     // 0 while no button is pressed.
     int pressed = 0;
     for (;;) {
+        const auto now = std::chrono::steady_clock::now();
+        const int wait = pads_ != nullptr ? pads_->wait_ms(now) : -1;
         SDL_Event event;
-        if (SDL_WaitEvent(&event) == 0)
+        const bool got = SDL_WaitEventTimeout(&event, wait) == 1;
+        if (!got && wait < 0)
             throw std::runtime_error(std::string("cannot wait for events: ") + SDL_GetError());
+        if (pads_ != nullptr) {
+            if (got && pads_->take(event, now))
+                continue;
+            for (const PadAction action : pads_->poll(std::chrono::steady_clock::now())) {
+                if (const auto answer = pad_answer(action, buttons))
+                    return *answer;
+            }
+        }
+        if (!got)
+            continue;
         switch (event.type) {
         case SDL_QUIT: End();
         case SDL_KEYDOWN:

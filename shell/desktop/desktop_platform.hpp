@@ -1,9 +1,13 @@
 #pragma once
 
 #include "shell/front_end.hpp"
+#include "shell/gamepads.hpp"
+
+#include <vector>
 
 namespace blockdrop {
 
+class DesktopPads;
 class DesktopWindow;
 
 // Thrown by End: unwinds the handler that ended the game back to main, which
@@ -17,9 +21,13 @@ class DesktopPlatform final : public FrontEnd {
 public:
     DesktopPlatform(DesktopWindow& window, WindowState& state) : FrontEnd(state), window_(window) {}
 
+    // The pads the message box reads too.
+    void attach(DesktopPads& pads) { pads_ = &pads; }
+
     // Shows the box below the board and runs the window's events until it
     // is answered: Return answers OK, Escape Cancel (OK where that is the
-    // only button), a click a button; every other key is dropped. The
+    // only button), a click a button, a pad's A or Start OK and its B as
+    // Escape; every other key and button is dropped. The
     // window keeps repainting meanwhile, and closing it ends the program.
     int MsgBox(std::string_view prompt, Buttons buttons, std::string_view title) override;
     [[noreturn]] void End() override { throw ProgramEnd{}; }
@@ -28,6 +36,7 @@ private:
     void paint(const Form1& form) override;
 
     DesktopWindow& window_;
+    DesktopPads* pads_ = nullptr;
 };
 
 } // namespace blockdrop

@@ -4,6 +4,7 @@
 #define SDL_MAIN_HANDLED
 #include "shell/desktop/desktop_platform.hpp"
 #include "shell/desktop/keys.hpp"
+#include "shell/desktop/pad.hpp"
 #include "shell/desktop/window.hpp"
 
 #include <SDL.h>
@@ -64,15 +65,21 @@ int play(DesktopWindow& window)
 {
     WindowState state;
     DesktopPlatform platform(window, state);
+    DesktopPads pads;
+    start_pad_script();
+    platform.attach(pads);
     platform.load();
     window.show();
 
     try {
         for (;;) {
-            const int wait = platform.wait_ms(std::chrono::steady_clock::now());
+            const auto now = std::chrono::steady_clock::now();
+            const int wait = earlier_wait(platform.wait_ms(now), pads.wait_ms(now));
             SDL_Event event;
-            if (SDL_WaitEventTimeout(&event, wait) == 1 && !handle(event, platform, window))
+            if (SDL_WaitEventTimeout(&event, wait) == 1 && !pads.take(event, now) &&
+                !handle(event, platform, window))
                 return 0;
+            press_pad_keys(platform, pads.poll(std::chrono::steady_clock::now()));
             platform.tick(std::chrono::steady_clock::now());
         }
     } catch (const ProgramEnd&) {
@@ -104,7 +111,8 @@ int main()
     // Leave SIGINT and SIGTERM their default action, so they end the game at
     // any time, a dialog included.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    // Only video: the joystick subsystem would wake the loop up periodically.
+    // Only video here: the pads' subsystem comes with its own polling
+    // (shell/desktop/pad.hpp).
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "blockdrop: cannot open the display (%s): %s\n",
                      blockdrop::displays_tried().c_str(), SDL_GetError());

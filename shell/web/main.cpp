@@ -9,6 +9,7 @@
 // the tick left it, and no timeout is pending, since on_timer sets the next
 // one only once its tick has finished.
 #include "shell/web/keys.hpp"
+#include "shell/web/pads.hpp"
 #include "shell/web/web_platform.hpp"
 
 #include <emscripten/eventloop.h>
@@ -22,6 +23,7 @@ namespace {
 struct Game {
     WindowState window;
     WebPlatform platform{window};
+    WebPads pads{platform, {}};
 };
 
 void on_timer(void* data)
@@ -60,5 +62,6 @@ int main()
     emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, game, false, on_key);
     emscripten_set_resize_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, game, false, on_resize);
     game->platform.schedule(on_timer, game);
+    start_pads(game->pads);
     return 0;
 }

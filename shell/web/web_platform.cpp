@@ -62,8 +62,10 @@ int WebPlatform::MsgBox(std::string_view prompt, Buttons buttons, std::string_vi
     paint(board());
     const std::string message(prompt);
     const std::string caption(title);
+    box_ = buttons;
     const int pressed =
         blockdrop_show_box(message.c_str(), caption.c_str(), buttons == Buttons::ok_cancel ? 1 : 0);
+    box_.reset();
     // 0: closed with no button (Escape).
     return box_answer(pressed, buttons);
 }

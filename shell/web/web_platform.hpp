@@ -2,6 +2,8 @@
 
 #include "shell/front_end.hpp"
 
+#include <optional>
+
 namespace blockdrop::web {
 
 // The platform services in the browser: the page's own modal dialog, which
@@ -16,6 +18,9 @@ public:
     // `fire` is called with `data` when it comes.
     void schedule(void (*fire)(void*), void* data);
 
+    // The buttons of the box that is up, nothing while none is.
+    std::optional<Buttons> box_up() const { return box_; }
+
     int MsgBox(std::string_view prompt, Buttons buttons, std::string_view title) override;
     [[noreturn]] void End() override;
 
@@ -24,6 +29,7 @@ private:
     void clear_timer();
 
     long timer_ = 0; // 0 when no timeout is pending
+    std::optional<Buttons> box_;
 };
 
 } // namespace blockdrop::web

@@ -1,6 +1,7 @@
 // The Windows front end: one window, one thread. The loop sleeps until the
 // next message or the next point of the clock's grid, whichever comes first,
 // and turns each into a call of the game's handlers.
+#include "shell/windows/pads.hpp"
 #include "shell/windows/window.hpp"
 #include "shell/windows/windows_platform.hpp"
 
@@ -50,12 +51,16 @@ int play(HINSTANCE instance)
     WindowState state;
     WindowsPlatform platform(window, state);
     window.attach(platform);
+    XInputReader xinput;
+    WindowsPads pads(xinput);
+    platform.attach(pads);
     platform.load();
     window.show();
 
     const HANDLE timer = grid_timer();
     for (;;) {
-        wait_for_message_or(timer, platform.wait_ms(std::chrono::steady_clock::now()));
+        const auto now = std::chrono::steady_clock::now();
+        wait_for_message_or(timer, earlier_wait(platform.wait_ms(now), pads.wait_ms(now)));
         MSG message;
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE) != 0) {
             if (message.message == WM_QUIT)
@@ -63,6 +68,7 @@ int play(HINSTANCE instance)
             TranslateMessage(&message);
             DispatchMessageW(&message);
         }
+        press_pad_keys(platform, pads.poll(std::chrono::steady_clock::now()));
         platform.tick(std::chrono::steady_clock::now());
     }
 }

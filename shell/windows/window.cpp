@@ -153,6 +153,16 @@ LRESULT GameWindow::on_message(UINT message, WPARAM wparam, LPARAM lparam)
         if ((wparam & 0xFFF0U) == SC_KEYMENU && lparam == 0)
             return 0;
         break;
+    case WM_DEVICECHANGE:
+        if (pads_ != nullptr)
+            pads_->devices_changed();
+        break;
+    case WM_TIMER:
+        if (wparam == PadEvents::box_timer && pads_ != nullptr) {
+            pads_->box_timer_fired();
+            return 0;
+        }
+        break;
     case WM_ERASEBKGND: return 1;
     case WM_PAINT: {
         PAINTSTRUCT paint_info;

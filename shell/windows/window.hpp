@@ -9,6 +9,16 @@ struct Form1;
 
 namespace windows {
 
+// What the window tells the pads: the system's devices changed, or the
+// timer that reads them while a message box is up has fired.
+class PadEvents {
+public:
+    static constexpr UINT_PTR box_timer = 1;
+    virtual ~PadEvents() = default;
+    virtual void devices_changed() = 0;
+    virtual void box_timer_fired() = 0;
+};
+
 // The game window: caption "Form1", a fixed client area of 6090 x 6360 twips
 // at its monitor's DPI, the board drawn through a memory bitmap so that a
 // repaint never shows a half-drawn frame. Key-downs go to the front end.
@@ -23,6 +33,7 @@ public:
 
     // Where key-downs go from now on.
     void attach(FrontEnd& front) { front_ = &front; }
+    void attach_pads(PadEvents& pads) { pads_ = &pads; }
     void show();
 
     // Draws the board and puts it on screen now; WM_PAINT draws it again
@@ -45,6 +56,7 @@ private:
     HWND window_ = nullptr;
     unsigned dpi_ = 96;
     FrontEnd* front_ = nullptr;
+    PadEvents* pads_ = nullptr;
     const Form1* shown_ = nullptr;
 };
 

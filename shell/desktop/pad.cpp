@@ -1,0 +1,129 @@
+#include "shell/desktop/pad.hpp"
+
+#include <algorithm>
+
+namespace blockdrop {
+namespace {
+
+PadControls read_controls(SDL_GameController* controller)
+{
+    const auto held = [controller](SDL_GameControllerButton button) {
+        return SDL_GameControllerGetButton(controller, button) != 0;
+    };
+    PadControls controls;
+    controls.dpad_left = held(SDL_CONTROLLER_BUTTON_DPAD_LEFT);
+    controls.dpad_right = held(SDL_CONTROLLER_BUTTON_DPAD_RIGHT);
+    controls.shoulder_left = held(SDL_CONTROLLER_BUTTON_LEFTSHOULDER);
+    controls.shoulder_right = held(SDL_CONTROLLER_BUTTON_RIGHTSHOULDER);
+    controls.a = held(SDL_CONTROLLER_BUTTON_A);
+    controls.b = held(SDL_CONTROLLER_BUTTON_B);
+    controls.start = held(SDL_CONTROLLER_BUTTON_START);
+    controls.stick_x = SDL_GameControllerGetAxis(controller, SDL_CONTROLLER_AXIS_LEFTX) / 32767.0;
+    return controls;
+}
+
+int instance_of(SDL_GameController* controller)
+{
+    return SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(controller));
+}
+
+} // namespace
+
+DesktopPads::DesktopPads()
+{
+    SDL_SetHint(SDL_HINT_AUTO_UPDATE_JOYSTICKS, "0");
+    if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0)
+        return;
+    started_ = true;
+    // The pads are read, not their every move queued.
+    for (const Uint32 type :
+         {SDL_JOYAXISMOTION, SDL_JOYBALLMOTION, SDL_JOYHATMOTION, SDL_JOYBUTTONDOWN,
+          SDL_JOYBUTTONUP, SDL_CONTROLLERAXISMOTION, SDL_CONTROLLERBUTTONDOWN,
+          SDL_CONTROLLERBUTTONUP, SDL_CONTROLLERTOUCHPADDOWN, SDL_CONTROLLERTOUCHPADMOTION,
+          SDL_CONTROLLERTOUCHPADUP, SDL_CONTROLLERSENSORUPDATE})
+        SDL_EventState(type, SDL_IGNORE);
+    wake_event_ = watch_input_devices();
+}
+
+DesktopPads::~DesktopPads()
+{
+    for (SDL_GameController* controller : open_)
+        SDL_GameControllerClose(controller);
+    if (started_)
+        SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
+}
+
+void DesktopPads::open(int device_index)
+{
+    const SDL_JoystickID id = SDL_JoystickGetDeviceInstanceID(device_index);
+    if (std::any_of(open_.begin(), open_.end(),
+                    [id](SDL_GameController* c) { return instance_of(c) == id; }))
+        return;
+    if (SDL_IsGameController(device_index) == SDL_FALSE)
+        return;
+    if (SDL_GameController* controller = SDL_GameControllerOpen(device_index))
+        open_.push_back(controller);
+}
+
+bool DesktopPads::take(const SDL_Event& event, Time now)
+{
+    if (!started_)
+        return false;
+    // A joystick's arrival is taken too: whether SDL also announces it as a
+    // controller depends on the version.
+    if (event.type == SDL_CONTROLLERDEVICEADDED || event.type == SDL_JOYDEVICEADDED) {
+        open(event.cdevice.which);
+        next_poll_ = now;
+        return true;
+    }
+    if (event.type == SDL_CONTROLLERDEVICEREMOVED || event.type == SDL_JOYDEVICEREMOVED) {
+        const auto gone = std::find_if(open_.begin(), open_.end(), [&](SDL_GameController* c) {
+            return instance_of(c) == event.cdevice.which;
+        });
+        if (gone != open_.end()) {
+            SDL_GameControllerClose(*gone);
+            open_.erase(gone);
+        }
+        pads_.detach(event.cdevice.which);
+        return true;
+    }
+    if (wake_event_ != 0 && event.type == wake_event_) {
+        settle_until_ = now + settle;
+        next_poll_ = now;
+        return true;
+    }
+    return false;
+}
+
+std::vector<PadAction> DesktopPads::poll(Time now)
+{
+    std::vector<PadAction> actions;
+    if (!started_)
+        return actions;
+    if ((!open_.empty() || now < settle_until_) && now >= next_poll_) {
+        // Detects devices and reads them; connections come back as events.
+        SDL_GameControllerUpdate();
+        next_poll_ = now + poll_interval;
+        for (SDL_GameController* controller : open_) {
+            if (SDL_GameControllerGetAttached(controller) == SDL_FALSE)
+                continue;
+            const auto read = pads_.read(instance_of(controller), read_controls(controller), now);
+            actions.insert(actions.end(), read.begin(), read.end());
+        }
+    }
+    const auto repeats = pads_.repeats(now);
+    actions.insert(actions.end(), repeats.begin(), repeats.end());
+    return actions;
+}
+
+int DesktopPads::wait_ms(Time now) const
+{
+    int wait = pads_.wait_ms(now);
+    if (!open_.empty() || now < settle_until_) {
+        const auto until = std::chrono::ceil<std::chrono::milliseconds>(next_poll_ - now).count();
+        wait = earlier_wait(wait, static_cast<int>(std::max<decltype(until)>(until, 0)));
+    }
+    return wait;
+}
+
+} // namespace blockdrop

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "shell/gamepads.hpp"
+
+#include <SDL.h>
+
+#include <chrono>
+#include <vector>
+
+namespace blockdrop {
+
+// The game controllers on the desktop, through SDL's GameController API and
+// its own mappings. SDL would poll the devices every few milliseconds from
+// inside the event loop's wait, pad or no pad, so the polling is ours: none
+// while no pad is connected (a watch on /dev/input wakes the loop when a
+// device comes), every poll_interval while one is.
+class DesktopPads {
+public:
+    using Time = Gamepads::Time;
+    static constexpr std::chrono::milliseconds poll_interval{8};
+    // How long to keep looking after /dev/input changed: the device's node
+    // may come before SDL's own notice of it.
+    static constexpr std::chrono::milliseconds settle{2000};
+
+    // Starts SDL's controller subsystem and the watch; with no subsystem
+    // there are no pads and no error.
+    DesktopPads();
+    ~DesktopPads();
+    DesktopPads(const DesktopPads&) = delete;
+    DesktopPads& operator=(const DesktopPads&) = delete;
+
+    // Takes a pad connected or gone, or the watch's wake-up; false for any
+    // other event.
+    bool take(const SDL_Event& event, Time now);
+
+    // Reads every pad at `now`: what their presses and due repeats ask for.
+    std::vector<PadAction> poll(Time now);
+
+    // How long the loop may sleep at `now`: -1 while there is nothing to
+    // poll and nothing held.
+    int wait_ms(Time now) const;
+
+private:
+    void open(int device_index);
+
+    bool started_ = false;
+    Uint32 wake_event_ = 0;
+    std::vector<SDL_GameController*> open_;
+    Gamepads pads_;
+    Time settle_until_{};
+    Time next_poll_{};
+};
+
+// The SDL event type that a change under /dev/input pushes; 0 where no
+// watch could be set.
+Uint32 watch_input_devices();
+
+// Called by the event loop once the pads are up: nothing in the game, the
+// virtual pads' script in the test build of the same loop (a seam at link
+// time, so the game itself holds no test code).
+void start_pad_script();
+
+} // namespace blockdrop

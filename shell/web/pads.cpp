@@ -1,0 +1,74 @@
+#include "shell/web/pads.hpp"
+
+#include <emscripten/emscripten.h>
+
+#include <chrono>
+#include <optional>
+
+// clang-format off
+EM_JS(void, blockdrop_pads_start, (void* pads), {
+    if (Module.padsStart)
+        Module.padsStart(pads);
+});
+// clang-format on
+
+namespace blockdrop::web {
+
+int act(WebPads& pads, const std::vector<PadAction>& actions)
+{
+    const std::optional<Buttons> box = pads.platform.box_up();
+    for (const PadAction action : actions) {
+        if (box) {
+            if (const auto answer = pad_answer(action, *box))
+                return *answer;
+        } else {
+            press_pad_keys(pads.platform, {action});
+        }
+    }
+    return 0;
+}
+
+PadControls unpack_controls(int bits, double stick_x)
+{
+    PadControls controls;
+    controls.dpad_left = (bits & pad_dpad_left) != 0;
+    controls.dpad_right = (bits & pad_dpad_right) != 0;
+    controls.shoulder_left = (bits & pad_shoulder_left) != 0;
+    controls.shoulder_right = (bits & pad_shoulder_right) != 0;
+    controls.a = (bits & pad_a) != 0;
+    controls.b = (bits & pad_b) != 0;
+    controls.start = (bits & pad_start) != 0;
+    controls.stick_x = stick_x;
+    return controls;
+}
+
+void start_pads(WebPads& pads)
+{
+    blockdrop_pads_start(&pads);
+}
+
+} // namespace blockdrop::web
+
+// Called by gamepad.js (C names, so outside our namespace).
+extern "C" {
+
+// One pad's controls as read now; the box's answer they give, or 0.
+EMSCRIPTEN_KEEPALIVE int blockdrop_pad_read(blockdrop::web::WebPads* pads, int id, int bits,
+                                            double stick_x)
+{
+    using namespace blockdrop::web;
+    return act(*pads, pads->pads.read(id, unpack_controls(bits, stick_x),
+                                      std::chrono::steady_clock::now()));
+}
+
+// The held directions' repeats that are due now.
+EMSCRIPTEN_KEEPALIVE void blockdrop_pads_repeat(blockdrop::web::WebPads* pads)
+{
+    blockdrop::web::act(*pads, pads->pads.repeats(std::chrono::steady_clock::now()));
+}
+
+EMSCRIPTEN_KEEPALIVE void blockdrop_pad_detach(blockdrop::web::WebPads* pads, int id)
+{
+    pads->pads.detach(id);
+}
+}

@@ -1,0 +1,197 @@
+// The pads in the page: navigator.getGamepads replaced before the page loads
+// by standard-mapping pads the test drives, under a frozen clock so that
+// every repeat and every animation frame comes when the test says.
+import { test } from 'node:test';
+import assert from 'node:assert/strict';
+import {
+  board, bucketPosition, dialogShown, freshBoard, openGame, playUntilDialog, until, waitForBoard,
+  withoutTopPieces,
+} from './page.mjs';
+
+// Runs in the page before its own scripts: four slots, the number of reads,
+// and a switch for document.hidden.
+function stubPads() {
+  const slots = [null, null, null, null];
+  const pads = { slots, reads: 0, hidden: false };
+  window.testPads = pads;
+  navigator.getGamepads = () => {
+    pads.reads += 1;
+    return slots.slice();
+  };
+  Object.defineProperty(document, 'hidden', { get: () => pads.hidden, configurable: true });
+  pads.connect = (index) => {
+    slots[index] = {
+      index, id: `Test pad ${index}`, connected: true, mapping: 'standard', timestamp: 0,
+      axes: [0, 0, 0, 0], buttons: Array.from({ length: 17 }, () => ({ pressed: false, value: 0 })),
+    };
+    dispatchEvent(new Event('gamepadconnected'));
+  };
+  pads.disconnect = (index) => {
+    slots[index] = null;
+    dispatchEvent(new Event('gamepaddisconnected'));
+  };
+  pads.set = (index, button, pressed) => {
+    slots[index].buttons[button] = { pressed, value: pressed ? 1 : 0 };
+  };
+  pads.stick = (index, x) => { slots[index].axes[0] = x; };
+  pads.hide = (hidden) => {
+    pads.hidden = hidden;
+    document.dispatchEvent(new Event('visibilitychange'));
+  };
+}
+
+// The standard mapping's buttons.
+const A = 0, B = 1, X = 2, Y = 3, LB = 4, RB = 5, BACK = 8, START = 9, UP = 12, DOWN = 13;
+const LEFT = 14, RIGHT = 15;
+
+async function openWithPads(t) {
+  const opened = await openGame(t, { frozen: true, path: null });
+  const { page, origin } = opened;
+  await page.addInitScript(stubPads);
+  await page.goto(`${origin}/`);
+  await waitForBoard(page);
+  const pads = {
+    run: (ms) => page.clock.runFor(ms),
+    call: (name, ...args) => page.evaluate(([n, a]) => window.testPads[n](...a), [name, args]),
+    reads: () => page.evaluate(() => window.testPads.reads),
+    bucket: async () => bucketPosition(await board(page)),
+    // Held long enough for a frame or two, far short of the first repeat.
+    async tap(index, button) {
+      await this.call('set', index, button, true);
+      await this.run(40);
+      await this.call('set', index, button, false);
+      await this.run(40);
+    },
+  };
+  return { ...opened, pads };
+}
+
+test('no pad, no reading: the page does not poll while none is connected', async (t) => {
+  const { page, errors, pads } = await openWithPads(t);
+  await pads.run(100);
+  const before = await pads.reads();
+  assert.ok(before <= 1, `one look at the start at most, not ${before}`);
+  await pads.run(5000);
+  assert.equal(await pads.reads(), before, 'no reads in five seconds without a pad');
+  assert.equal(await page.locator('#pad-help').count(), 0, 'the help line has no pad yet');
+  assert.deepEqual(errors, []);
+});
+
+test('the D-pad and shoulders shift the bucket a column a press, and the help line says so', async (t) => {
+  const { page, errors, pads } = await openWithPads(t);
+  await pads.call('connect', 0);
+  await pads.run(40);
+  assert.match(await page.locator('#pad-help').textContent(), /pad/);
+  await pads.tap(0, LEFT);
+  assert.equal(await pads.bucket(), 'left');
+  await pads.tap(0, RB);
+  assert.equal(await pads.bucket(), 'middle');
+  await pads.tap(0, RIGHT);
+  assert.equal(await pads.bucket(), 'right');
+  await pads.tap(0, LB);
+  assert.equal(await pads.bucket(), 'middle');
+  for (const button of [A, B, X, Y, BACK, START, UP, DOWN]) await pads.tap(0, button);
+  assert.equal(await pads.bucket(), 'middle', 'no other button moves it');
+  assert.deepEqual(errors, []);
+});
+
+test('a held direction repeats after about 250 ms', async (t) => {
+  const { errors, pads } = await openWithPads(t);
+  await pads.call('connect', 0);
+  await pads.tap(0, RIGHT);
+  assert.equal(await pads.bucket(), 'right');
+  await pads.call('set', 0, LEFT, true);
+  await pads.run(40);
+  assert.equal(await pads.bucket(), 'middle');
+  await pads.run(160);
+  assert.equal(await pads.bucket(), 'middle', 'no repeat before the first delay');
+  await pads.run(120);
+  assert.equal(await pads.bucket(), 'left', 'the first repeat');
+  assert.deepEqual(errors, []);
+});
+
+test('the stick moves past half its travel, with hysteresis', async (t) => {
+  const { errors, pads } = await openWithPads(t);
+  await pads.call('connect', 0);
+  await pads.call('stick', 0, -0.3);
+  await pads.run(500);
+  assert.equal(await pads.bucket(), 'middle', 'inside the dead zone');
+  await pads.call('stick', 0, -0.6);
+  await pads.run(40);
+  assert.equal(await pads.bucket(), 'left');
+  await pads.call('stick', 0, 0);
+  await pads.call('stick', 0, 0.6);
+  await pads.run(40);
+  assert.equal(await pads.bucket(), 'middle');
+  await pads.call('stick', 0, 0.45);
+  await pads.run(400);
+  assert.equal(await pads.bucket(), 'right', 'still pushed at 45 percent: it repeats');
+  await pads.call('stick', 0, 0.3);
+  await pads.run(40);
+  await pads.tap(0, LEFT);
+  await pads.call('stick', 0, 0.45);
+  await pads.run(500);
+  assert.equal(await pads.bucket(), 'middle', 'let go, 45 percent is inside the dead zone');
+  assert.deepEqual(errors, []);
+});
+
+test('two pads at once, and one pulled out while held stops repeating', async (t) => {
+  const { errors, pads } = await openWithPads(t);
+  await pads.call('connect', 0);
+  await pads.call('connect', 2);
+  await pads.tap(0, LEFT);
+  assert.equal(await pads.bucket(), 'left');
+  await pads.call('set', 2, RIGHT, true);
+  await pads.run(40);
+  assert.equal(await pads.bucket(), 'middle');
+  await pads.call('disconnect', 2);
+  await pads.run(800);
+  assert.equal(await pads.bucket(), 'middle', 'no repeat from a pad that is gone');
+  await pads.tap(0, RIGHT);
+  assert.equal(await pads.bucket(), 'right', 'the other pad plays on');
+  assert.deepEqual(errors, []);
+});
+
+test('a hidden page reads no pad, and reads them again once shown', async (t) => {
+  const { errors, pads } = await openWithPads(t);
+  await pads.call('connect', 0);
+  await pads.run(40);
+  await pads.call('hide', true);
+  await pads.run(40);
+  const hidden = await pads.reads();
+  await pads.call('set', 0, LEFT, true);
+  await pads.run(3000);
+  assert.equal(await pads.reads(), hidden, 'no reads while hidden');
+  assert.equal(await pads.bucket(), 'middle');
+  await pads.call('hide', false);
+  await pads.run(40);
+  assert.ok((await pads.reads()) > hidden, 'reading again');
+  assert.equal(await pads.bucket(), 'left');
+  assert.deepEqual(errors, []);
+});
+
+test('the loss dialog: A and Start answer OK, B Cancel, and every other control is dropped', async (t) => {
+  const { page, errors, pads } = await openWithPads(t);
+  await pads.call('connect', 0);
+  for (const answer of [A, START]) {
+    assert.equal((await playUntilDialog(page)).title, 'You Lost');
+    const under = await board(page);
+    for (const button of [LEFT, RIGHT, LB, RB, X, Y, BACK, UP]) await pads.tap(0, button);
+    await pads.call('stick', 0, -1);
+    await pads.run(600);
+    await pads.call('stick', 0, 0);
+    assert.notEqual(await dialogShown(page), null, 'still up');
+    assert.equal(await board(page), under, 'the board held still');
+    await pads.tap(0, answer);
+    assert.equal(await dialogShown(page), null, `${answer}: closed`);
+    let drawn = await board(page);
+    for (let polls = 0; polls < 100 && withoutTopPieces(drawn) !== freshBoard; ++polls)
+      drawn = await board(page);
+    assert.equal(withoutTopPieces(drawn), freshBoard, 'a new game');
+  }
+  await playUntilDialog(page);
+  await pads.tap(0, B);
+  await until(page, () => !document.getElementById('board'), null, 'the game to end');
+  assert.equal(await page.locator('#status').textContent(), 'The game has ended.');
+  assert.deepEqual(errors, []);
+});

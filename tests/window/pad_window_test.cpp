@@ -1,0 +1,250 @@
+// The game's own event loop with SDL virtual pads (the test build
+// blockdrop_pad_game), in a real X server: presses, held directions, the
+// stick, two pads, a pad pulled out while held, and the message boxes.
+#include "tests/window/screen_board.hpp"
+#include "tests/window/screen_box.hpp"
+#include "tests/window/x_session.hpp"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace blockdrop::window_testing {
+namespace {
+
+class PadWindow : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        // A game that has gone shows as a failed write, not a silent death.
+        std::signal(SIGPIPE, SIG_IGN);
+        folder_ = std::filesystem::temp_directory_path() /
+                  ("blockdrop-pads-" + std::to_string(getpid()) + "-" +
+                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::create_directories(folder_);
+        const auto fifo = folder_ / "script";
+        ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+        game = std::make_unique<GameProcess>(
+            std::vector<std::string>{BLOCKDROP_PAD_GAME}, server.display(),
+            std::vector<EnvChange>{{"BLOCKDROP_PAD_SCRIPT", fifo}});
+        // Blocks until the game's script reader has opened its end.
+        script_ = open(fifo.c_str(), O_WRONLY | O_CLOEXEC);
+        ASSERT_GE(script_, 0);
+        const auto found = x.wait_for("Form1", 10s);
+        ASSERT_TRUE(found) << "the game window did not appear";
+        window = *found;
+        expect_bucket("middle");
+    }
+
+    void TearDown() override
+    {
+        if (script_ >= 0)
+            close(script_);
+        game.reset();
+        std::filesystem::remove_all(folder_);
+    }
+
+    void pad(const std::string& command) const
+    {
+        const std::string line = command + "\n";
+        if (write(script_, line.data(), line.size()) != static_cast<ssize_t>(line.size())) {
+            const auto status = game->wait(1s);
+            FAIL() << "the game no longer reads its pads at \"" << command << "\"; status "
+                   << (status ? std::to_string(*status) : std::string("running"));
+        }
+    }
+
+    // A press and release, held long enough for the game's poll to see it
+    // and well short of the first repeat.
+    void tap(int number, const std::string& button) const
+    {
+        pad("press " + std::to_string(number) + " " + button);
+        std::this_thread::sleep_for(60ms);
+        pad("release " + std::to_string(number) + " " + button);
+        std::this_thread::sleep_for(20ms);
+    }
+
+    std::string board() const
+    {
+        const auto image = x.capture(window);
+        return image ? screen_board(*image) : std::string();
+    }
+
+    std::string bucket() const { return bucket_position(board()); }
+
+    void expect_bucket(const std::string& position) const
+    {
+        const auto deadline = Clock::now() + 3s;
+        while (bucket() != position && Clock::now() < deadline)
+            std::this_thread::sleep_for(3ms);
+        EXPECT_EQ(bucket(), position);
+    }
+
+    // The bucket stays where it is for `time`.
+    void expect_bucket_stays(const std::string& position, std::chrono::milliseconds time) const
+    {
+        const auto deadline = Clock::now() + time;
+        while (Clock::now() < deadline) {
+            ASSERT_EQ(bucket(), position);
+            std::this_thread::sleep_for(10ms);
+        }
+    }
+
+    // The box is gone within a second.
+    void expect_no_box() const
+    {
+        const auto deadline = Clock::now() + 1s;
+        while (boxes_.shown(x, window) != Box::none && Clock::now() < deadline)
+            std::this_thread::sleep_for(5ms);
+        EXPECT_EQ(boxes_.shown(x, window), Box::none);
+    }
+
+    // Plays on with no input until the loss box is up, answering win boxes
+    // with B, their OK. True once the loss box is up.
+    bool wait_for_loss()
+    {
+        const auto deadline = Clock::now() + 240s;
+        while (Clock::now() < deadline) {
+            const Box box = boxes_.shown(x, window);
+            if (box == Box::lost)
+                return true;
+            if (box == Box::won) {
+                tap(0, "b");
+                expect_no_box(); // B is the win box's OK
+                EXPECT_FALSE(game->wait(0ms));
+            }
+            std::this_thread::sleep_for(20ms);
+        }
+        ADD_FAILURE() << "no loss within four minutes";
+        return false;
+    }
+
+    Xvfb server;
+    XClient x{server.display()};
+    std::unique_ptr<GameProcess> game;
+    Window window = 0;
+    BoxPictures boxes_;
+    std::filesystem::path folder_;
+    int script_ = -1;
+};
+
+TEST_F(PadWindow, DpadAndShouldersShiftTheBucketOneColumnAPress)
+{
+    pad("attach 0");
+    tap(0, "dpleft");
+    expect_bucket("left");
+    tap(0, "dpright");
+    expect_bucket("middle");
+    tap(0, "rightshoulder");
+    expect_bucket("right");
+    tap(0, "leftshoulder");
+    expect_bucket("middle");
+    // Buttons that are not directions move nothing.
+    for (const char* button : {"a", "b", "start", "x", "y", "dpup", "dpdown"})
+        tap(0, button);
+    expect_bucket_stays("middle", 300ms);
+}
+
+TEST_F(PadWindow, AHeldDirectionRepeatsAfterTheFirstDelay)
+{
+    pad("attach 0");
+    tap(0, "rightshoulder");
+    expect_bucket("right");
+    pad("press 0 dpleft");
+    expect_bucket("middle");
+    // The first repeat is about 250 ms away.
+    expect_bucket_stays("middle", 120ms);
+    expect_bucket("left");
+    pad("release 0 dpleft");
+}
+
+TEST_F(PadWindow, TheStickMovesPastHalfItsTravelWithHysteresis)
+{
+    pad("attach 0");
+    pad("stick 0 -0.3");
+    expect_bucket_stays("middle", 400ms);
+    pad("stick 0 -0.6");
+    expect_bucket("left");
+    pad("stick 0 0");
+    pad("stick 0 0.6");
+    expect_bucket("middle");
+    // Back to 45 percent: still pushed, so it repeats.
+    pad("stick 0 0.45");
+    expect_bucket("right");
+    pad("stick 0 0.3");
+    std::this_thread::sleep_for(50ms);
+    tap(0, "dpleft");
+    expect_bucket("middle");
+    // Let go, 45 percent is inside the dead zone.
+    pad("stick 0 0.45");
+    expect_bucket_stays("middle", 500ms);
+}
+
+TEST_F(PadWindow, APadPulledOutWhileHeldStopsRepeating)
+{
+    pad("attach 0");
+    tap(0, "dpleft");
+    expect_bucket("left");
+    pad("press 0 dpright");
+    expect_bucket("middle");
+    pad("detach 0");
+    // Held on, the first repeat would have come by now.
+    expect_bucket_stays("middle", 700ms);
+    // Plugged in again, it works.
+    pad("attach 0");
+    tap(0, "dpright");
+    expect_bucket("right");
+}
+
+TEST_F(PadWindow, TwoPadsAtOnce)
+{
+    pad("attach 0");
+    pad("attach 1");
+    tap(0, "dpleft");
+    expect_bucket("left");
+    tap(1, "dpright");
+    expect_bucket("middle");
+    tap(1, "dpright");
+    expect_bucket("right");
+    pad("detach 1");
+    tap(0, "dpleft");
+    expect_bucket("middle");
+}
+
+TEST_F(PadWindow, TheLossBoxTakesAForANewGameAndBToQuitAndDropsTheRest)
+{
+    pad("attach 0");
+    ASSERT_TRUE(wait_for_loss());
+    const std::string under = board();
+    for (const char* button : {"dpleft", "dpright", "leftshoulder", "x", "y", "back"})
+        tap(0, button);
+    pad("stick 0 -1");
+    std::this_thread::sleep_for(600ms);
+    pad("stick 0 0");
+    EXPECT_EQ(boxes_.shown(x, window), Box::lost) << "only A, B and Start answer";
+    EXPECT_EQ(board(), under) << "the board moved under the box";
+    tap(0, "a");
+    expect_no_box();
+    expect_bucket("middle");
+    EXPECT_FALSE(game->wait(0ms)) << "A plays on";
+
+    ASSERT_TRUE(wait_for_loss());
+    // Only the press: the game is gone before a release could reach it.
+    pad("press 0 b");
+    const auto status = game->wait(3s);
+    ASSERT_TRUE(status) << "B is Cancel, which ends the game";
+    EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0);
+}
+
+} // namespace
+} // namespace blockdrop::window_testing
