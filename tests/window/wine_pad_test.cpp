@@ -1,6 +1,7 @@
 // The Windows game under Wine where neither XInput DLL can be loaded
 // (WINEDLLOVERRIDES disables both): it starts, says nothing, and plays on
 // the keyboard as before.
+#include "shell/layout.hpp"
 #include "tests/window/screen_board.hpp"
 #include "tests/window/wine_session.hpp"
 #include "tests/window/x_session.hpp"
@@ -30,8 +31,8 @@ TEST(WineWithoutXInput, TheGameStartsAndPlaysOnTheKeyboard)
                                {"WINEDLLOVERRIDES", "xinput1_4,xinput9_1_0=d"}});
     const auto window = x.wait_for("Form1", 20s);
     ASSERT_TRUE(window) << "the game window did not appear";
-    const auto [width, height] = client_pixels(96);
-    const auto bucket = [&, w = width, h = height] {
+    const PixelSize size = client_size(scale_at_dpi(96));
+    const auto bucket = [&, w = size.width, h = size.height] {
         const Area client = client_area(x.size(*window), w, h);
         const auto image = x.capture(*window, client.left, client.top, w, h);
         return image ? bucket_position(screen_board(*image)) : std::string("none");
