@@ -7,7 +7,9 @@ import { readdirSync, readFileSync } from 'node:fs';
 import { fileURLToPath } from 'node:url';
 import { bucketFull, bucketPosition, piecesInRow, showsLoss, withoutTopPieces, freshBoard } from './page.mjs';
 
-export const folder = fileURLToPath(new URL('../scenarios', import.meta.url));
+// $BLOCKDROP_SCENARIOS reads another folder (a scenario being written, say).
+export const folder =
+  process.env.BLOCKDROP_SCENARIOS ?? fileURLToPath(new URL('../scenarios', import.meta.url));
 
 // Every scenario, one case per scale, in the order of their names:
 // { name, dpi, steps: [{ line, words, text }] }.

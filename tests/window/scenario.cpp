@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -59,8 +60,11 @@ Scenario read_scenario(const std::filesystem::path& file)
 
 std::vector<ScenarioCase> scenario_cases(const std::string& folder)
 {
-    const std::filesystem::path where =
-        folder.empty() ? std::filesystem::path(BLOCKDROP_SCENARIOS) : std::filesystem::path(folder);
+    const char* asked = std::getenv("BLOCKDROP_SCENARIOS");
+    const std::filesystem::path where = !folder.empty() ? std::filesystem::path(folder)
+                                        : asked != nullptr && *asked != '\0'
+                                            ? std::filesystem::path(asked)
+                                            : std::filesystem::path(BLOCKDROP_SCENARIOS);
     std::vector<std::filesystem::path> files;
     for (const auto& entry : std::filesystem::directory_iterator(where)) {
         if (entry.path().extension() == ".txt")
@@ -80,6 +84,20 @@ std::string case_name(const ScenarioCase& run)
 {
     return run.scenario.dpis.size() > 1 ? run.scenario.name + "_at_" + std::to_string(run.dpi)
                                         : run.scenario.name;
+}
+
+std::string wait_board(const std::function<std::string()>& read,
+                       const std::function<bool(const std::string&)>& done,
+                       std::chrono::milliseconds timeout, const std::string& what)
+{
+    const auto deadline = Clock::now() + timeout;
+    std::string seen = read();
+    while (!done(seen) && Clock::now() < deadline) {
+        std::this_thread::sleep_for(3ms);
+        seen = read();
+    }
+    EXPECT_TRUE(done(seen)) << what << " never got there; last seen:\n" << seen;
+    return seen;
 }
 
 void PrintTo(const ScenarioCase& run, std::ostream* out)
@@ -120,17 +138,10 @@ void press(const XClient& x, const std::string& key)
 
 namespace {
 
-std::string wait_board(const Front& front, const std::function<bool(const std::string&)>& done,
+std::string wait_front(const Front& front, const std::function<bool(const std::string&)>& done,
                        std::chrono::milliseconds timeout, const std::string& what)
 {
-    const auto deadline = Clock::now() + timeout;
-    std::string seen = front.board();
-    while (!done(seen) && Clock::now() < deadline) {
-        std::this_thread::sleep_for(3ms);
-        seen = front.board();
-    }
-    EXPECT_TRUE(done(seen)) << what << ": the board never got there; last seen:\n" << seen;
-    return seen;
+    return wait_board([&] { return front.board(); }, done, timeout, what);
 }
 
 Shown wait_box(const Front& front, Shown wanted, std::chrono::milliseconds timeout)
@@ -169,7 +180,7 @@ void expect_ticks(const Front& front, int count)
     std::string before = shaft(front.board());
     ASSERT_EQ(pieces_in_row(before, 1), 0) << "watching starts before the second tick";
     for (int tick = 1; tick <= count; ++tick) {
-        const std::string now = shaft(wait_board(
+        const std::string now = shaft(wait_front(
             front,
             [&](const std::string& b) {
                 return shaft(b) != before && b.find('?') == std::string::npos;
@@ -240,7 +251,7 @@ bool play_until_won(Front& front)
         for (int step = at; step != best; step += best > at ? 1 : -1)
             front.press(best > at ? "Right" : "Left", Target::game);
         static const char* const positions[] = {"left", "middle", "right"};
-        wait_board(
+        wait_front(
             front, [&](const std::string& b) { return bucket_position(b) == positions[best]; },
             900ms, "steering");
     }
@@ -250,7 +261,7 @@ bool play_until_won(Front& front)
 
 void expect_new_game(Front& front)
 {
-    const std::string fresh = wait_board(
+    const std::string fresh = wait_front(
         front,
         [](const std::string& b) { return fresh_with_pieces(b, 1) && pieces_in_row(b, 0) == 1; },
         3s, "a new game with its first piece");
@@ -284,7 +295,7 @@ void take(const Step& step, Front& front, std::string& held)
                                                                : Target::focused;
         front.press(w[1], target);
     } else if (is({"expect", "bucket"}) && w.size() == 3) {
-        wait_board(
+        wait_front(
             front, [&](const std::string& b) { return bucket_position(b) == w[2]; }, 3s,
             "the bucket " + w[2]);
     } else if (is({"expect", "ticks"}) && w.size() == 3) {
@@ -296,7 +307,7 @@ void take(const Step& step, Front& front, std::string& held)
     } else if (is({"expect", "box"}) && w.size() == 3) {
         ASSERT_EQ(name_of(wait_box(front, shown_named(w[2]), 3s)), w[2]);
     } else if (is({"expect", "board", "lost"})) {
-        wait_board(front, shows_loss, 2s, "the board the tick left");
+        wait_front(front, shows_loss, 2s, "the board the tick left");
         front.expect_whole_board();
     } else if (is({"expect", "board", "full"})) {
         EXPECT_TRUE(bucket_full(front.board())) << front.board();

@@ -32,7 +32,8 @@ struct ScenarioCase {
     int dpi = 96;
 };
 
-// Every scenario in the folder (tests/scenarios unless given), one case per
+// Every scenario in the folder (else $BLOCKDROP_SCENARIOS, else
+// tests/scenarios), one case per
 // scale, in the order of their names. Throws on a line it cannot read.
 std::vector<ScenarioCase> scenario_cases(const std::string& folder = {});
 
@@ -48,6 +49,12 @@ enum class Shown { none, won, lost, other };
 
 // Where a key goes.
 enum class Target { focused, game, box };
+
+// Reads the board until `done` holds of it or `timeout` has passed, a
+// failure then; returns the last board read.
+std::string wait_board(const std::function<std::string()>& read,
+                       const std::function<bool(const std::string&)>& done,
+                       std::chrono::milliseconds timeout, const std::string& what = "the board");
 
 // A key as a scenario names it ("Shift+Left"), typed through XTEST.
 void press(const XClient& x, const std::string& key);

@@ -106,14 +106,7 @@ protected:
     std::string wait_board(const std::function<bool(const std::string&)>& done,
                            std::chrono::milliseconds timeout) const
     {
-        const auto deadline = Clock::now() + timeout;
-        std::string seen = board();
-        while (!done(seen) && Clock::now() < deadline) {
-            std::this_thread::sleep_for(3ms);
-            seen = board();
-        }
-        EXPECT_TRUE(done(seen)) << "the board never got there; last seen:\n" << seen;
-        return seen;
+        return window_testing::wait_board([this] { return board(); }, done, timeout);
     }
 
     void expect_bucket(const std::string& position) const
