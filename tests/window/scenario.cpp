@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -201,18 +202,39 @@ void expect_ticks(const Front& front, int count)
         EXPECT_EQ(pieces_in_row(before, row), 1) << before;
 }
 
+// How many of the pieces from `next` on can land in a bucket filled `fill`
+// deep in its columns, each where the bucket can be brought under it.
+int placeable(const std::array<int, 5>& fill, const std::vector<int>& pieces, std::size_t next)
+{
+    if (next >= pieces.size())
+        return 0;
+    int most = 0;
+    for (int to = 0; to <= 2; ++to) {
+        const int column = pieces[next] - to;
+        if (column < 0 || column > 4 || fill[static_cast<std::size_t>(column)] >= 3)
+            continue;
+        std::array<int, 5> after = fill;
+        ++after[static_cast<std::size_t>(column)];
+        most = std::max(most, 1 + placeable(after, pieces, next + 1));
+    }
+    return most;
+}
+
 // Before each tick, brings the bucket under the piece about to land so that
-// it falls into the emptiest bucket column that still has room; plays on
+// it falls where the most of the pieces in the shaft can land after it, else
+// into the emptiest bucket column that still has room; plays on
 // through losses (answered OK) until the win box is up.
 bool play_until_won(Front& front)
 {
     const auto deadline = Clock::now() + 240s;
     std::string steered;
+    int losses = 0;
     while (Clock::now() < deadline) {
         const Shown shown = front.box();
         if (shown == Shown::won)
             return true;
         if (shown == Shown::lost) {
+            ++losses;
             front.press("Return", Target::box);
             wait_box(front, Shown::none, 3s);
             continue;
@@ -239,12 +261,33 @@ bool play_until_won(Front& front)
             }
             return pieces;
         };
+        // The pieces still to come, from the next to land up: the shaft
+        // holds one a row.
+        std::vector<int> coming;
+        for (int row = 4; row >= 0; --row) {
+            for (int column = 1; column <= 5; ++column) {
+                const char c = cell_at(board, column, row);
+                if (c == 'R' || c == 'G' || c == 'B')
+                    coming.push_back(column);
+            }
+        }
+        std::array<int, 5> fill{};
+        for (int column = 0; column <= 4; ++column)
+            fill[static_cast<std::size_t>(column)] = filled(column);
         int best = -1;
+        int best_reach = -1;
         for (int to = 0; to <= 2; ++to) {
             const int column = piece - to;
-            if (column >= 0 && column <= 4 && filled(column) < 3 &&
-                (best < 0 || filled(column) < filled(piece - best)))
+            if (column < 0 || column > 4 || filled(column) >= 3)
+                continue;
+            std::array<int, 5> after = fill;
+            ++after[static_cast<std::size_t>(column)];
+            const int reach = placeable(after, coming, 1);
+            if (reach > best_reach ||
+                (reach == best_reach && filled(column) < filled(piece - best))) {
                 best = to;
+                best_reach = reach;
+            }
         }
         if (best < 0)
             continue;
@@ -255,7 +298,9 @@ bool play_until_won(Front& front)
             front, [&](const std::string& b) { return bucket_position(b) == positions[best]; },
             900ms, "steering");
     }
-    ADD_FAILURE() << "no win within four minutes of play";
+    ADD_FAILURE() << "no win within four minutes of play, " << losses << " losses on the way; "
+                  << "last seen:\n"
+                  << front.board();
     return false;
 }
 

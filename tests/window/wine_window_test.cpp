@@ -363,6 +363,7 @@ protected:
             }
             if (!runs.empty()) {
                 std::vector<std::pair<int, int>> centres;
+                centres.reserve(runs.size());
                 for (const auto& [left, right] : runs)
                     centres.emplace_back((left + right) / 2, (first_row + last_row) / 2);
                 return centres;
