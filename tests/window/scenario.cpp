@@ -203,19 +203,27 @@ void expect_ticks(const Front& front, int count)
 }
 
 // How many of the pieces from `next` on can land in a bucket filled `fill`
-// deep in its columns, each where the bucket can be brought under it.
+// deep in its columns, each where the bucket can be brought under it: the
+// best of every way of moving the bucket for them (3 to a piece).
 int placeable(const std::array<int, 5>& fill, const std::vector<int>& pieces, std::size_t next)
 {
-    if (next >= pieces.size())
-        return 0;
+    const std::size_t count = pieces.size() > next ? pieces.size() - next : 0;
+    int ways = 1;
+    for (std::size_t i = 0; i < count; ++i)
+        ways *= 3;
     int most = 0;
-    for (int to = 0; to <= 2; ++to) {
-        const int column = pieces[next] - to;
-        if (column < 0 || column > 4 || fill[static_cast<std::size_t>(column)] >= 3)
-            continue;
+    for (int way = 0; way < ways; ++way) {
         std::array<int, 5> after = fill;
-        ++after[static_cast<std::size_t>(column)];
-        most = std::max(most, 1 + placeable(after, pieces, next + 1));
+        int placed = 0;
+        int choices = way;
+        for (std::size_t i = next; i < pieces.size(); ++i, choices /= 3) {
+            const int column = pieces[i] - choices % 3;
+            if (column < 0 || column > 4 || after[static_cast<std::size_t>(column)] >= 3)
+                break;
+            ++after[static_cast<std::size_t>(column)];
+            ++placed;
+        }
+        most = std::max(most, placed);
     }
     return most;
 }
