@@ -206,3 +206,43 @@ export async function openPortal(t, body, options = {}) {
   for (const frame of frames) await waitForBoard(frame);
   return { ...opened, frames };
 }
+
+// The board a loss leaves: a piece in the shaft's last row over a bucket
+// cell that is taken or not there, every cell readable.
+export function showsLoss(drawn) {
+  const rows = drawn.split('\n');
+  return !drawn.includes('?') && [1, 2, 3, 4, 5].some((c) => 'RGB'.includes(rows[4][c]) && rows[5][c] !== 'o');
+}
+
+// Every bucket cell holds a piece.
+export function bucketFull(drawn) {
+  return drawn.split('\n').slice(5).every((row) => /^\.*[RGB]{5}\.*$/.test(row));
+}
+
+// Before each tick, brings the bucket under the piece about to land so that
+// it falls into the emptiest bucket column that still has room. Plays on
+// through losses (answered OK) until the bucket is full; returns the dialog
+// then.
+export async function playToWin(page) {
+  for (let tick = 0; tick < 2000; ++tick) {
+    const shown = await dialogShown(page);
+    if (shown?.title === 'You Lost') {
+      await page.keyboard.press('Enter');
+      continue;
+    }
+    if (shown) return shown;
+    const rows = (await board(page)).split('\n');
+    const x = [1, 2, 3, 4, 5].find((c) => 'RGB'.includes(rows[4][c]));
+    if (x !== undefined) {
+      const at = { left: 0, middle: 1, right: 2 }[bucketPosition(rows.join('\n'))];
+      const filled = (column) => [5, 6, 7].filter((row) => 'RGB'.includes(rows[row][at + column])).length;
+      const best = [0, 1, 2]
+        .filter((to) => x - to >= 0 && x - to <= 4 && filled(x - to) < 3)
+        .sort((a, b) => filled(x - a) - filled(x - b))[0];
+      for (let step = at; best !== undefined && step !== best; step += Math.sign(best - at))
+        await page.keyboard.press(best > at ? 'ArrowRight' : 'ArrowLeft');
+    }
+    await page.clock.runFor(1000);
+  }
+  return null;
+}

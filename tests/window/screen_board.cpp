@@ -121,4 +121,68 @@ std::string shaft(const std::string& board)
     return board.substr(0, 5 * 8 - 1);
 }
 
+const char* const fresh_board = "K.....K\n"
+                                "K.....K\n"
+                                "K.....K\n"
+                                "K.....K\n"
+                                "K.....K\n"
+                                ".ooooo.\n"
+                                ".ooooo.\n"
+                                ".ooooo.";
+
+namespace {
+
+bool is_piece(char c)
+{
+    return c == 'R' || c == 'G' || c == 'B';
+}
+
+} // namespace
+
+int pieces_in_row(const std::string& board, int row)
+{
+    int pieces = 0;
+    for (int column = 1; column <= 5; ++column)
+        pieces += is_piece(cell_at(board, column, row)) ? 1 : 0;
+    return pieces;
+}
+
+bool fresh_with_pieces(const std::string& board, int pieces)
+{
+    if (board.size() != 63 || pieces_in_row(board, 0) > pieces)
+        return false;
+    std::string without = board;
+    for (int column = 1; column <= 5; ++column) {
+        char& c = without[static_cast<std::size_t>(column)];
+        if (is_piece(c))
+            c = '.';
+    }
+    return without == fresh_board;
+}
+
+bool shows_loss(const std::string& board)
+{
+    if (board.size() != 63 || board.find('?') != std::string::npos)
+        return false;
+    for (int column = 1; column <= 5; ++column) {
+        if (is_piece(cell_at(board, column, 4)) && cell_at(board, column, 5) != 'o')
+            return true;
+    }
+    return false;
+}
+
+bool bucket_full(const std::string& board)
+{
+    if (board.size() != 63)
+        return false;
+    for (int row = 5; row <= 7; ++row) {
+        int pieces = 0;
+        for (int column = 0; column <= 6; ++column)
+            pieces += is_piece(cell_at(board, column, row)) ? 1 : 0;
+        if (pieces != 5)
+            return false;
+    }
+    return true;
+}
+
 } // namespace blockdrop::window_testing

@@ -41,4 +41,20 @@ char cell_at(const std::string& board, int column, int row);
 // The shaft part of a board: its first five rows.
 std::string shaft(const std::string& board);
 
+// The set-up board with no piece yet.
+extern const char* const fresh_board;
+
+// The pieces (R, G, B) in a row of the shaft.
+int pieces_in_row(const std::string& board, int row);
+
+// A fresh game's board: the set-up, plus at most `pieces` pieces in row 0.
+bool fresh_with_pieces(const std::string& board, int pieces);
+
+// The board a loss leaves: a piece in the shaft's last row over a bucket
+// cell that is taken or not there, every cell readable.
+bool shows_loss(const std::string& board);
+
+// Every bucket cell holds a piece.
+bool bucket_full(const std::string& board);
+
 } // namespace blockdrop::window_testing

@@ -1,5 +1,6 @@
 // The real game binary in a real X server, driven by real key presses.
 #include "tests/window/figures.hpp"
+#include "tests/window/scenario.hpp"
 #include "tests/window/screen_board.hpp"
 #include "tests/window/screen_box.hpp"
 #include "tests/window/x_session.hpp"
@@ -20,39 +21,6 @@
 
 namespace blockdrop::window_testing {
 namespace {
-
-const char* const fresh_board = "K.....K\n"
-                                "K.....K\n"
-                                "K.....K\n"
-                                "K.....K\n"
-                                "K.....K\n"
-                                ".ooooo.\n"
-                                ".ooooo.\n"
-                                ".ooooo.";
-
-int pieces_in_row(const std::string& board, int row)
-{
-    int pieces = 0;
-    for (int column = 1; column <= 5; ++column) {
-        const char c = cell_at(board, column, row);
-        pieces += c == 'R' || c == 'G' || c == 'B' ? 1 : 0;
-    }
-    return pieces;
-}
-
-// A fresh game's board: the set-up, plus at most `pieces` pieces in row 0.
-bool fresh_with_pieces(const std::string& board, int pieces)
-{
-    if (board.size() != 63 || pieces_in_row(board, 0) > pieces)
-        return false;
-    std::string without = board;
-    for (int column = 1; column <= 5; ++column) {
-        char& c = without[static_cast<std::size_t>(column)];
-        if (c == 'R' || c == 'G' || c == 'B')
-            c = '.';
-    }
-    return without == fresh_board;
-}
 
 // The colour a cell code of screen_board stands for.
 Rgb colour_of(char code)
@@ -138,14 +106,7 @@ protected:
     std::string wait_board(const std::function<bool(const std::string&)>& done,
                            std::chrono::milliseconds timeout) const
     {
-        const auto deadline = Clock::now() + timeout;
-        std::string seen = board();
-        while (!done(seen) && Clock::now() < deadline) {
-            std::this_thread::sleep_for(3ms);
-            seen = board();
-        }
-        EXPECT_TRUE(done(seen)) << "the board never got there; last seen:\n" << seen;
-        return seen;
+        return window_testing::wait_board([this] { return board(); }, done, timeout);
     }
 
     void expect_bucket(const std::string& position) const
@@ -261,66 +222,122 @@ protected:
     std::unique_ptr<BoxPictures> boxes_;
 };
 
-TEST_F(GameWindow, DrawsTheSetUpBoardToThePixel)
-{
-    const auto image = x.capture(window);
-    ASSERT_TRUE(image);
-    EXPECT_EQ(image->width, 406);
-    EXPECT_EQ(image->height, 424);
+// The shared scenarios (tests/scenarios) on the SDL window. The game draws
+// its boxes inside its own window, so a key "at the box" and one "at the
+// game" both go to the game window, and no box can be closed on its own.
+class SdlWindow : public GameWindow,
+                  public Front,
+                  public ::testing::WithParamInterface<ScenarioCase> {
+protected:
+    // A screen that holds the largest window whole: a window partly off the
+    // screen cannot be read back.
+    SdlWindow()
+        : GameWindow(GetParam().dpi == 96
+                         ? std::vector<std::string>{}
+                         : std::vector<std::string>{"-screen", "0", "1600x1200x24"},
+                     GetParam().dpi)
+    {
+    }
 
-    const std::string board = screen_board(*image);
-    ASSERT_TRUE(fresh_with_pieces(board, 1)) << board;
-    // Every pixel of every drawn cell has the cell's colour.
-    for (int row = 0; row <= 7; ++row) {
-        for (int column = 0; column <= 6; ++column) {
-            const CellBox box = cell_box(column, row);
-            ASSERT_EQ(box.width, 33);
-            ASSERT_EQ(box.height, 33);
-            const Rgb colour = image->at(box.x + 16, box.y + 16);
-            for (int y = box.y; y < box.y + box.height; ++y) {
-                for (int x = box.x; x < box.x + box.width; ++x)
-                    ASSERT_EQ(image->at(x, y), colour) << "cell " << column << "," << row;
+    std::optional<std::string> cannot(const Step& /*step*/, bool /*box_up*/) const override
+    {
+        return std::nullopt;
+    }
+
+    std::string board() const override { return GameWindow::board(); }
+
+    Shown box() const override
+    {
+        const auto image = x.capture(window);
+        if (!image)
+            return Shown::none;
+        switch (boxes_->shown(*image)) {
+        case Box::won: return Shown::won;
+        case Box::lost: return Shown::lost;
+        case Box::none: break;
+        }
+        return boxes_->covered(x, window) ? Shown::other : Shown::none;
+    }
+
+    void press(const std::string& key, Target /*target*/) override
+    {
+        x.focus(window);
+        window_testing::press(x, key);
+    }
+
+    void click(const std::string& button, int above) override
+    {
+        const auto [centre_x, centre_y] = boxes_->button_centre(Box::lost, button == "OK" ? 1 : 2);
+        x.click(window, centre_x, centre_y - above);
+    }
+
+    void close_game() override { x.close(window); }
+
+    bool play_until_lost() override { return wait_for_loss(); }
+
+    // The window its size at the scale; every pixel of the board's part as
+    // its cells paint it, and the background everywhere else: the strip
+    // between shaft and bucket 50 twips, the board's far corner on its
+    // twips, 3465 x 4010.
+    void expect_set_up_board() const override
+    {
+        const auto image = x.capture(window);
+        ASSERT_TRUE(image);
+        EXPECT_EQ(image->width, std::lround(6090 * scale() / 15));
+        EXPECT_EQ(image->height, std::lround(6360 * scale() / 15));
+        const std::string seen = screen_board(*image, scale());
+        ASSERT_TRUE(fresh_with_pieces(seen, 1)) << seen;
+        EXPECT_EQ(board_mismatch(*image, seen, scale()), std::nullopt) << seen;
+        const CellBox last = cell_box(6, 7, scale());
+        EXPECT_EQ(last.x + last.width, std::lround(3465 * scale() / 15));
+        EXPECT_EQ(last.y + last.height, std::lround(4010 * scale() / 15));
+        const CellBox shaft_bottom = cell_box(0, 4, scale());
+        const CellBox bucket_top = cell_box(0, 5, scale());
+        EXPECT_EQ(bucket_top.y - (shaft_bottom.y + shaft_bottom.height),
+                  static_cast<int>(std::lround(50 * scale() / 15)));
+        for (int y = 0; y < image->height; ++y) {
+            for (int x_at = 0; x_at < image->width; ++x_at) {
+                if (x_at >= last.x + last.width || y >= last.y + last.height) {
+                    ASSERT_EQ(image->at(x_at, y), background) << x_at << "," << y;
+                }
             }
         }
     }
-    EXPECT_EQ(board_mismatch(*image, board, 1.0), std::nullopt);
-    EXPECT_EQ(image->at(0, 0), (Rgb{0, 0, 0})) << "wall at the top-left corner";
-    EXPECT_EQ(image->at(33, 168), (Rgb{255, 255, 255})) << "bucket starts 3 px below the shaft";
-    // The strip between shaft and bucket rows, and all beyond the board.
-    for (int x = 0; x < 406; ++x) {
-        for (const int y : {165, 166, 167, 267, 423})
-            EXPECT_EQ(image->at(x, y), background) << x << "," << y;
+
+    void expect_whole_board() const override
+    {
+        const auto image = x.capture(window);
+        ASSERT_TRUE(image);
+        const std::string left = screen_board(*image, scale());
+        EXPECT_EQ(left.find('?'), std::string::npos) << left;
+        EXPECT_EQ(board_mismatch(*image, left, scale()), std::nullopt) << left;
     }
-    for (int y = 0; y < 424; ++y)
-        EXPECT_EQ(image->at(231, y), background) << y;
-}
 
-TEST_F(GameWindow, ArrowsMoveTheBucketAndNoOtherKeyDoes)
+    bool running() override { return !game->wait(0ms); }
+
+    void expect_exit_zero() override
+    {
+        expect_exit_zero("the answer");
+        EXPECT_TRUE(x.wait_until_none("Form1", 3s)) << "the window outlived the game";
+    }
+    using GameWindow::expect_exit_zero;
+
+    void SetUp() override
+    {
+        GameWindow::SetUp();
+        boxes();
+    }
+};
+
+TEST_P(SdlWindow, Scenario)
 {
-    x.focus(window);
-    // None of these may move the bucket. Had the apostrophe acted as Right
-    // arrow (SDL's code for it is 39), the Left that follows would land the
-    // bucket in the middle instead of at the left.
-    for (const unsigned long key : {XK_apostrophe, XK_Up, XK_Down, XK_a, XK_z, XK_space, XK_Return})
-        x.key(key);
-    x.key(XK_Left);
-    expect_bucket("left");
-    x.key(XK_Left);
-    x.key(XK_Right);
-    expect_bucket("middle");
-    x.key(XK_Right);
-    expect_bucket("right");
-    x.key(XK_Right);
-    x.key(XK_Left);
-    expect_bucket("middle");
-
-    x.key(XK_Left, {XK_Shift_L});
-    expect_bucket("left");
-    x.key(XK_Right, {XK_Control_L});
-    expect_bucket("middle");
-    x.key(XK_Right, {XK_Shift_L, XK_Alt_L});
-    expect_bucket("right");
+    if (const auto why = cannot_run(GetParam().scenario, *this))
+        GTEST_SKIP() << *why;
+    run(GetParam().scenario, *this);
 }
+
+INSTANTIATE_TEST_SUITE_P(Shared, SdlWindow, ::testing::ValuesIn(scenario_cases()),
+                         [](const auto& info) { return case_name(info.param); });
 
 TEST_F(GameWindow, APercentKeyIsNotALeftArrow)
 {
@@ -337,76 +354,6 @@ TEST_F(GameWindow, APercentKeyIsNotALeftArrow)
     expect_bucket("right");
 }
 
-TEST_F(GameWindow, APieceAppearsAndFallsOneRowPerTick)
-{
-    // Pieces only: watch the shaft change tick by tick.
-    std::string before = shaft(board());
-    ASSERT_EQ(pieces_in_row(before, 1), 0) << "watching starts before the second tick";
-    int ticks = 0;
-    while (ticks < 5) {
-        const std::string now = shaft(wait_board(
-            [&](const std::string& b) {
-                return shaft(b) != before && b.find('?') == std::string::npos;
-            },
-            3s));
-        if (now == before)
-            return;
-        ++ticks;
-        // Every piece moved down exactly one row, and one new piece is in row 0.
-        EXPECT_EQ(pieces_in_row(now, 0), 1) << now;
-        for (int row = 0; row < 4; ++row) {
-            for (int column = 1; column <= 5; ++column) {
-                const char above = cell_at(before, column, row);
-                const char below = cell_at(now, column, row + 1);
-                EXPECT_EQ(below, above) << "tick " << ticks << "\nbefore:\n"
-                                        << before << "\nnow:\n"
-                                        << now;
-            }
-        }
-        before = now;
-    }
-    EXPECT_EQ(ticks, 5);
-    for (int row = 0; row <= 4; ++row)
-        EXPECT_EQ(pieces_in_row(before, row), 1) << before;
-}
-
-TEST_F(GameWindow, ALossBoxBelowTheBoardTakesReturnForANewGameAndEscapeToQuit)
-{
-    ASSERT_TRUE(wait_for_loss());
-    check_board_under_the_box();
-    x.key(XK_Return);
-    check_new_game();
-
-    ASSERT_TRUE(wait_for_loss());
-    check_board_under_the_box();
-    x.key(XK_Escape);
-    expect_exit_zero("Escape on the loss box");
-}
-
-TEST_F(GameWindow, TheLossBoxsButtonsAnswerAClick)
-{
-    ASSERT_TRUE(wait_for_loss());
-    // A click beside the buttons answers nothing.
-    const auto [ok_x, ok_y] = boxes().button_centre(Box::lost, 1);
-    x.click(window, ok_x, ok_y - 30);
-    std::this_thread::sleep_for(300ms);
-    EXPECT_EQ(boxes().shown(x, window), Box::lost);
-    x.click(window, ok_x, ok_y);
-    check_new_game();
-
-    ASSERT_TRUE(wait_for_loss());
-    const auto [cancel_x, cancel_y] = boxes().button_centre(Box::lost, 2);
-    x.click(window, cancel_x, cancel_y);
-    expect_exit_zero("A click on Cancel");
-}
-
-TEST_F(GameWindow, ClosingTheWindowWithTheLossBoxUpEndsTheProgramWithStatusZero)
-{
-    ASSERT_TRUE(wait_for_loss());
-    x.close(window);
-    expect_exit_zero("Closing the window");
-}
-
 TEST_F(GameWindow, SigtermEndsTheGameEvenWithADialogUp)
 {
     ASSERT_TRUE(wait_for_loss());
@@ -415,12 +362,6 @@ TEST_F(GameWindow, SigtermEndsTheGameEvenWithADialogUp)
     ASSERT_TRUE(status);
     EXPECT_TRUE(WIFSIGNALED(*status) && WTERMSIG(*status) == SIGTERM);
     EXPECT_TRUE(x.wait_until_none("Form1", 3s)) << "the window outlived the game";
-}
-
-TEST_F(GameWindow, ClosingTheWindowEndsTheProgramWithStatusZero)
-{
-    x.close(window);
-    expect_exit_zero("Closing the window");
 }
 
 TEST_F(GameWindow, HasTheGamesIconAtTheSizesTaskBarsUse)
@@ -457,59 +398,6 @@ TEST_F(GameWindow, HasTheGamesIconAtTheSizesTaskBarsUse)
     EXPECT_EQ(pixel(14, 42), 0xffffffffUL);
     EXPECT_EQ(pixel(23, 55), 0xff00ff00UL);
     EXPECT_EQ(pixel(0, 0) >> 24, 0UL);
-}
-
-// The desktop's Xft.dpi sets the scale: the client area and every cell in
-// twips at that dpi, cells tiling with no gap or seam, the strip between
-// shaft and bucket as wide as its 50 twips.
-class ScaledGameWindow : public GameWindow, public ::testing::WithParamInterface<int> {
-protected:
-    // A screen that holds the largest window whole: a window partly off the
-    // screen cannot be read back.
-    ScaledGameWindow() : GameWindow({"-screen", "0", "1600x1200x24"}, GetParam()) {}
-};
-
-TEST_P(ScaledGameWindow, DrawsTheBoardToScale)
-{
-    const auto image = x.capture(window);
-    ASSERT_TRUE(image);
-    const int dpi = GetParam();
-    EXPECT_EQ(image->width, dpi == 96 ? 406 : dpi == 144 ? 609 : 812);
-    EXPECT_EQ(image->height, dpi == 96 ? 424 : dpi == 144 ? 636 : 848);
-    const std::string seen = screen_board(*image, scale());
-    ASSERT_TRUE(fresh_with_pieces(seen, 1)) << seen;
-    EXPECT_EQ(board_mismatch(*image, seen, scale()), std::nullopt) << seen;
-    // The cells of one row meet edge to edge, and the board's far corner
-    // lands on its twips: 3465 x 4010 at this dpi.
-    const CellBox last = cell_box(6, 7, scale());
-    EXPECT_EQ(last.x + last.width, std::lround(3465 * scale() / 15));
-    EXPECT_EQ(last.y + last.height, std::lround(4010 * scale() / 15));
-    const CellBox shaft_bottom = cell_box(0, 4, scale());
-    const CellBox bucket_top = cell_box(0, 5, scale());
-    EXPECT_EQ(bucket_top.y - (shaft_bottom.y + shaft_bottom.height),
-              static_cast<int>(std::lround(50 * scale() / 15)));
-    for (int y = 0; y < image->height; ++y) {
-        for (int x = last.x + last.width; x < image->width; x += 5)
-            ASSERT_EQ(image->at(x, y), background) << x << "," << y;
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(AtDesktopDpi, ScaledGameWindow, ::testing::Values(96, 144, 192));
-
-// At twice the pixels the box is drawn at twice the size, and its buttons
-// answer clicks where they are drawn.
-class DoubleScaleGameWindow : public GameWindow {
-protected:
-    DoubleScaleGameWindow() : GameWindow({"-screen", "0", "1600x1200x24"}, 192) {}
-};
-
-TEST_F(DoubleScaleGameWindow, TheLossBoxIsDrawnToScaleAndItsCancelButtonAnswersAClick)
-{
-    ASSERT_TRUE(wait_for_loss());
-    check_board_under_the_box();
-    const auto [cancel_x, cancel_y] = boxes().button_centre(Box::lost, 2);
-    x.click(window, cancel_x, cancel_y);
-    expect_exit_zero("A click on Cancel");
 }
 
 // An X server with no core fonts at all: the boxes draw their text with

@@ -5,6 +5,7 @@
 #include "board/setup.hpp"
 #include "shell/design.hpp"
 #include "shell/layout.hpp"
+#include "tests/window/scenario.hpp"
 #include "tests/window/screen_board.hpp"
 #include "tests/window/wine_session.hpp"
 #include "tests/window/x_session.hpp"
@@ -12,6 +13,8 @@
 #include <X11/keysym.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
 #include <functional>
 #include <memory>
 #include <sys/wait.h>
@@ -19,42 +22,6 @@
 
 namespace blockdrop::window_testing {
 namespace {
-
-const char* const fresh_board = "K.....K\n"
-                                "K.....K\n"
-                                "K.....K\n"
-                                "K.....K\n"
-                                "K.....K\n"
-                                ".ooooo.\n"
-                                ".ooooo.\n"
-                                ".ooooo.";
-
-bool is_piece(char c)
-{
-    return c == 'R' || c == 'G' || c == 'B';
-}
-
-int pieces_in_row(const std::string& board, int row)
-{
-    int pieces = 0;
-    for (int column = 1; column <= 5; ++column)
-        pieces += is_piece(cell_at(board, column, row)) ? 1 : 0;
-    return pieces;
-}
-
-// A fresh game's board: the set-up, plus at most `pieces` pieces in row 0.
-bool fresh_with_pieces(const std::string& board, int pieces)
-{
-    if (board.size() != 63 || pieces_in_row(board, 0) > pieces)
-        return false;
-    std::string without = board;
-    for (int column = 1; column <= 5; ++column) {
-        char& c = without[static_cast<std::size_t>(column)];
-        if (is_piece(c))
-            c = '.';
-    }
-    return without == fresh_board;
-}
 
 bool exited_with_zero(const std::optional<int>& status)
 {
@@ -77,6 +44,12 @@ Rgb rgb_of(Colour colour)
 // so a case waits at its end until the one of its display has gone.
 class WineWindow : public ::testing::Test {
 protected:
+    // A server with these extra arguments.
+    explicit WineWindow(const std::vector<std::string>& server_arguments = {})
+        : server(std::make_unique<Xvfb>(server_arguments))
+    {
+    }
+
     void SetUp() override { launch(96); }
 
     void TearDown() override
@@ -112,7 +85,8 @@ protected:
         const auto deadline = Clock::now() + 10s;
         while (!drawn() && Clock::now() < deadline)
             std::this_thread::sleep_for(3ms);
-        ASSERT_TRUE(drawn()) << "the board was never drawn";
+        ASSERT_TRUE(drawn()) << "the board was never drawn at " << dpi << " dpi in a "
+                             << x.size(window).first << "x" << x.size(window).second << " window";
     }
 
     // The top-left wall cell and a bucket cell are on screen.
@@ -141,25 +115,17 @@ protected:
         return x.capture(window, area.left, area.top, area.width, area.height);
     }
 
-    // The board read off the client area; at 96 dpi only, where the shared
-    // reader's 33-pixel cells apply.
+    // The board read off the client area.
     std::string board() const
     {
         const auto image = client_image();
-        return image && dpi_ == 96 ? screen_board(*image) : std::string();
+        return image ? screen_board(*image, dpi_ / 96.0) : std::string();
     }
 
     std::string wait_board(const std::function<bool(const std::string&)>& done,
                            std::chrono::milliseconds timeout) const
     {
-        const auto deadline = Clock::now() + timeout;
-        std::string seen = board();
-        while (!done(seen) && Clock::now() < deadline) {
-            std::this_thread::sleep_for(3ms);
-            seen = board();
-        }
-        EXPECT_TRUE(done(seen)) << "the board never got there; last seen:\n" << seen;
-        return seen;
+        return window_testing::wait_board([this] { return board(); }, done, timeout);
     }
 
     void expect_bucket(const std::string& position) const
@@ -260,7 +226,7 @@ protected:
         EXPECT_TRUE(windows_game_processes(display).empty()) << "the game's process outlived it";
     }
 
-    std::unique_ptr<Xvfb> server = std::make_unique<Xvfb>();
+    std::unique_ptr<Xvfb> server;
     const std::string display = server->display();
     std::unique_ptr<XClient> x_client = std::make_unique<XClient>(display);
     const XClient& x = *x_client;
@@ -268,45 +234,6 @@ protected:
     Window window = 0;
     int dpi_ = 96;
 };
-
-TEST_F(WineWindow, DrawsTheSetUpBoardToThePixel)
-{
-    EXPECT_TRUE(fresh_with_pieces(board(), 1)) << board();
-    const Area area = client();
-    EXPECT_GT(area.top, area.left) << "a caption above the client area";
-    expect_frame_around_client();
-    expect_set_up_board_to_the_pixel();
-}
-
-TEST_F(WineWindow, ArrowsMoveTheBucketWithAnyModifiersAndNoOtherKeyDoes)
-{
-    x.focus(window);
-    // None of these may move the bucket. The apostrophe and the percent sign
-    // have codes 39 and 37 in some toolkits; Windows gives them their own.
-    for (const unsigned long key : {XK_apostrophe, XK_percent, XK_Up, XK_Down, XK_a, XK_z, XK_space,
-                                    XK_Return, XK_Escape, XK_Home, XK_F1})
-        x.key(key);
-    x.key(XK_Left);
-    expect_bucket("left");
-    x.key(XK_Left);
-    x.key(XK_Right);
-    expect_bucket("middle");
-    x.key(XK_Right);
-    expect_bucket("right");
-    x.key(XK_Right);
-    x.key(XK_Left);
-    expect_bucket("middle");
-
-    x.key(XK_Left, {XK_Shift_L});
-    expect_bucket("left");
-    x.key(XK_Right, {XK_Control_L});
-    expect_bucket("middle");
-    // Alt turns the arrow into WM_SYSKEYDOWN, which moves the bucket too.
-    x.key(XK_Right, {XK_Alt_L});
-    expect_bucket("right");
-    x.key(XK_Left, {XK_Shift_L, XK_Alt_L});
-    expect_bucket("middle");
-}
 
 TEST_F(WineWindow, AltOrF10OnItsOwnLeavesTheArrowsToTheBucket)
 {
@@ -321,85 +248,13 @@ TEST_F(WineWindow, AltOrF10OnItsOwnLeavesTheArrowsToTheBucket)
     expect_bucket("middle");
 }
 
-TEST_F(WineWindow, APieceAppearsAndFallsOneRowPerTick)
+TEST_F(WineWindow, TabAndSpaceStillAnswerTheLossBox)
 {
-    std::string before = shaft(board());
-    ASSERT_EQ(pieces_in_row(before, 1), 0) << "watching starts before the second tick";
-    int ticks = 0;
-    while (ticks < 5) {
-        const std::string now = shaft(wait_board(
-            [&](const std::string& b) {
-                return shaft(b) != before && b.find('?') == std::string::npos;
-            },
-            3s));
-        if (now == before)
-            return;
-        ++ticks;
-        EXPECT_EQ(pieces_in_row(now, 0), 1) << now;
-        for (int row = 0; row < 4; ++row) {
-            for (int column = 1; column <= 5; ++column)
-                EXPECT_EQ(cell_at(now, column, row + 1), cell_at(before, column, row))
-                    << "tick " << ticks << "\nbefore:\n"
-                    << before << "\nnow:\n"
-                    << now;
-        }
-        before = now;
-    }
-    for (int row = 0; row <= 4; ++row)
-        EXPECT_EQ(pieces_in_row(before, row), 1) << before;
-}
-
-TEST_F(WineWindow, ALossAnsweredOKStartsAFreshGameAndCancelEndsTheProgram)
-{
+    // Arrows into the box are dropped (a shared scenario); its own keys are
+    // not: Tab moves to Cancel, and Space presses it.
     const Window box = wait_for_loss();
     ASSERT_NE(box, 0U);
-    // The board the tick left stays drawn behind the box.
-    EXPECT_NE(board().find_first_of("RGB"), std::string::npos) << board();
-    // Arrows typed at the game window while the box is up are dropped, not
-    // played onto the next game.
-    x.focus(window);
-    x.key(XK_Left);
-    x.key(XK_Left);
     x.focus(box);
-    x.key(XK_Return);
-    wait_board(
-        [](const std::string& b) { return fresh_with_pieces(b, 1) && pieces_in_row(b, 0) == 1; },
-        900ms);
-    EXPECT_TRUE(x.wait_until_none("You Lost", 2s));
-    EXPECT_FALSE(game->wait(0ms)) << "OK plays on";
-    expect_bucket("middle");
-
-    const Window second = wait_for_loss();
-    ASSERT_NE(second, 0U);
-    x.focus(second);
-    x.key(XK_Escape);
-    const auto status = game->wait(5s);
-    ASSERT_TRUE(status) << "Cancel must end the program at once";
-    EXPECT_TRUE(exited_with_zero(status));
-    EXPECT_TRUE(x.wait_until_none("Form1", 3s));
-    expect_no_game_process();
-}
-
-TEST_F(WineWindow, ArrowsTypedIntoTheLossBoxLeaveReturnOkAndTabSpaceCancel)
-{
-    const Window box = wait_for_loss();
-    ASSERT_NE(box, 0U);
-    // The player still pressing arrows when the loss comes: the system's box
-    // would move its focus to Cancel on them.
-    x.focus(box);
-    for (const unsigned long key : {XK_Right, XK_Left, XK_Right, XK_Right, XK_Down, XK_a})
-        x.key(key);
-    x.key(XK_Return);
-    wait_board(
-        [](const std::string& b) { return fresh_with_pieces(b, 1) && pieces_in_row(b, 0) == 1; },
-        900ms);
-    EXPECT_TRUE(x.wait_until_none("You Lost", 2s));
-    ASSERT_FALSE(game->wait(0ms)) << "Return after arrows must answer OK";
-
-    // Tab still moves to Cancel, and Space presses it.
-    const Window second = wait_for_loss();
-    ASSERT_NE(second, 0U);
-    x.focus(second);
     x.key(XK_Left);
     x.key(XK_Tab);
     x.key(XK_Right);
@@ -426,29 +281,158 @@ TEST_F(WineWindow, ClosingTheLossBoxCountsAsCancel)
     expect_no_game_process();
 }
 
-TEST_F(WineWindow, ClosingTheWindowEndsTheProgramWithStatusZero)
+// The shared scenarios (tests/scenarios) on the Windows game. Its boxes are
+// the system's, windows of their own.
+class WindowsGame : public WineWindow,
+                    public Front,
+                    public ::testing::WithParamInterface<ScenarioCase> {
+protected:
+    // A screen that holds the largest window whole.
+    WindowsGame() : WineWindow({"-screen", "0", "1600x1200x24"}) {}
+
+    // A scenario it cannot take is skipped before Wine starts the game.
+    void SetUp() override
+    {
+        if (const auto why = cannot_run(GetParam().scenario, *this))
+            GTEST_SKIP() << *why;
+        const int dpi = GetParam().dpi;
+        if (dpi > 144)
+            GTEST_SKIP() << "Wine keeps the window within 782 pixels high here (its largest "
+                            "window on a 768-line screen, whatever the server's size), "
+                            "short of the client area's 848 at "
+                         << dpi << " dpi";
+        if (dpi == 96)
+            return launch(96);
+        ASSERT_TRUE(set_wine_dpi(dpi));
+        launch(dpi);
+        EXPECT_TRUE(set_wine_dpi(96));
+    }
+
+    std::optional<std::string> cannot(const Step& step, bool box_up) const override
+    {
+        if (step.words[0] == "close" && box_up)
+            return "the system box disables its owner, so the game window cannot be closed "
+                   "under it (WineWindow.ClosingTheLossBoxCountsAsCancel closes the box)";
+        return std::nullopt;
+    }
+
+    std::string board() const override { return WineWindow::board(); }
+
+    std::optional<Window> shown_box() const
+    {
+        if (const auto lost = x.find("You Lost"))
+            return lost;
+        return x.find("You Won");
+    }
+
+    Shown box() const override
+    {
+        if (x.find("You Lost"))
+            return Shown::lost;
+        return x.find("You Won") ? Shown::won : Shown::none;
+    }
+
+    // A key with no target goes where the player's keyboard is: at the box
+    // while one is up.
+    void press(const std::string& key, Target target) override
+    {
+        const auto up = shown_box();
+        x.focus(target != Target::game && up ? *up : window);
+        window_testing::press(x, key);
+    }
+
+    // The system box's buttons, found in its picture: the rows of its
+    // lower half where runs of the buttons' white face, as wide as a button,
+    // stand side by side, OK first. Their centres, once the box has drawn
+    // them.
+    std::vector<std::pair<int, int>> buttons(Window box) const
+    {
+        const Rgb face{255, 255, 255};
+        const auto deadline = Clock::now() + 3s;
+        while (Clock::now() < deadline) {
+            const auto image = x.capture(box);
+            std::vector<std::pair<int, int>> runs; // first and last x of each run
+            int first_row = -1;
+            int last_row = -1;
+            for (int y = image ? image->height / 2 : 0; image && y < image->height; ++y) {
+                std::vector<std::pair<int, int>> row;
+                for (int x_at = 0; x_at < image->width;) {
+                    int end = x_at;
+                    while (end < image->width && image->at(end, y) == face)
+                        ++end;
+                    if (end - x_at >= 40)
+                        row.emplace_back(x_at, end - 1);
+                    x_at = end + 1;
+                }
+                if (!row.empty() && (runs.empty() || row == runs)) {
+                    runs = row;
+                    first_row = first_row < 0 ? y : first_row;
+                    last_row = y;
+                }
+            }
+            if (!runs.empty()) {
+                std::vector<std::pair<int, int>> centres;
+                centres.reserve(runs.size());
+                for (const auto& [left, right] : runs)
+                    centres.emplace_back((left + right) / 2, (first_row + last_row) / 2);
+                return centres;
+            }
+            std::this_thread::sleep_for(50ms);
+        }
+        return {};
+    }
+
+    void click(const std::string& button, int above) override
+    {
+        const auto up = shown_box();
+        ASSERT_TRUE(up) << "no box to click";
+        const auto centres = buttons(*up);
+        const std::size_t index = button == "OK" ? 0 : 1;
+        ASSERT_LT(index, centres.size()) << "the box has no button " << button;
+        x.click(*up, centres[index].first, centres[index].second - above);
+    }
+
+    void close_game() override { x.close(window); }
+
+    bool play_until_lost() override { return wait_for_loss() != 0; }
+
+    void expect_set_up_board() const override
+    {
+        EXPECT_TRUE(fresh_with_pieces(board(), 1)) << board();
+        const Area area = client();
+        EXPECT_GT(area.top, area.left) << "a caption above the client area";
+        EXPECT_EQ(std::make_pair(area.width, area.height),
+                  std::make_pair(static_cast<int>(std::lround(6090 * dpi_ / 1440.0)),
+                                 static_cast<int>(std::lround(6360 * dpi_ / 1440.0))));
+        expect_frame_around_client();
+        expect_set_up_board_to_the_pixel();
+    }
+
+    void expect_whole_board() const override
+    {
+        const std::string left = board();
+        EXPECT_EQ(left.find('?'), std::string::npos) << left;
+    }
+
+    bool running() override { return !game->wait(0ms); }
+
+    void expect_exit_zero() override
+    {
+        const auto status = game->wait(5s);
+        ASSERT_TRUE(status) << "the game must end at once";
+        EXPECT_TRUE(exited_with_zero(status));
+        EXPECT_TRUE(x.wait_until_none("Form1", 3s));
+        expect_no_game_process();
+    }
+};
+
+TEST_P(WindowsGame, Scenario)
 {
-    x.close(window);
-    const auto status = game->wait(5s);
-    ASSERT_TRUE(status);
-    EXPECT_TRUE(exited_with_zero(status));
-    expect_no_game_process();
+    run(GetParam().scenario, *this);
 }
 
-// Changes the prefix's DPI for every program started meanwhile; the cases
-// run one at a time.
-TEST_F(WineWindow, DrawsTheBoardAt144Dpi)
-{
-    x.close(window);
-    ASSERT_TRUE(game->wait(5s));
-    ASSERT_TRUE(set_wine_dpi(144));
-    launch(144);
-    const bool reset = set_wine_dpi(96);
-    EXPECT_EQ(client_size(scale_at_dpi(144)), (PixelSize{609, 636}));
-    expect_frame_around_client();
-    expect_set_up_board_to_the_pixel();
-    EXPECT_TRUE(reset);
-}
+INSTANTIATE_TEST_SUITE_P(Shared, WindowsGame, ::testing::ValuesIn(scenario_cases()),
+                         [](const auto& info) { return case_name(info.param); });
 
 } // namespace
 } // namespace blockdrop::window_testing

@@ -1,0 +1,431 @@
+#include "tests/window/scenario.hpp"
+
+#include "tests/window/screen_board.hpp"
+
+#include <X11/keysym.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <stdexcept>
+#include <thread>
+
+namespace blockdrop::window_testing {
+
+std::string Step::text() const
+{
+    std::string joined;
+    for (const std::string& word : words)
+        joined += (joined.empty() ? "" : " ") + word;
+    return "line " + std::to_string(line) + ": " + joined;
+}
+
+namespace {
+
+Scenario read_scenario(const std::filesystem::path& file)
+{
+    Scenario scenario;
+    scenario.name = file.stem().string();
+    std::ifstream in(file);
+    std::string line;
+    int number = 0;
+    while (std::getline(in, line)) {
+        ++number;
+        line = line.substr(0, line.find('#'));
+        std::istringstream words(line);
+        Step step{number, {}};
+        for (std::string word; words >> word;)
+            step.words.push_back(word);
+        if (step.words.empty())
+            continue;
+        if (step.words[0] == "dpi" && scenario.steps.empty() && scenario.dpis.empty()) {
+            for (std::size_t i = 1; i < step.words.size(); ++i)
+                scenario.dpis.push_back(std::stoi(step.words[i]));
+            continue;
+        }
+        scenario.steps.push_back(step);
+    }
+    if (scenario.dpis.empty())
+        scenario.dpis.push_back(96);
+    if (scenario.steps.empty())
+        throw std::runtime_error(file.string() + " has no steps");
+    return scenario;
+}
+
+} // namespace
+
+std::vector<ScenarioCase> scenario_cases(const std::string& folder)
+{
+    const char* asked = std::getenv("BLOCKDROP_SCENARIOS");
+    const std::filesystem::path where = !folder.empty() ? std::filesystem::path(folder)
+                                        : asked != nullptr && *asked != '\0'
+                                            ? std::filesystem::path(asked)
+                                            : std::filesystem::path(BLOCKDROP_SCENARIOS);
+    std::vector<std::filesystem::path> files;
+    for (const auto& entry : std::filesystem::directory_iterator(where)) {
+        if (entry.path().extension() == ".txt")
+            files.push_back(entry.path());
+    }
+    std::sort(files.begin(), files.end());
+    std::vector<ScenarioCase> cases;
+    for (const auto& file : files) {
+        const Scenario scenario = read_scenario(file);
+        for (const int dpi : scenario.dpis)
+            cases.push_back(ScenarioCase{scenario, dpi});
+    }
+    return cases;
+}
+
+std::string case_name(const ScenarioCase& run)
+{
+    return run.scenario.dpis.size() > 1 ? run.scenario.name + "_at_" + std::to_string(run.dpi)
+                                        : run.scenario.name;
+}
+
+std::string wait_board(const std::function<std::string()>& read,
+                       const std::function<bool(const std::string&)>& done,
+                       std::chrono::milliseconds timeout, const std::string& what)
+{
+    const auto deadline = Clock::now() + timeout;
+    std::string seen = read();
+    while (!done(seen) && Clock::now() < deadline) {
+        std::this_thread::sleep_for(3ms);
+        seen = read();
+    }
+    EXPECT_TRUE(done(seen)) << what << " never got there; last seen:\n" << seen;
+    return seen;
+}
+
+void PrintTo(const ScenarioCase& run, std::ostream* out)
+{
+    *out << run.scenario.name << ".txt at " << run.dpi << " dpi";
+}
+
+void press(const XClient& x, const std::string& key)
+{
+    static const std::map<std::string, unsigned long> keysyms{{"Left", XK_Left},
+                                                              {"Right", XK_Right},
+                                                              {"Up", XK_Up},
+                                                              {"Down", XK_Down},
+                                                              {"Return", XK_Return},
+                                                              {"Escape", XK_Escape},
+                                                              {"Space", XK_space},
+                                                              {"Tab", XK_Tab},
+                                                              {"Home", XK_Home},
+                                                              {"F1", XK_F1},
+                                                              {"a", XK_a},
+                                                              {"z", XK_z},
+                                                              {"apostrophe", XK_apostrophe},
+                                                              {"percent", XK_percent},
+                                                              {"Shift", XK_Shift_L},
+                                                              {"Ctrl", XK_Control_L},
+                                                              {"Alt", XK_Alt_L}};
+    std::vector<unsigned long> held;
+    std::string rest = key;
+    for (auto plus = rest.find('+'); plus != std::string::npos; plus = rest.find('+')) {
+        held.push_back(keysyms.at(rest.substr(0, plus)));
+        rest = rest.substr(plus + 1);
+    }
+    const auto found = keysyms.find(rest);
+    if (found == keysyms.end())
+        throw std::runtime_error("no key named " + rest);
+    x.key(found->second, held);
+}
+
+namespace {
+
+std::string wait_front(const Front& front, const std::function<bool(const std::string&)>& done,
+                       std::chrono::milliseconds timeout, const std::string& what)
+{
+    return wait_board([&] { return front.board(); }, done, timeout, what);
+}
+
+Shown wait_box(const Front& front, Shown wanted, std::chrono::milliseconds timeout)
+{
+    const auto deadline = Clock::now() + timeout;
+    Shown seen = front.box();
+    while (seen != wanted && Clock::now() < deadline) {
+        std::this_thread::sleep_for(10ms);
+        seen = front.box();
+    }
+    return seen;
+}
+
+Shown shown_named(const std::string& name)
+{
+    static const std::map<std::string, Shown> names{
+        {"none", Shown::none}, {"won", Shown::won}, {"lost", Shown::lost}};
+    return names.at(name);
+}
+
+const char* name_of(Shown shown)
+{
+    switch (shown) {
+    case Shown::none: return "none";
+    case Shown::won: return "won";
+    case Shown::lost: return "lost";
+    case Shown::other: return "a box that is neither";
+    }
+    return "?";
+}
+
+// Watches the shaft tick by tick: every piece moves down exactly one row,
+// and one new piece is in row 0.
+void expect_ticks(const Front& front, int count)
+{
+    std::string before = shaft(front.board());
+    ASSERT_EQ(pieces_in_row(before, 1), 0) << "watching starts before the second tick";
+    for (int tick = 1; tick <= count; ++tick) {
+        const std::string now = shaft(wait_front(
+            front,
+            [&](const std::string& b) {
+                return shaft(b) != before && b.find('?') == std::string::npos;
+            },
+            3s, "tick " + std::to_string(tick)));
+        ASSERT_NE(now, before) << "tick " << tick << " never came";
+        EXPECT_EQ(pieces_in_row(now, 0), 1) << now;
+        for (int row = 0; row < 4; ++row) {
+            for (int column = 1; column <= 5; ++column)
+                EXPECT_EQ(cell_at(now, column, row + 1), cell_at(before, column, row))
+                    << "tick " << tick << "\nbefore:\n"
+                    << before << "\nnow:\n"
+                    << now;
+        }
+        before = now;
+    }
+    for (int row = 0; row <= 4; ++row)
+        EXPECT_EQ(pieces_in_row(before, row), 1) << before;
+}
+
+// How many of the pieces from `next` on can land in a bucket filled `fill`
+// deep in its columns, each where the bucket can be brought under it: the
+// best of every way of moving the bucket for them (3 to a piece).
+int placeable(const std::array<int, 5>& fill, const std::vector<int>& pieces, std::size_t next)
+{
+    const std::size_t count = pieces.size() > next ? pieces.size() - next : 0;
+    int ways = 1;
+    for (std::size_t i = 0; i < count; ++i)
+        ways *= 3;
+    int most = 0;
+    for (int way = 0; way < ways; ++way) {
+        std::array<int, 5> after = fill;
+        int placed = 0;
+        int choices = way;
+        for (std::size_t i = next; i < pieces.size(); ++i, choices /= 3) {
+            const int column = pieces[i] - choices % 3;
+            if (column < 0 || column > 4 || after[static_cast<std::size_t>(column)] >= 3)
+                break;
+            ++after[static_cast<std::size_t>(column)];
+            ++placed;
+        }
+        most = std::max(most, placed);
+    }
+    return most;
+}
+
+// Before each tick, brings the bucket under the piece about to land so that
+// it falls where the most of the pieces in the shaft can land after it, else
+// into the emptiest bucket column that still has room; plays on
+// through losses (answered OK) until the win box is up.
+bool play_until_won(Front& front)
+{
+    const auto deadline = Clock::now() + 240s;
+    std::string steered;
+    int losses = 0;
+    while (Clock::now() < deadline) {
+        const Shown shown = front.box();
+        if (shown == Shown::won)
+            return true;
+        if (shown == Shown::lost) {
+            ++losses;
+            front.press("Return", Target::box);
+            wait_box(front, Shown::none, 3s);
+            continue;
+        }
+        if (!front.running()) {
+            ADD_FAILURE() << "the game ended while playing for a win";
+            return false;
+        }
+        std::string board = front.board();
+        if (board.find('?') == std::string::npos && shaft(board) != steered) {
+            // A tick that lost brings its box a moment after the board:
+            // keys typed then would go to the box.
+            std::this_thread::sleep_for(250ms);
+            if (front.box() != Shown::none)
+                continue;
+            board = front.board();
+        }
+        const std::string position = bucket_position(board);
+        int piece = 0;
+        for (int column = 1; column <= 5; ++column) {
+            const char c = cell_at(board, column, 4);
+            piece = c == 'R' || c == 'G' || c == 'B' ? column : piece;
+        }
+        if (board.find('?') != std::string::npos || position == "none" || piece == 0 ||
+            shaft(board) == steered) {
+            std::this_thread::sleep_for(5ms);
+            continue;
+        }
+        steered = shaft(board);
+        const int at = position == "left" ? 0 : position == "middle" ? 1 : 2;
+        const auto filled = [&](int bucket_column) {
+            int pieces = 0;
+            for (int row = 5; row <= 7; ++row) {
+                const char c = cell_at(board, at + bucket_column, row);
+                pieces += c == 'R' || c == 'G' || c == 'B' ? 1 : 0;
+            }
+            return pieces;
+        };
+        // The pieces still to come, from the next to land up: the shaft
+        // holds one a row.
+        std::vector<int> coming;
+        for (int row = 4; row >= 0; --row) {
+            for (int column = 1; column <= 5; ++column) {
+                const char c = cell_at(board, column, row);
+                if (c == 'R' || c == 'G' || c == 'B')
+                    coming.push_back(column);
+            }
+        }
+        std::array<int, 5> fill{};
+        for (int column = 0; column <= 4; ++column)
+            fill[static_cast<std::size_t>(column)] = filled(column);
+        int best = -1;
+        int best_reach = -1;
+        for (int to = 0; to <= 2; ++to) {
+            const int column = piece - to;
+            if (column < 0 || column > 4 || filled(column) >= 3)
+                continue;
+            std::array<int, 5> after = fill;
+            ++after[static_cast<std::size_t>(column)];
+            const int reach = placeable(after, coming, 1);
+            if (reach > best_reach ||
+                (reach == best_reach && filled(column) < filled(piece - best))) {
+                best = to;
+                best_reach = reach;
+            }
+        }
+        if (best < 0)
+            continue;
+        for (int step = at; step != best; step += best > at ? 1 : -1)
+            front.press(best > at ? "Right" : "Left", Target::game);
+        static const char* const positions[] = {"left", "middle", "right"};
+        wait_front(
+            front, [&](const std::string& b) { return bucket_position(b) == positions[best]; },
+            900ms, "steering");
+    }
+    ADD_FAILURE() << "no win within four minutes of play, " << losses << " losses on the way; "
+                  << "last seen:\n"
+                  << front.board();
+    return false;
+}
+
+void expect_new_game(Front& front)
+{
+    const std::string fresh = wait_front(
+        front,
+        [](const std::string& b) { return fresh_with_pieces(b, 1) && pieces_in_row(b, 0) == 1; },
+        3s, "a new game with its first piece");
+    EXPECT_EQ(name_of(wait_box(front, Shown::none, 2s)), name_of(Shown::none));
+    EXPECT_TRUE(front.running()) << "OK plays on";
+    EXPECT_EQ(bucket_position(fresh), "middle");
+    // Half a period: even a late tick cannot come earlier, but one run on a
+    // grid left over from before the box would.
+    std::this_thread::sleep_for(500ms);
+    EXPECT_EQ(front.board(), fresh) << "a tick came right after the answer";
+}
+
+void take(const Step& step, Front& front, std::string& held)
+{
+    const auto& w = step.words;
+    const auto is = [&](std::initializer_list<const char*> words) {
+        if (w.size() < words.size())
+            return false;
+        std::size_t i = 0;
+        for (const char* word : words) {
+            if (w[i++] != word)
+                return false;
+        }
+        return true;
+    };
+    if (is({"expect", "set-up", "board"})) {
+        front.expect_set_up_board();
+    } else if (is({"press"}) && w.size() >= 2) {
+        const Target target = w.size() == 4 && w[3] == "game"  ? Target::game
+                              : w.size() == 4 && w[3] == "box" ? Target::box
+                                                               : Target::focused;
+        front.press(w[1], target);
+    } else if (is({"expect", "bucket"}) && w.size() == 3) {
+        wait_front(
+            front, [&](const std::string& b) { return bucket_position(b) == w[2]; }, 3s,
+            "the bucket " + w[2]);
+    } else if (is({"expect", "ticks"}) && w.size() == 3) {
+        expect_ticks(front, std::stoi(w[2]));
+    } else if (is({"play", "until", "lost"})) {
+        ASSERT_TRUE(front.play_until_lost());
+    } else if (is({"play", "until", "won"})) {
+        ASSERT_TRUE(play_until_won(front));
+    } else if (is({"expect", "box"}) && w.size() == 3) {
+        ASSERT_EQ(name_of(wait_box(front, shown_named(w[2]), 3s)), w[2]);
+    } else if (is({"expect", "board", "lost"})) {
+        wait_front(front, shows_loss, 2s, "the board the tick left");
+        front.expect_whole_board();
+    } else if (is({"expect", "board", "full"})) {
+        EXPECT_TRUE(bucket_full(front.board())) << front.board();
+    } else if (is({"hold", "board"})) {
+        held = front.board();
+    } else if (is({"expect", "board", "held"})) {
+        EXPECT_EQ(front.board(), held) << "the board moved";
+    } else if (is({"wait"}) && w.size() == 2) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(std::stoi(w[1])));
+    } else if (is({"click", "beside"}) && w.size() == 3) {
+        front.click(w[2], 30);
+    } else if (is({"click"}) && w.size() == 2) {
+        front.click(w[1], 0);
+    } else if (is({"close", "game"})) {
+        front.close_game();
+    } else if (is({"expect", "new", "game"})) {
+        expect_new_game(front);
+    } else if (is({"expect", "running"})) {
+        EXPECT_TRUE(front.running());
+    } else if (is({"expect", "exit", "0"})) {
+        front.expect_exit_zero();
+    } else {
+        FAIL() << "no such step";
+    }
+}
+
+} // namespace
+
+void run(const Scenario& scenario, Front& front)
+{
+    std::string held;
+    for (const Step& step : scenario.steps) {
+        SCOPED_TRACE(scenario.name + ".txt " + step.text());
+        take(step, front, held);
+        if (::testing::Test::HasFatalFailure())
+            return;
+    }
+}
+
+std::optional<std::string> cannot_run(const Scenario& scenario, const Front& front)
+{
+    bool box_up = false;
+    for (const Step& step : scenario.steps) {
+        if (auto why = front.cannot(step, box_up))
+            return step.text() + ": " + *why;
+        const std::string& verb = step.words[0];
+        if (verb == "play")
+            box_up = true;
+        if (step.text().find("expect new game") != std::string::npos ||
+            step.text().find("expect exit") != std::string::npos)
+            box_up = false;
+    }
+    return std::nullopt;
+}
+
+} // namespace blockdrop::window_testing

@@ -1,0 +1,100 @@
+#pragma once
+
+#include "tests/window/x_session.hpp"
+
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+// The scenarios of tests/scenarios, read and run against a front end: what
+// every front end owes the player, written once. A driver is a Front; the
+// steps that read only the board are run here, the same for all.
+namespace blockdrop::window_testing {
+
+struct Step {
+    int line = 0;
+    std::vector<std::string> words;
+    std::string text() const;
+};
+
+struct Scenario {
+    std::string name; // the file's name without .txt
+    std::vector<int> dpis;
+    std::vector<Step> steps;
+};
+
+// One run of a scenario: the scenario at one of its scales.
+struct ScenarioCase {
+    Scenario scenario;
+    int dpi = 96;
+};
+
+// Every scenario in the folder (else $BLOCKDROP_SCENARIOS, else
+// tests/scenarios), one case per
+// scale, in the order of their names. Throws on a line it cannot read.
+std::vector<ScenarioCase> scenario_cases(const std::string& folder = {});
+
+// "loss_return_at_144": a GoogleTest name for a case.
+std::string case_name(const ScenarioCase& run);
+
+// How GoogleTest prints a case: its file and scale.
+void PrintTo(const ScenarioCase& run, std::ostream* out);
+
+// The box a front end shows.
+// `other`: something covers the place of the boxes that is neither.
+enum class Shown { none, won, lost, other };
+
+// Where a key goes.
+enum class Target { focused, game, box };
+
+// Reads the board until `done` holds of it or `timeout` has passed, a
+// failure then; returns the last board read.
+std::string wait_board(const std::function<std::string()>& read,
+                       const std::function<bool(const std::string&)>& done,
+                       std::chrono::milliseconds timeout, const std::string& what = "the board");
+
+// A key as a scenario names it ("Shift+Left"), typed through XTEST.
+void press(const XClient& x, const std::string& key);
+
+// A front end, as a scenario drives it.
+class Front {
+public:
+    virtual ~Front() = default;
+    Front() = default;
+    Front(const Front&) = delete;
+    Front& operator=(const Front&) = delete;
+
+    // Why this front end cannot take the step (with a box up or not), or
+    // nothing when it can.
+    virtual std::optional<std::string> cannot(const Step& step, bool box_up) const = 0;
+
+    // The board read off the screen, in the screen notation.
+    virtual std::string board() const = 0;
+    virtual Shown box() const = 0;
+    virtual void press(const std::string& key, Target target) = 0;
+    // A click on the button that answers OK or Cancel, or `above` pixels
+    // above its centre.
+    virtual void click(const std::string& button, int above) = 0;
+    virtual void close_game() = 0;
+    // Plays with no input until the loss box is up, answering any win box
+    // with OK; false when none came.
+    virtual bool play_until_lost() = 0;
+    // The set-up board to the pixel, and the window's size at its scale.
+    virtual void expect_set_up_board() const = 0;
+    // The whole board is drawn around the box, to the pixel where the
+    // driver can tell.
+    virtual void expect_whole_board() const = 0;
+    virtual bool running() = 0;
+    virtual void expect_exit_zero() = 0;
+};
+
+// Runs the steps in order; stops at the first fatal failure.
+void run(const Scenario& scenario, Front& front);
+
+// Why `front` cannot run the scenario, from its first step it cannot take.
+std::optional<std::string> cannot_run(const Scenario& scenario, const Front& front);
+
+} // namespace blockdrop::window_testing
