@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that the named groups need, skipping what is
 # already there. Groups: build, game, test, docs, package, fuzz, memcheck,
-# tidy, web, windows, wine.
+# tidy, web, windows, wine, fresh.
 #   scripts/deps.sh build game
 set -euo pipefail
 
@@ -12,7 +12,9 @@ declare -A groups=(
   [game]="libsdl2-dev libsdl2-ttf-dev fonts-dejavu-core libx11-dev"
   [test]="googletest libgtest-dev libgmock-dev libbenchmark-dev xvfb libx11-dev libxtst-dev"
   [docs]="xvfb x11-utils imagemagick"
-  [package]="dpkg-dev desktop-file-utils lintian appstream"
+  # The package check builds from what git tracks, stamped with the last
+  # commit's time.
+  [package]="dpkg-dev desktop-file-utils lintian appstream git"
   [fuzz]="clang libclang-rt-14-dev"
   [memcheck]="valgrind"
   [tidy]="clang-tidy"
@@ -23,6 +25,9 @@ declare -A groups=(
   # GoogleTest's sources to build the tests with it; Wine to run them.
   [windows]="cmake ninja-build g++ g++-mingw-w64-x86-64-posix googletest"
   [wine]="wine wine64 fonts-wine xvfb"
+  # scripts/fresh-debian.sh: a new Debian system made in a folder, the
+  # commit cloned into it, and its window looked for on an Xvfb of ours.
+  [fresh]="debootstrap git xvfb xdotool"
 )
 
 wanted=()
