@@ -97,7 +97,7 @@ processes_in_root() {
   return 0
 }
 cleanup() {
-  local status=$? pids tries mount
+  local status=$? pids mount signal
   trap - EXIT INT TERM
   [[ -z $player ]] || kill -TERM -- "-$player" 2>/dev/null || true
   for signal in TERM TERM TERM KILL; do
@@ -105,7 +105,7 @@ cleanup() {
     [[ -n $pids ]] || break
     # shellcheck disable=SC2086
     kill -"$signal" $pids 2>/dev/null || true
-    for tries in 1 2 3 4 5; do
+    for _ in 1 2 3 4 5; do
       [[ -n $(processes_in_root) ]] || break
       sleep 1
     done
@@ -115,7 +115,7 @@ cleanup() {
     umount "$mount" 2>/dev/null || umount -l "$mount" || true
   done
   if [[ -n $(mounts_under_root) ]]; then
-    echo "fresh-debian: still mounted under $root, so it stays:" $(mounts_under_root) >&2
+    echo "fresh-debian: still mounted under $root, so it stays: $(mounts_under_root | tr '\n' ' ')" >&2
   elif [[ $keep == yes ]]; then
     echo "fresh-debian: the system stays in $root"
   else
@@ -150,7 +150,7 @@ in_root() {
 }
 
 make_system() {
-  local options=(--variant=minbase --include=git,ca-certificates)
+  local options=(--variant=minbase "--include=git,ca-certificates")
   [[ -z $cache ]] || { mkdir -p "$cache/debootstrap"; options+=(--cache-dir="$cache/debootstrap"); }
   debootstrap "${options[@]}" bookworm "$root" "$mirror" >"$tree/debootstrap.log" 2>&1 ||
     { tail -n 30 "$tree/debootstrap.log" >&2; return 1; }
@@ -166,7 +166,7 @@ prepare_system() {
   mount -t tmpfs -o mode=1777 shm "$root/dev/shm"
   mount -t tmpfs -o mode=1777 tmp "$root/tmp"
   # Our Xvfb's socket, for the game's window at the end.
-  mkdir -p -m 1777 /tmp/.X11-unix
+  [[ -d /tmp/.X11-unix ]] || mkdir -m 1777 /tmp/.X11-unix
   mkdir -p "$root/tmp/.X11-unix"
   mount --bind -o ro /tmp/.X11-unix "$root/tmp/.X11-unix"
   [[ -z $cache ]] || { mkdir -p "$cache/apt"; mount --bind "$cache/apt" "$root/var/cache/apt/archives"; }
@@ -223,13 +223,14 @@ play_window() {
     ((waited++ < 100)) || { echo "fresh-debian: Xvfb did not start" >&2; return 1; }
     sleep 0.1
   done
-  local display=:$(head -n 1 "$display_file")
+  local display
+  display=:$(head -n 1 "$display_file")
   # The game's build comes first; its own process group, to stop it after.
   setsid chroot "$root" /usr/bin/env -i HOME=/root LANG=C.UTF-8 DISPLAY="$display" \
     PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
     /bin/sh -c 'cd /root/blockdrop && exec scripts/play.sh' >"$tree/play.log" 2>&1 &
   player=$!
-  local window= started=$SECONDS
+  local window='' started=$SECONDS
   while [[ -z $window ]]; do
     if ((SECONDS - started > 1800)); then
       echo "fresh-debian: no \"Form1\" window after 30 minutes" >&2
