@@ -16,10 +16,10 @@ scripts/deps.sh build game test package fuzz memcheck tidy web windows wine
 # group of its own (setsid), and every such group is stopped on the way out.
 background=()
 stop_background() {
-  local group tries
+  local group
   for group in "${background[@]}"; do
     kill -TERM -- "-$group" 2>/dev/null || continue
-    for tries in {1..50}; do
+    for _ in {1..50}; do
       kill -0 -- "-$group" 2>/dev/null || break
       sleep 0.1
     done
