@@ -82,6 +82,9 @@ tree=$(mktemp -d "$parent/blockdrop-fresh.XXXXXX")
 root=$tree/root
 server=
 player=
+times=()
+current_part=
+part_start=0
 
 # The mount points under $root, deepest first.
 mounts_under_root() {
@@ -99,6 +102,11 @@ processes_in_root() {
 cleanup() {
   local status=$? pids mount signal
   trap - EXIT INT TERM
+  if ((status != 0)); then
+    [[ -z $current_part ]] || current_part="'$current_part', after $((SECONDS - part_start)) s"
+    echo "fresh-debian: failed (status $status) in ${current_part:-the setting up}" >&2
+    ((${#times[@]} == 0)) || printf 'before it: %s\n' "${times[@]}" >&2
+  fi
   [[ -z $player ]] || kill -TERM -- "-$player" 2>/dev/null || true
   for signal in TERM TERM TERM KILL; do
     pids=$(processes_in_root)
@@ -128,12 +136,14 @@ trap 'exit 130' INT
 trap 'exit 143' TERM
 
 # Runs a part, timed; every part's time is printed again at the end.
-times=()
 part() {
   local name=$1 start=$SECONDS
   shift
   echo "== $name"
+  current_part=$name
+  part_start=$start
   "$@"
+  current_part=
   times+=("$(printf '%-44s %4d:%02d' "$name" $(((SECONDS - start) / 60)) $(((SECONDS - start) % 60)))")
   echo "== $name: $((SECONDS - start)) s"
 }
@@ -165,10 +175,6 @@ prepare_system() {
   mount --bind /dev/pts "$root/dev/pts"
   mount -t tmpfs -o mode=1777 shm "$root/dev/shm"
   mount -t tmpfs -o mode=1777 tmp "$root/tmp"
-  # Our Xvfb's socket, for the game's window at the end.
-  [[ -d /tmp/.X11-unix ]] || mkdir -m 1777 /tmp/.X11-unix
-  mkdir -p "$root/tmp/.X11-unix"
-  mount --bind -o ro /tmp/.X11-unix "$root/tmp/.X11-unix"
   [[ -z $cache ]] || { mkdir -p "$cache/apt"; mount --bind "$cache/apt" "$root/var/cache/apt/archives"; }
   cp /etc/resolv.conf /etc/hosts "$root/etc/"
   # No init runs in there: packages must not start services, as in any
@@ -225,6 +231,10 @@ play_window() {
   done
   local display
   display=:$(head -n 1 "$display_file")
+  # Our Xvfb's socket, for the game in there; only now, as the test
+  # command's own Xvfb servers put theirs in the system's own /tmp.
+  mkdir -p "$root/tmp/.X11-unix"
+  mount --bind -o ro /tmp/.X11-unix "$root/tmp/.X11-unix"
   # The game's build comes first; its own process group, to stop it after.
   setsid chroot "$root" /usr/bin/env -i HOME=/root LANG=C.UTF-8 DISPLAY="$display" \
     PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
