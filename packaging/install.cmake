@@ -64,4 +64,8 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core")
 set(CPACK_STRIP_FILES ON)
+# CPack counts Installed-Size from the directories' sizes on disk; this puts
+# dpkg's count, from the files alone, in its place.
+set(CPACK_BLOCKDROP_PACKAGING_DIR ${PROJECT_SOURCE_DIR}/packaging)
+set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/packaging/installed-size.cmake)
 include(CPack)

@@ -25,11 +25,15 @@ build_package() {
 
 scratch=$(mktemp -d)
 installed=no
+elsewhere_mounted=no
 cleanup() {
   if [[ $installed == yes ]]; then
     DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get -o DPkg::Lock::Timeout=900 purge -y -q blockdrop >/dev/null
   fi
-  rm -rf "$scratch"
+  if [[ $elsewhere_mounted == yes ]]; then
+    umount "$scratch/elsewhere"
+  fi
+  rm -rf "$scratch" "${shm_copy:-}"
 }
 trap cleanup EXIT
 
@@ -38,11 +42,23 @@ build_package "$PWD"
 deb=$(echo build-package/blockdrop_*.deb)
 [[ -f $deb ]] || fail "cpack made no package"
 
-echo "== building it again from a copy in another folder"
+echo "== building it again from a copy in another folder, on another filesystem"
 # The copy holds what the next commit would: tracked and new files as they
-# are now. A path or a time stamp of the build leaking in shows as a change.
+# are now. A path, a time stamp or a filesystem's block or directory sizes
+# leaking in show as a change. The copy goes on a tmpfs of its own when we
+# may mount one, else on /dev/shm, else wherever mktemp puts it.
+mkdir "$scratch/elsewhere"
+if [[ $(stat -f -c %T "$scratch") != tmpfs && $(id -u) -eq 0 ]] &&
+  mount -t tmpfs -o size=1g,mode=0700 blockdrop-package "$scratch/elsewhere" 2>/dev/null; then
+  elsewhere_mounted=yes
+elif [[ $(stat -f -c %T "$scratch") != tmpfs && $(stat -f -c %T /dev/shm 2>/dev/null) == tmpfs ]]; then
+  shm_copy=$(mktemp -d /dev/shm/blockdrop-package.XXXXXX)
+  rmdir "$scratch/elsewhere"
+  ln -s "$shm_copy" "$scratch/elsewhere"
+fi
 copy=$scratch/elsewhere/blockdrop
 mkdir -p "$copy"
+echo "the work tree on $(stat -f -c %T .), the copy on $(stat -f -c %T "$copy")"
 git ls-files -z --cached --others --exclude-standard |
   tar --null --files-from=- --ignore-failed-read -cf - | tar -xf - -C "$copy"
 build_package "$copy"
@@ -61,6 +77,12 @@ echo "two builds, byte-identical: $(sha256sum "$deb")"
 echo "== the package"
 dpkg-deb --info "$deb"
 field() { dpkg-deb --field "$deb" "$1"; }
+# Installed-Size as dpkg-gencontrol counts it, here from the package's own
+# listing: KiB rounded up for each file, 1 for each directory.
+counted=$(dpkg-deb --fsys-tarfile "$deb" | tar -tv |
+  awk '$1 ~ /^-/ { total += int(($3 + 1023) / 1024); next } { total += 1 } END { print total }')
+[[ $(field Installed-Size) == "$counted" ]] ||
+  fail "Installed-Size $(field Installed-Size), but its files and directories count $counted"
 depends=$(field Depends)
 grep -q 'libsdl2-2\.0-0' <<<"$depends" || fail "no dependency on the SDL2 runtime: $depends"
 grep -q 'libsdl2-ttf-2\.0-0' <<<"$depends" || fail "no dependency on the SDL2_ttf runtime: $depends"

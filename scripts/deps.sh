@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that the named groups need, skipping what is
 # already there. Groups: build, game, test, docs, package, fuzz, memcheck,
-# tidy, web, windows, wine, wayland.
+# tidy, web, windows, wine, wayland, fresh.
 #   scripts/deps.sh build game
 set -euo pipefail
 
@@ -13,7 +13,9 @@ declare -A groups=(
   [game]="libsdl2-dev libsdl2-ttf-dev fonts-dejavu-core libx11-dev libwayland-dev"
   [test]="googletest libgtest-dev libgmock-dev libbenchmark-dev xvfb libx11-dev libxtst-dev"
   [docs]="xvfb x11-utils imagemagick"
-  [package]="dpkg-dev desktop-file-utils lintian appstream"
+  # The package check builds from what git tracks, stamped with the last
+  # commit's time.
+  [package]="dpkg-dev desktop-file-utils lintian appstream git"
   [fuzz]="clang libclang-rt-14-dev"
   [memcheck]="valgrind"
   [tidy]="clang-tidy"
@@ -29,6 +31,9 @@ declare -A groups=(
   # The Wayland window tests: a headless sway with Xwayland, screenshots
   # with grim, keys with wtype (native) and xdotool (Xwayland).
   [wayland]="sway grim wtype xwayland xdotool"
+  # scripts/fresh-debian.sh: a new Debian system made in a folder, the
+  # commit cloned into it, and its window looked for on an Xvfb of ours.
+  [fresh]="debootstrap git xvfb xdotool"
 )
 
 wanted=()

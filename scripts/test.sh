@@ -12,12 +12,33 @@ cd "$(dirname "$0")/.."
 
 scripts/deps.sh build game test package fuzz memcheck tidy web windows wine wayland
 
+# Whatever ends this script (a failing step, Ctrl+C, kill), nothing it
+# started in the background runs on: each background job leads a process
+# group of its own (setsid), and every such group is stopped on the way out.
+background=()
+stop_background() {
+  local group
+  for group in "${background[@]}"; do
+    kill -TERM -- "-$group" 2>/dev/null || continue
+    for _ in {1..50}; do
+      kill -0 -- "-$group" 2>/dev/null || break
+      sleep 0.1
+    done
+    kill -KILL -- "-$group" 2>/dev/null || true
+    wait "$group" 2>/dev/null || true
+  done
+}
+trap stop_background EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
+
 echo "== build and test"
 scripts/build.sh
 # clang-tidy takes minutes of CPU; it runs on one core beside the rest and is
 # waited for at the end.
-scripts/tidy.sh 1 >build/tidy.log 2>&1 &
+setsid scripts/tidy.sh 1 >build/tidy.log 2>&1 &
 tidy=$!
+background+=("$tidy")
 # The window tests mostly wait on the game clock, so run them side by side.
 ctest --test-dir build --output-on-failure -j "$(( $(nproc) * 2 ))"
 
@@ -33,6 +54,22 @@ echo "page size, gzipped: $page_bytes bytes (limit 51200)"
 ((page_bytes <= 51200)) || { echo "the page is over 50 KB gzipped" >&2; exit 1; }
 echo "portal zip: $(wc -c <build-web/blockdrop-*-web.zip) bytes"
 npm ci --prefix tests/web --no-audit --no-fund --loglevel=error
+# Playwright stops at once on a Node.js older than it supports; say so here,
+# from what the installed Playwright declares, before any test runs.
+playwright=$(node -p "const p = require('./tests/web/node_modules/playwright-core/package.json');
+  p.version + ' ' + p.engines.node")
+wants=${playwright#* }
+have=$(node -p process.versions.node)
+oldest=${wants#>=}
+oldest=${oldest// /}
+if [[ $wants != ">="* ]]; then
+  echo "warning: playwright-core ${playwright%% *} wants Node.js '$wants', which this script cannot check" >&2
+elif [[ $(printf '%s\n' "$oldest" "$have" | sort -V | head -n 1) != "$oldest" ]]; then
+  echo "The browser tests need Node.js $wants: playwright-core ${playwright%% *}, pinned in" \
+    "tests/web/package.json, says so; $(command -v node) is Node.js $have." >&2
+  exit 1
+fi
+echo "Node.js $have for playwright-core ${playwright%% *} (wants Node.js $wants)"
 (cd tests/web && node --test --test-concurrency=2)
 
 echo "== the Windows game, cross-built and tested under Wine"
@@ -80,5 +117,6 @@ build/tests/window_soak "${BLOCKDROP_SOAK_MINUTES:-1}"
 echo "== clang-tidy"
 tidy_status=0
 wait "$tidy" || tidy_status=$?
+background=()
 cat build/tidy.log
 exit "$tidy_status"

@@ -8,6 +8,7 @@
 #include <X11/keysym.h>
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <csignal>
 #include <cstdio>
@@ -462,12 +463,31 @@ TEST(GameWithoutADisplay, SaysSoAndExitsWithStatusOne)
     std::printf("exited %.3f s after exec\n", seconds);
 }
 
+// What unshare says when it cannot make a private mount namespace here (no
+// right to mount, or a chroot whose / is no mount point), or nothing when it
+// can.
+std::optional<std::string> mount_namespace_refusal()
+{
+    FILE* const pipe = popen("unshare --mount --propagation private true 2>&1", "r");
+    if (pipe == nullptr)
+        return "unshare could not be started";
+    std::string said;
+    std::array<char, 256> buffer{};
+    for (std::size_t read = 0; (read = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0;)
+        said.append(buffer.data(), read);
+    if (pclose(pipe) == 0)
+        return std::nullopt;
+    while (!said.empty() && said.back() == '\n')
+        said.pop_back();
+    return said.empty() ? "unshare failed and said nothing" : said;
+}
+
 TEST(GameWithoutItsFont, SaysSoAndExitsWithStatusOneBeforeAGameStarts)
 {
     // The font's directory hidden under an empty one, in a mount namespace of
     // the game's own: that needs the right to mount.
-    if (std::system("unshare --mount --propagation private true 2>/dev/null") != 0)
-        GTEST_SKIP() << "cannot make a mount namespace here (not root?)";
+    if (const auto refusal = mount_namespace_refusal())
+        GTEST_SKIP() << "a private mount namespace cannot be made here: " << *refusal;
     // A display that works: the font is all that is missing.
     const Xvfb server;
     std::optional<int> status;
