@@ -77,22 +77,27 @@ std::optional<std::string> board_pixels_mismatch(const Image& image, const std::
         }
     };
     const CellBox corner = cell_box(6, 7, scale);
-    if (image.width < corner.x + corner.width || image.height < corner.y + corner.height)
+    const int width = corner.x + corner.width;
+    const int height = corner.y + corner.height;
+    if (image.width < width || image.height < height)
         return "a picture of " + std::to_string(image.width) + "x" + std::to_string(image.height);
-    std::vector<std::pair<CellBox, Rgb>> cells;
+    const auto at = [width](int x, int y) {
+        return static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
+               static_cast<std::size_t>(x);
+    };
+    std::vector<Rgb> wanted(at(0, height), background);
     for (int row = 0; row <= 7; ++row) {
-        for (int column = 0; column <= 6; ++column)
-            cells.emplace_back(cell_box(column, row, scale),
-                               colour_of(cell_at(board, column, row)));
-    }
-    for (int y = 0; y < corner.y + corner.height; ++y) {
-        for (int x = 0; x < corner.x + corner.width; ++x) {
-            Rgb wanted = background;
-            for (const auto& [box, colour] : cells) {
-                if (x >= box.x && x < box.x + box.width && y >= box.y && y < box.y + box.height)
-                    wanted = colour;
+        for (int column = 0; column <= 6; ++column) {
+            const CellBox box = cell_box(column, row, scale);
+            for (int y = box.y; y < box.y + box.height; ++y) {
+                for (int x = box.x; x < box.x + box.width; ++x)
+                    wanted[at(x, y)] = colour_of(cell_at(board, column, row));
             }
-            if (!(image.at(x, y) == wanted))
+        }
+    }
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            if (!(image.at(x, y) == wanted[at(x, y)]))
                 return "pixel " + std::to_string(x) + "," + std::to_string(y);
         }
     }

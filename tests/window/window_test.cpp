@@ -23,51 +23,6 @@
 namespace blockdrop::window_testing {
 namespace {
 
-// The colour a cell code of screen_board stands for.
-Rgb colour_of(char code)
-{
-    switch (code) {
-    case 'K': return Rgb{0, 0, 0};
-    case 'o': return Rgb{255, 255, 255};
-    case 'R': return Rgb{255, 0, 0};
-    case 'G': return Rgb{0, 255, 0};
-    case 'B': return Rgb{0, 0, 255};
-    default: return background;
-    }
-}
-
-// Compares every pixel of the board's part of a window picture with the
-// board drawn from `board`'s codes at `scale`: each cell its colour over its
-// whole rectangle, the background everywhere else (the strip, the gaps the
-// hidden cells leave). The first wrong pixel, or nothing.
-std::optional<std::string> board_mismatch(const Image& image, const std::string& board,
-                                          double scale)
-{
-    const CellBox corner = cell_box(6, 7, scale);
-    std::vector<Rgb> wanted(
-        static_cast<std::size_t>(corner.x + corner.width) * (corner.y + corner.height), background);
-    const int width = corner.x + corner.width;
-    for (int row = 0; row <= 7; ++row) {
-        for (int column = 0; column <= 6; ++column) {
-            const CellBox box = cell_box(column, row, scale);
-            for (int y = box.y; y < box.y + box.height; ++y) {
-                for (int x = box.x; x < box.x + box.width; ++x)
-                    wanted[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
-                           static_cast<std::size_t>(x)] = colour_of(cell_at(board, column, row));
-            }
-        }
-    }
-    for (int y = 0; y < corner.y + corner.height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            if (!(image.at(x, y) ==
-                  wanted[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
-                         static_cast<std::size_t>(x)]))
-                return "pixel " + std::to_string(x) + "," + std::to_string(y);
-        }
-    }
-    return std::nullopt;
-}
-
 class GameWindow : public ::testing::Test {
 protected:
     GameWindow() = default;
@@ -160,7 +115,7 @@ protected:
         ASSERT_TRUE(image);
         const std::string left = screen_board(*image, scale());
         EXPECT_EQ(left.find('?'), std::string::npos) << left;
-        EXPECT_EQ(board_mismatch(*image, left, scale()), std::nullopt) << left;
+        EXPECT_EQ(board_pixels_mismatch(*image, left, scale()), std::nullopt) << left;
         EXPECT_EQ(boxes().shown(*image), Box::lost);
         for (const unsigned long key : {XK_Left, XK_Left, XK_Right, XK_Up, XK_space, XK_a, XK_Tab})
             x.key(key);
@@ -288,7 +243,7 @@ protected:
         EXPECT_EQ(image->height, std::lround(6360 * scale() / 15));
         const std::string seen = screen_board(*image, scale());
         ASSERT_TRUE(fresh_with_pieces(seen, 1)) << seen;
-        EXPECT_EQ(board_mismatch(*image, seen, scale()), std::nullopt) << seen;
+        EXPECT_EQ(board_pixels_mismatch(*image, seen, scale()), std::nullopt) << seen;
         const CellBox last = cell_box(6, 7, scale());
         EXPECT_EQ(last.x + last.width, std::lround(3465 * scale() / 15));
         EXPECT_EQ(last.y + last.height, std::lround(4010 * scale() / 15));
@@ -311,7 +266,7 @@ protected:
         ASSERT_TRUE(image);
         const std::string left = screen_board(*image, scale());
         EXPECT_EQ(left.find('?'), std::string::npos) << left;
-        EXPECT_EQ(board_mismatch(*image, left, scale()), std::nullopt) << left;
+        EXPECT_EQ(board_pixels_mismatch(*image, left, scale()), std::nullopt) << left;
     }
 
     bool running() override { return !game->wait(0ms); }
