@@ -60,6 +60,17 @@ bool drawn(const Image& image, double scale)
                Rgb{255, 255, 255};
 }
 
+// The figures of a game whose first board has just shown: that time, its
+// CPU over `idle_seconds` of idling, and its peak resident memory.
+void take_figures(const GameProcess& game, int idle_seconds, Figures& figures)
+{
+    figures.first_board_ms.push_back(ms_since(game.started()));
+    const double cpu_start = cpu_seconds(game.pid());
+    std::this_thread::sleep_for(std::chrono::seconds(idle_seconds));
+    figures.cpu_percent.push_back((cpu_seconds(game.pid()) - cpu_start) / idle_seconds * 100.0);
+    figures.peak_mb.push_back(process_memory_mb(game.pid(), "VmHWM"));
+}
+
 // One native run on a fresh sway at `scale`; the first board is seen
 // through screenshots, so its time is as coarse as one grim run.
 void wayland_run(double scale, int idle_seconds, Figures& figures)
@@ -78,11 +89,7 @@ void wayland_run(double scale, int idle_seconds, Figures& figures)
         if (image && drawn(*image, scale))
             break;
     }
-    figures.first_board_ms.push_back(ms_since(game.started()));
-    const double cpu_start = cpu_seconds(game.pid());
-    std::this_thread::sleep_for(std::chrono::seconds(idle_seconds));
-    figures.cpu_percent.push_back((cpu_seconds(game.pid()) - cpu_start) / idle_seconds * 100.0);
-    figures.peak_mb.push_back(process_memory_mb(game.pid(), "VmHWM"));
+    take_figures(game, idle_seconds, figures);
 }
 
 // One X11 run in Xvfb with the desktop's Xft.dpi at 96 x `scale`.
@@ -103,11 +110,7 @@ void x11_run(double scale, int idle_seconds, Figures& figures)
         if (image && drawn(*image, scale))
             break;
     }
-    figures.first_board_ms.push_back(ms_since(game.started()));
-    const double cpu_start = cpu_seconds(game.pid());
-    std::this_thread::sleep_for(std::chrono::seconds(idle_seconds));
-    figures.cpu_percent.push_back((cpu_seconds(game.pid()) - cpu_start) / idle_seconds * 100.0);
-    figures.peak_mb.push_back(process_memory_mb(game.pid(), "VmHWM"));
+    take_figures(game, idle_seconds, figures);
 }
 
 void print(const char* where, double scale, const Figures& figures, int idle_seconds)
