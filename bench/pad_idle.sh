@@ -7,6 +7,7 @@
 # loop with the virtual pads of the tests.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+scripts/deps.sh test
 seconds=${1:-20}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

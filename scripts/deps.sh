@@ -11,7 +11,7 @@ declare -A groups=(
   # desktop's dpi and the icon go through Xlib; on Wayland the window's
   # buffers through libwayland-client.
   [game]="libsdl2-dev libsdl2-ttf-dev fonts-dejavu-core libx11-dev libwayland-dev"
-  [test]="googletest libgtest-dev libgmock-dev libbenchmark-dev xvfb libx11-dev libxtst-dev"
+  [test]="googletest libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth libx11-dev libxtst-dev"
   [docs]="xvfb x11-utils imagemagick"
   # The package check builds from what git tracks, stamped with the last
   # commit's time.
@@ -27,7 +27,8 @@ declare -A groups=(
   # GoogleTest's sources to build the tests with it, zip for the release;
   # Wine to run them.
   [windows]="cmake ninja-build g++ g++-mingw-w64-x86-64-posix googletest zip"
-  [wine]="wine wine64 fonts-wine xvfb"
+  # xvfb-run (the pads' box test) needs xauth, which xvfb only recommends.
+  [wine]="wine wine64 fonts-wine xvfb xauth"
   # The Wayland window tests: a headless sway with Xwayland, screenshots
   # with grim, keys with wtype (native) and xdotool (Xwayland).
   [wayland]="sway grim wtype xwayland xdotool"
