@@ -2,6 +2,7 @@
 // (Xvfb), at the scales 1, 1.5 and 2: exec to the first drawn board, peak
 // resident memory and CPU with no input, medians over several runs.
 //   build/bench/wayland_bench [runs] [idle seconds] [scales, default "1 1.5 2"]
+#include "tests/window/figures.hpp"
 #include "tests/window/screen_board.hpp"
 #include "tests/window/wayland_session.hpp"
 #include "tests/window/x_session.hpp"
@@ -9,7 +10,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -17,14 +17,6 @@
 
 namespace blockdrop::window_testing {
 namespace {
-
-double cpu_seconds(pid_t pid)
-{
-    std::ifstream file("/proc/" + std::to_string(pid) + "/schedstat");
-    double ns = 0;
-    file >> ns;
-    return ns / 1e9;
-}
 
 double ms_since(Clock::time_point start)
 {
@@ -65,9 +57,9 @@ bool drawn(const Image& image, double scale)
 void take_figures(const GameProcess& game, int idle_seconds, Figures& figures)
 {
     figures.first_board_ms.push_back(ms_since(game.started()));
-    const double cpu_start = cpu_seconds(game.pid());
+    const double cpu_start = cpu_ns(game.pid()) / 1e9;
     std::this_thread::sleep_for(std::chrono::seconds(idle_seconds));
-    figures.cpu_percent.push_back((cpu_seconds(game.pid()) - cpu_start) / idle_seconds * 100.0);
+    figures.cpu_percent.push_back((cpu_ns(game.pid()) / 1e9 - cpu_start) / idle_seconds * 100.0);
     figures.peak_mb.push_back(process_memory_mb(game.pid(), "VmHWM"));
 }
 

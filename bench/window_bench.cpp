@@ -17,7 +17,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <fstream>
 #include <functional>
 #include <memory>
 #include <sstream>
@@ -27,15 +26,6 @@
 
 namespace blockdrop::window_testing {
 namespace {
-
-// Nanoseconds the process has spent on a CPU (first field of schedstat).
-double cpu_ns(pid_t pid)
-{
-    std::ifstream file("/proc/" + std::to_string(pid) + "/schedstat");
-    double ns = 0;
-    file >> ns;
-    return ns;
-}
 
 // The game measured: how it starts, and where its client area lies in its
 // X window (the whole window on the desktop; inside the frame Wine draws).

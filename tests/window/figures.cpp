@@ -2,8 +2,18 @@
 
 #include <algorithm>
 #include <cmath>
+#include <fstream>
+#include <string>
 
 namespace blockdrop::window_testing {
+
+double cpu_ns(pid_t pid)
+{
+    std::ifstream file("/proc/" + std::to_string(pid) + "/schedstat");
+    double ns = 0;
+    file >> ns;
+    return ns;
+}
 namespace {
 
 std::vector<double> measured(std::vector<double> values)

@@ -10,6 +10,9 @@ namespace blockdrop::window_testing {
 
 double ms_between(Clock::time_point from, Clock::time_point to);
 
+// Nanoseconds a process has spent on a CPU (the first field of schedstat).
+double cpu_ns(pid_t pid);
+
 // NaN when there are no samples.
 double median(std::vector<double> values);
 
