@@ -115,6 +115,13 @@ async function expectShifts(page, frame, tap, what) {
   assert.equal(bucketPosition(await board(frame)), 'middle', `${what}: Left`);
 }
 
+// Clicks the board of `frame` and waits until the frame has the keys: in a
+// frame of another site, focus moves between processes after the click.
+async function focusGame(frame) {
+  await frame.locator('#board').click();
+  await until(frame, () => document.hasFocus(), null, 'the frame to have the keys');
+}
+
 async function answerOk(page, frame) {
   await frame.getByRole('button', { name: 'OK' }).click();
   await until(frame, () => !document.getElementById('box').open, null, 'the dialog to close');
@@ -184,7 +191,7 @@ test('in a portal\'s frames of 800 x 450 and 907 x 510: all in view, the keys st
   for (const frame of frames) {
     const size = await frame.evaluate(() => `${innerWidth} x ${innerHeight}`);
     sizes.push(size);
-    await frame.locator('#board').click(); // scrolls the frame into view
+    await focusGame(frame); // and scrolls the frame into view
     const scrolled = await page.evaluate(() => scrollY);
     await expectFits(t, frame, `a frame of ${size}`);
     await expectShifts(page, frame, false, `a frame of ${size}`);
@@ -214,12 +221,12 @@ test('in a portal\'s frames of 800 x 450 and 907 x 510: all in view, the keys st
   assert.equal(await page.evaluate(() => scrollY), scrolled, 'the portal scrolled after the end');
   // Tab leaves the game for the portal: no keyboard trap.
   await page.evaluate(() => scrollTo(0, 0));
-  await frames[0].locator('#board').click();
+  await focusGame(frames[0]);
   await page.keyboard.press('Tab');
   assert.equal(await page.evaluate(() => document.activeElement.id), 'after');
   // The portal does scroll by keys from a frame, so the checks above mean
   // something.
-  await frames[0].locator('#board').click();
+  await focusGame(frames[0]);
   await page.keyboard.press('PageDown');
   await until(page, () => scrollY > 0, null, 'the portal to scroll');
   assert.deepEqual(errors, []);
