@@ -85,7 +85,7 @@ counted=$(dpkg-deb --fsys-tarfile "$deb" | tar -tv |
   fail "Installed-Size $(field Installed-Size), but its files and directories count $counted"
 depends=$(field Depends)
 grep -q 'libsdl2-2\.0-0' <<<"$depends" || fail "no dependency on the SDL2 runtime: $depends"
-grep -q 'libsdl2-ttf-2\.0-0' <<<"$depends" || fail "no dependency on the SDL2_ttf runtime: $depends"
+grep -q 'libfreetype6' <<<"$depends" || fail "no dependency on FreeType, which draws the dialogs' text: $depends"
 grep -qw 'fonts-dejavu-core' <<<"$depends" || fail "no dependency on the dialogs' font: $depends"
 ! grep -q 'xfonts-' <<<"$depends" || fail "an X font dependency the game has no use for: $depends"
 [[ $(field Section) == games ]] || fail "not in section games"

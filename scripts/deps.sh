@@ -7,10 +7,10 @@ set -euo pipefail
 
 declare -A groups=(
   [build]="cmake ninja-build g++ pkg-config"
-  # The message boxes draw their text with SDL2_ttf in DejaVu Sans; the
+  # The message boxes draw their text with FreeType in DejaVu Sans; the
   # desktop's dpi and the icon go through Xlib; on Wayland the window's
   # buffers through libwayland-client.
-  [game]="libsdl2-dev libsdl2-ttf-dev fonts-dejavu-core libx11-dev libwayland-dev"
+  [game]="libsdl2-dev libfreetype-dev fonts-dejavu-core libx11-dev libwayland-dev"
   [test]="googletest libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth libx11-dev libxtst-dev"
   [docs]="xvfb x11-utils imagemagick"
   # The package check builds from what git tracks, stamped with the last

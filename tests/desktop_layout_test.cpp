@@ -3,13 +3,19 @@
 #include "shell/desktop/box_layout.hpp"
 #include "shell/desktop/desktop_dpi.hpp"
 #include "shell/desktop/icon.hpp"
+#include "shell/desktop/message_box.hpp"
 #include "shell/icon.hpp"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <fstream>
+#include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace blockdrop {
 namespace {
@@ -84,6 +90,106 @@ TEST_P(BoxAtScale, AClickAnswersOnlyOnAButton)
     EXPECT_EQ(button_at(only_ok, cancel.x + cancel.width / 2, cancel.y + cancel.height / 2),
               std::nullopt)
         << "where Cancel would be";
+}
+
+// The box drawn over black, as the window's picture holds it.
+struct DrawnBox {
+    std::unique_ptr<SDL_Surface, void (*)(SDL_Surface*)> surface{nullptr, SDL_FreeSurface};
+
+    DrawnBox(const BoxLayout& layout, BoxFont& font, const BoxText& text)
+    {
+        surface.reset(SDL_CreateRGBSurfaceWithFormat(0, layout.frame.x + layout.frame.width,
+                                                     layout.frame.y + layout.frame.height, 32,
+                                                     SDL_PIXELFORMAT_RGB888));
+        draw_message_box(surface.get(), font, layout, text);
+    }
+
+    Uint32 at(int x, int y) const
+    {
+        return static_cast<const Uint32*>(surface->pixels)[y * surface->pitch / 4 + x];
+    }
+
+    // The pixels of `part` that are not its ground colour (the colour of
+    // its corner `inset` pixels in), as the rectangle around them.
+    std::optional<PixelRect> ink(const PixelRect& part, int inset) const
+    {
+        const Uint32 ground = at(part.x + inset, part.y + inset);
+        int left = part.x + part.width;
+        int top = part.y + part.height;
+        int right = -1;
+        int bottom = -1;
+        for (int y = part.y + inset; y < part.y + part.height - inset; ++y) {
+            for (int x = part.x + inset; x < part.x + part.width - inset; ++x) {
+                if (at(x, y) == ground)
+                    continue;
+                left = std::min(left, x);
+                top = std::min(top, y);
+                right = std::max(right, x);
+                bottom = std::max(bottom, y);
+            }
+        }
+        if (right < 0)
+            return std::nullopt;
+        return PixelRect{left, top, right - left + 1, bottom - top + 1};
+    }
+};
+
+// The text, drawn by FreeType: each line's ink inside its own part, the
+// labels centred on their buttons, the letters as large as the scale.
+TEST_P(BoxAtScale, WritesEachLineInItsPartAndCentresTheLabels)
+{
+    const double scale = GetParam();
+    const BoxLayout layout = box_layout(Buttons::ok_cancel, scale);
+    const auto file = BoxFont::find();
+    ASSERT_TRUE(file);
+    BoxFont font(*file, layout.text_pixels);
+    const DrawnBox box(layout, font, {"You Lost", "You lost. Try again?", Buttons::ok_cancel});
+    const auto title = box.ink(layout.title_bar, 0);
+    ASSERT_TRUE(title);
+    EXPECT_TRUE(within(*title, layout.title_bar));
+    EXPECT_GE(title->x, layout.text_left - 1); // an edge shaded by anti-aliasing
+    const auto prompt = box.ink(layout.prompt, 0);
+    ASSERT_TRUE(prompt);
+    EXPECT_TRUE(within(*prompt, layout.prompt));
+    EXPECT_LE(prompt->x - layout.text_left, 1 + scale);
+    for (const PixelRect& button : {layout.ok, layout.cancel}) {
+        // Inside the default button's double border.
+        const int inset = 2 * layout.border + 1;
+        const auto label = box.ink(button, inset);
+        ASSERT_TRUE(label);
+        EXPECT_LE(std::abs(2 * label->x + label->width - (2 * button.x + button.width)),
+                  2 * (1 + scale))
+            << "off the button's middle";
+        // Capitals: about three quarters of the font's size.
+        EXPECT_NEAR(label->height, 0.73 * layout.text_pixels, 1 + 0.06 * layout.text_pixels);
+    }
+}
+
+// Glyphs kept from one size are not drawn at another; text that is not
+// valid UTF-8 still draws, one mark for each broken character.
+TEST_P(BoxAtScale, AResizedFontDrawsAsAFreshOneAndBrokenTextStillDraws)
+{
+    const BoxLayout small = box_layout(Buttons::ok, 1.0);
+    const BoxLayout layout = box_layout(Buttons::ok, GetParam());
+    const auto file = BoxFont::find();
+    ASSERT_TRUE(file);
+    BoxFont resized(*file, small.text_pixels);
+    const BoxText text{"You win! Great!", "You win! Great!", Buttons::ok};
+    const DrawnBox at_first(small, resized, text);
+    EXPECT_TRUE(at_first.ink(small.title_bar, 0));
+    resized.resize(layout.text_pixels);
+    BoxFont fresh(*file, layout.text_pixels);
+    const DrawnBox once(layout, resized, text);
+    const DrawnBox again(layout, fresh, text);
+    ASSERT_EQ(once.surface->h, again.surface->h);
+    EXPECT_EQ(0, std::memcmp(once.surface->pixels, again.surface->pixels,
+                             static_cast<std::size_t>(once.surface->pitch * once.surface->h)));
+
+    const DrawnBox broken(layout, fresh, {"\xff", "ok \xe2\x82", Buttons::ok});
+    EXPECT_TRUE(broken.ink(layout.title_bar, 0));
+    const auto ink = broken.ink(layout.prompt, 0);
+    ASSERT_TRUE(ink);
+    EXPECT_TRUE(within(*ink, layout.prompt));
 }
 
 INSTANTIATE_TEST_SUITE_P(Desktop, BoxAtScale, ::testing::Values(0.5, 1.0, 1.25, 1.5, 2.0, 3.0));

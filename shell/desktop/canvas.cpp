@@ -16,12 +16,19 @@ class WindowSurfaceCanvas final : public Canvas {
 public:
     explicit WindowSurfaceCanvas(SDL_Window* window) : window_(window) {}
 
-    SDL_Surface* begin(int /*width*/, int /*height*/) override
+    bool prepare(int /*width*/, int /*height*/) override
     {
-        return SDL_GetWindowSurface(window_);
+        return SDL_GetWindowSurface(window_) != nullptr;
     }
 
-    void show(int /*buffer_scale*/) override { SDL_UpdateWindowSurface(window_); }
+    bool show(int /*width*/, int /*height*/, int /*buffer_scale*/, const Painter& paint) override
+    {
+        SDL_Surface* surface = SDL_GetWindowSurface(window_);
+        if (surface == nullptr)
+            return false;
+        paint(surface, 0);
+        return SDL_UpdateWindowSurface(window_) == 0;
+    }
 
 private:
     SDL_Window* window_;

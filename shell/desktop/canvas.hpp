@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 
+#include <functional>
 #include <memory>
 
 namespace blockdrop {
@@ -12,24 +13,30 @@ namespace blockdrop {
 // it, so a huge window costs no memory.
 class Canvas {
 public:
+    // Draws the rows of the picture from `top` down onto `part`, as many as
+    // it holds.
+    using Painter = std::function<void(SDL_Surface* part, int top)>;
+
     Canvas() = default;
     virtual ~Canvas() = default;
     Canvas(const Canvas&) = delete;
     Canvas& operator=(const Canvas&) = delete;
 
-    // A surface of `width` x `height` device pixels to draw the next picture
-    // on, its contents undefined; null when none can be had now (SDL's error
-    // says why), and the next picture tries again.
-    virtual SDL_Surface* begin(int width, int height) = 0;
+    // Makes ready what a picture of `width` x `height` device pixels needs;
+    // false when it cannot be had now (SDL's error says why).
+    virtual bool prepare(int width, int height) = 0;
 
     // Device pixels to a window unit as the display says now, where the
     // canvas knows better than SDL (which, on Wayland, misses a scale
     // changed while the game runs); 0 where it does not.
     virtual int buffer_scale() { return 0; }
 
-    // Puts the picture drawn since begin() on screen at the window's top
-    // left, at `buffer_scale` device pixels to a window unit.
-    virtual void show(int buffer_scale) = 0;
+    // Has `paint` draw a picture of `width` x `height` device pixels, in one
+    // part or several, and puts it on screen at the window's top left, at
+    // `buffer_scale` device pixels to a window unit, once it is whole. False
+    // when nothing could be drawn on now (SDL's error says why): the next
+    // picture tries again.
+    virtual bool show(int width, int height, int buffer_scale, const Painter& paint) = 0;
 };
 
 // The canvas for the window's video driver: X11 and Wayland draw into a

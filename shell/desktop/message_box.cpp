@@ -1,6 +1,12 @@
 #include "shell/desktop/message_box.hpp"
 
+#include <ft2build.h>
+#include FT_FREETYPE_H
+
+#include <algorithm>
 #include <array>
+#include <cstdint>
+#include <cstring>
 #include <stdexcept>
 #include <string>
 #include <unistd.h>
@@ -39,26 +45,98 @@ void fill(SDL_Surface* surface, const PixelRect& rect, SDL_Color colour)
     SDL_FillRect(surface, &area, SDL_MapRGB(surface->format, colour.r, colour.g, colour.b));
 }
 
-// One line of text, its left edge at `left` (or centred when `left` is
-// nothing) and centred from top to bottom in `band`, clipped to the band.
-void write(SDL_Surface* surface, TTF_Font* font, std::string_view text, SDL_Color colour,
-           const PixelRect& band, std::optional<int> left)
+// The characters of UTF-8 text; a byte that starts no character, or a
+// character cut short, reads as U+FFFD.
+std::u32string decoded(std::string_view text)
 {
-    const std::string line(text);
-    SDL_Surface* rendered = TTF_RenderUTF8_Blended(font, line.c_str(), colour);
-    if (rendered == nullptr)
-        throw std::runtime_error(std::string("cannot draw the message box's text: ") +
-                                 TTF_GetError());
-    SDL_Rect at{left.value_or(band.x + (band.width - rendered->w) / 2),
-                band.y + (band.height - rendered->h) / 2, rendered->w, rendered->h};
-    const SDL_Rect clip = sdl(band);
-    SDL_SetClipRect(surface, &clip);
-    SDL_BlitSurface(rendered, nullptr, surface, &at);
-    SDL_SetClipRect(surface, nullptr);
-    SDL_FreeSurface(rendered);
+    constexpr char32_t replacement = 0xFFFD;
+    std::u32string characters;
+    for (std::size_t at = 0; at < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[at]);
+        const int more = lead < 0x80 ? 0 : (lead & 0xE0) == 0xC0 ? 1 : (lead & 0xF0) == 0xE0 ? 2
+                                          : (lead & 0xF8) == 0xF0 ? 3 : -1;
+        if (more < 0 || at + static_cast<std::size_t>(more) >= text.size()) {
+            characters.push_back(replacement);
+            ++at;
+            continue;
+        }
+        char32_t code = more == 0 ? lead : lead & (0x3F >> more);
+        bool whole = true;
+        for (int i = 1; i <= more; ++i) {
+            const auto next = static_cast<unsigned char>(text[at + static_cast<std::size_t>(i)]);
+            whole = whole && (next & 0xC0) == 0x80;
+            code = (code << 6) | (next & 0x3F);
+        }
+        characters.push_back(whole ? code : replacement);
+        at += whole ? static_cast<std::size_t>(more) + 1 : 1;
+    }
+    return characters;
 }
 
-void draw_button(SDL_Surface* surface, TTF_Font* font, const PixelRect& button, int border,
+// Where row `row` of a glyph `width` pixels wide starts in its coverage.
+std::size_t cell(int row, int width)
+{
+    return static_cast<std::size_t>(row) * static_cast<std::size_t>(width);
+}
+
+// Lays the glyph over the surface in `colour`, each pixel as much as the
+// glyph covers it, inside `clip` only. The canvases' pictures are 32-bit.
+void blend(SDL_Surface* surface, const SDL_Rect& clip, int x, int y, const Glyph& glyph,
+           SDL_Color colour)
+{
+    if (surface->format->BytesPerPixel != 4)
+        return;
+    for (int row = 0; row < glyph.rows; ++row) {
+        const int at_y = y + row;
+        if (at_y < clip.y || at_y >= clip.y + clip.h)
+            continue;
+        auto* line = reinterpret_cast<Uint32*>(static_cast<Uint8*>(surface->pixels) +
+                                               static_cast<std::ptrdiff_t>(at_y) * surface->pitch);
+        for (int column = 0; column < glyph.width; ++column) {
+            const int at_x = x + column;
+            const unsigned cover = glyph.coverage[cell(row, glyph.width) + cell(column, 1)];
+            if (cover == 0 || at_x < clip.x || at_x >= clip.x + clip.w)
+                continue;
+            Uint8 red = 0;
+            Uint8 green = 0;
+            Uint8 blue = 0;
+            SDL_GetRGB(line[at_x], surface->format, &red, &green, &blue);
+            const auto mix = [cover](Uint8 under, Uint8 over) {
+                return static_cast<Uint8>((under * (255 - cover) + over * cover + 127) / 255);
+            };
+            line[at_x] = SDL_MapRGB(surface->format, mix(red, colour.r), mix(green, colour.g),
+                                    mix(blue, colour.b));
+        }
+    }
+}
+
+// One line of text, its left edge at `left` (or centred when `left` is
+// nothing) and centred from top to bottom in `band`, clipped to the band.
+void write(SDL_Surface* surface, BoxFont& font, std::string_view text, SDL_Color colour,
+           const PixelRect& band, std::optional<int> left)
+{
+    const SDL_Rect whole{0, 0, surface->w, surface->h};
+    const SDL_Rect inside = sdl(band);
+    SDL_Rect clip;
+    // A picture drawn in parts meets most lines in only some of them.
+    if (SDL_IntersectRect(&inside, &whole, &clip) != SDL_TRUE)
+        return;
+    const std::u32string line = decoded(text);
+    int width = 0;
+    for (std::size_t i = 0; i < line.size(); ++i)
+        width += (i > 0 ? font.kerning(line[i - 1], line[i]) : 0) + font.glyph(line[i]).advance;
+    int pen = left.value_or(band.x + (band.width - width) / 2);
+    const int baseline =
+        band.y + (band.height - (font.ascent() + font.descent())) / 2 + font.ascent();
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        pen += i > 0 ? font.kerning(line[i - 1], line[i]) : 0;
+        const Glyph& glyph = font.glyph(line[i]);
+        blend(surface, clip, pen + glyph.left, baseline - glyph.top, glyph, colour);
+        pen += glyph.advance;
+    }
+}
+
+void draw_button(SDL_Surface* surface, BoxFont& font, const PixelRect& button, int border,
                  bool is_default, std::string_view label)
 {
     // The default button has a border twice as wide, as desktops mark it.
@@ -81,25 +159,84 @@ std::optional<std::string> BoxFont::find()
 
 BoxFont::BoxFont(const std::string& path, int pixels)
 {
-    if (TTF_WasInit() == 0 && TTF_Init() != 0)
-        throw std::runtime_error(std::string("cannot start SDL_ttf: ") + TTF_GetError());
-    font_ = TTF_OpenFont(path.c_str(), pixels);
-    if (font_ == nullptr)
-        throw std::runtime_error("cannot open the font " + path + ": " + TTF_GetError());
-}
-
-void BoxFont::resize(int pixels)
-{
-    if (TTF_SetFontSize(font_, pixels) != 0)
-        throw std::runtime_error(std::string("cannot size the font: ") + TTF_GetError());
+    if (FT_Init_FreeType(&library_) != 0)
+        throw std::runtime_error("cannot start FreeType");
+    if (FT_New_Face(library_, path.c_str(), 0, &face_) != 0) {
+        FT_Done_FreeType(library_);
+        throw std::runtime_error("cannot open the font " + path);
+    }
+    try {
+        resize(pixels);
+    } catch (...) {
+        FT_Done_Face(face_);
+        FT_Done_FreeType(library_);
+        throw;
+    }
 }
 
 BoxFont::~BoxFont()
 {
-    TTF_CloseFont(font_);
+    FT_Done_Face(face_);
+    FT_Done_FreeType(library_);
 }
 
-void draw_message_box(SDL_Surface* surface, TTF_Font* font, const BoxLayout& layout,
+void BoxFont::resize(int pixels)
+{
+    if (pixels < 1 || FT_Set_Pixel_Sizes(face_, 0, static_cast<FT_UInt>(pixels)) != 0)
+        throw std::runtime_error("cannot size the font to " + std::to_string(pixels) + " pixels");
+    glyphs_.clear();
+}
+
+// FreeType gives sizes in 64ths of a pixel, whole pixels at a hinted size.
+int BoxFont::ascent() const
+{
+    return static_cast<int>((face_->size->metrics.ascender + 63) / 64);
+}
+
+int BoxFont::descent() const
+{
+    return static_cast<int>((-face_->size->metrics.descender + 63) / 64);
+}
+
+const Glyph& BoxFont::glyph(char32_t code)
+{
+    if (const auto known = glyphs_.find(code); known != glyphs_.end())
+        return known->second;
+    Glyph drawn;
+    if (FT_Load_Char(face_, code, FT_LOAD_RENDER) == 0) {
+        const FT_GlyphSlotRec* slot = face_->glyph;
+        const FT_Bitmap& bitmap = slot->bitmap;
+        drawn.advance = static_cast<int>((slot->advance.x + 32) / 64);
+        if (bitmap.pixel_mode == FT_PIXEL_MODE_GRAY) {
+            drawn.left = slot->bitmap_left;
+            drawn.top = slot->bitmap_top;
+            drawn.width = static_cast<int>(bitmap.width);
+            drawn.rows = static_cast<int>(bitmap.rows);
+            drawn.coverage.resize(cell(drawn.rows, drawn.width));
+            // A negative pitch runs from the bottom row up.
+            const int step = bitmap.pitch < 0 ? -bitmap.pitch : bitmap.pitch;
+            for (int row = 0; row < drawn.rows; ++row) {
+                const int stored = bitmap.pitch < 0 ? drawn.rows - 1 - row : row;
+                std::memcpy(&drawn.coverage[cell(row, drawn.width)],
+                            bitmap.buffer + static_cast<std::ptrdiff_t>(stored) * step,
+                            static_cast<std::size_t>(drawn.width));
+            }
+        }
+    }
+    return glyphs_.emplace(code, std::move(drawn)).first->second;
+}
+
+int BoxFont::kerning(char32_t left, char32_t right) const
+{
+    if (!FT_HAS_KERNING(face_))
+        return 0;
+    FT_Vector delta{};
+    FT_Get_Kerning(face_, FT_Get_Char_Index(face_, left), FT_Get_Char_Index(face_, right),
+                   FT_KERNING_DEFAULT, &delta);
+    return static_cast<int>(delta.x / 64);
+}
+
+void draw_message_box(SDL_Surface* surface, BoxFont& font, const BoxLayout& layout,
                       const BoxText& text)
 {
     fill(surface, layout.frame, frame_colour);

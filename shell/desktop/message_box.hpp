@@ -3,11 +3,15 @@
 #include "shell/desktop/box_layout.hpp"
 
 #include <SDL.h>
-#include <SDL_ttf.h>
 
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
+
+struct FT_LibraryRec_;
+struct FT_FaceRec_;
 
 namespace blockdrop {
 
@@ -18,8 +22,21 @@ struct BoxText {
     Buttons buttons = Buttons::ok;
 };
 
+// One character as the font draws it: how much of each pixel it covers
+// (0 to 255), where that lies from the pen on the baseline, and how far the
+// pen moves on.
+struct Glyph {
+    int left = 0;   // from the pen to the first column
+    int top = 0;    // from the baseline up to the first row
+    int width = 0;
+    int rows = 0;
+    int advance = 0;
+    std::vector<unsigned char> coverage; // rows x width
+};
+
 // The typeface of the message boxes: DejaVu Sans, from a file that the
 // game's package depends on, so that a box never needs the X server's fonts.
+// Drawn by FreeType, anti-aliased and hinted at the box's size in pixels.
 class BoxFont {
 public:
     // The font file, the first of the places the distributions put DejaVu
@@ -36,15 +53,28 @@ public:
     // cannot.
     void resize(int pixels);
 
-    TTF_Font* get() const { return font_; }
+    // Pixels from the baseline up to the top of the highest character, and
+    // down to the bottom of the lowest.
+    int ascent() const;
+    int descent() const;
+
+    // The character `code` at the font's size, drawn once and kept; the
+    // font's blank when it has none.
+    const Glyph& glyph(char32_t code);
+
+    // Pixels the pen moves from `left` to `right` written one after the
+    // other (the pair's kerning).
+    int kerning(char32_t left, char32_t right) const;
 
 private:
-    TTF_Font* font_ = nullptr;
+    FT_LibraryRec_* library_ = nullptr;
+    FT_FaceRec_* face_ = nullptr;
+    std::map<char32_t, Glyph> glyphs_;
 };
 
 // Draws the box onto `surface` at its place in the layout; what lies
 // outside the box is left as it was.
-void draw_message_box(SDL_Surface* surface, TTF_Font* font, const BoxLayout& layout,
+void draw_message_box(SDL_Surface* surface, BoxFont& font, const BoxLayout& layout,
                       const BoxText& text);
 
 } // namespace blockdrop

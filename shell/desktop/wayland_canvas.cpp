@@ -18,26 +18,58 @@ namespace blockdrop {
 
 namespace {
 
-// One shared-memory buffer, wrapped as an SDL surface to draw on. The
-// compositor reads it until it sends release.
+// One shared-memory buffer, wrapped as an SDL surface to draw on while the
+// game has it mapped. The compositor reads it until it sends release.
 struct ShmBuffer {
+    int file = -1;
     wl_buffer* buffer = nullptr;
     void* data = MAP_FAILED;
     std::size_t size = 0;
+    int width = 0;
+    int height = 0;
     SDL_Surface* surface = nullptr;
     bool busy = false;
 
     ShmBuffer() = default;
     ~ShmBuffer()
     {
-        SDL_FreeSurface(surface);
+        unmap();
         if (buffer != nullptr)
             wl_buffer_destroy(buffer);
-        if (data != MAP_FAILED)
-            munmap(data, size);
+        if (file >= 0)
+            close(file);
     }
     ShmBuffer(const ShmBuffer&) = delete;
     ShmBuffer& operator=(const ShmBuffer&) = delete;
+
+    // Maps the memory to draw on; false when it cannot (SDL's error says
+    // why).
+    bool map()
+    {
+        if (surface != nullptr)
+            return true;
+        data = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, file, 0);
+        if (data == MAP_FAILED) {
+            SDL_SetError("cannot map a shared-memory buffer of %dx%d", width, height);
+            return false;
+        }
+        surface = SDL_CreateRGBSurfaceWithFormatFrom(data, width, height, 32, width * 4,
+                                                     SDL_PIXELFORMAT_XRGB8888);
+        if (surface == nullptr)
+            unmap();
+        return surface != nullptr;
+    }
+
+    // The memory stays, in the file and the compositor's mapping, for the
+    // next map().
+    void unmap()
+    {
+        SDL_FreeSurface(surface);
+        surface = nullptr;
+        if (data != MAP_FAILED)
+            munmap(data, size);
+        data = MAP_FAILED;
+    }
 };
 
 void released(void* data, wl_buffer* /*buffer*/)
@@ -99,9 +131,9 @@ void withdrawn(void* /*data*/, wl_registry* /*registry*/, std::uint32_t /*name*/
 
 constexpr wl_registry_listener registry_listener{announced, withdrawn};
 
-// Two buffers let one be drawn while the compositor holds the other; a
-// third covers a compositor slow to release.
-constexpr std::size_t most_buffers = 3;
+// At most this many buffers, the compositor's included: while a compositor
+// holds them all, pictures are skipped until it lets one go.
+constexpr std::size_t most_buffers = 4;
 
 class WaylandCanvas final : public Canvas {
 public:
@@ -149,76 +181,85 @@ public:
     WaylandCanvas(const WaylandCanvas&) = delete;
     WaylandCanvas& operator=(const WaylandCanvas&) = delete;
 
-    SDL_Surface* begin(int width, int height) override
-    {
-        wl_display_dispatch_queue_pending(display_, queue_);
-        // Buffers of another size are left over from another scale.
-        std::erase_if(buffers_, [&](const std::unique_ptr<ShmBuffer>& buffer) {
-            return buffer->surface->w != width || buffer->surface->h != height;
-        });
-        current_ = free_buffer();
-        if (current_ == nullptr && buffers_.size() == most_buffers) {
-            wl_display_roundtrip_queue(display_, queue_);
-            current_ = free_buffer();
-        }
-        if (current_ == nullptr && buffers_.size() < most_buffers)
-            current_ = add_buffer(width, height);
-        return current_ != nullptr ? current_->surface : nullptr;
-    }
+    bool prepare(int width, int height) override { return take(width, height) != nullptr; }
 
-    void show(int buffer_scale) override
+    bool show(int width, int height, int buffer_scale, const Painter& paint) override
     {
-        if (current_ == nullptr)
-            return;
+        ShmBuffer* drawn = take(width, height);
+        if (drawn == nullptr)
+            return false;
+        paint(drawn->surface, 0);
         wl_surface_set_buffer_scale(surface_, buffer_scale);
-        wl_surface_attach(surface_, current_->buffer, 0, 0);
+        wl_surface_attach(surface_, drawn->buffer, 0, 0);
         wl_surface_damage(surface_, 0, 0, std::numeric_limits<std::int32_t>::max(),
                           std::numeric_limits<std::int32_t>::max());
         wl_surface_commit(surface_);
-        current_->busy = true;
-        current_ = nullptr;
+        drawn->busy = true;
         wl_display_flush(display_);
+        return true;
     }
 
 private:
-    ShmBuffer* free_buffer() const
+    // A mapped buffer of this size that the compositor has let go, made if
+    // need be; null when none can be had (SDL's error says why). The game
+    // maps one buffer at a time, so its memory holds one picture however
+    // many the compositor keeps (one that reads buffers in place holds the
+    // last until the next arrives).
+    ShmBuffer* take(int width, int height)
     {
-        for (const auto& buffer : buffers_) {
-            if (!buffer->busy)
-                return buffer.get();
+        wl_display_dispatch_queue_pending(display_, queue_);
+        ShmBuffer* ready = free_buffer(width, height);
+        if (ready == nullptr && !buffers_.empty()) {
+            wl_display_roundtrip_queue(display_, queue_);
+            ready = free_buffer(width, height);
         }
-        return nullptr;
+        for (const auto& buffer : buffers_) {
+            if (buffer.get() != ready)
+                buffer->unmap();
+        }
+        if (ready != nullptr)
+            return ready->map() ? ready : nullptr;
+        if (buffers_.size() >= most_buffers) {
+            SDL_SetError("the Wayland compositor holds every buffer");
+            return nullptr;
+        }
+        return add_buffer(width, height);
+    }
+
+    // Drops the buffers of another size the compositor has let go; returns
+    // a free one of this size, the mapped one if it is free.
+    ShmBuffer* free_buffer(int width, int height)
+    {
+        std::erase_if(buffers_, [&](const std::unique_ptr<ShmBuffer>& buffer) {
+            return !buffer->busy && (buffer->width != width || buffer->height != height);
+        });
+        ShmBuffer* found = nullptr;
+        for (const auto& buffer : buffers_) {
+            if (!buffer->busy && (found == nullptr || buffer->surface != nullptr))
+                found = buffer.get();
+        }
+        return found;
     }
 
     ShmBuffer* add_buffer(int width, int height)
     {
         auto made = std::make_unique<ShmBuffer>();
-        const int stride = width * 4;
-        made->size = static_cast<std::size_t>(stride) * static_cast<std::size_t>(height);
-        const int file = memfd_create("blockdrop", MFD_CLOEXEC);
-        if (file < 0 || ftruncate(file, static_cast<off_t>(made->size)) != 0) {
-            if (file >= 0)
-                close(file);
+        made->width = width;
+        made->height = height;
+        made->size = static_cast<std::size_t>(width) * 4 * static_cast<std::size_t>(height);
+        made->file = memfd_create("blockdrop", MFD_CLOEXEC);
+        if (made->file < 0 || ftruncate(made->file, static_cast<off_t>(made->size)) != 0) {
             SDL_SetError("cannot make a shared-memory buffer of %dx%d", width, height);
             return nullptr;
         }
-        made->data = mmap(nullptr, made->size, PROT_READ | PROT_WRITE, MAP_SHARED, file, 0);
-        if (made->data == MAP_FAILED) {
-            close(file);
-            SDL_SetError("cannot map a shared-memory buffer of %dx%d", width, height);
+        if (!made->map())
             return nullptr;
-        }
         wl_shm_pool* pool =
-            wl_shm_create_pool(globals_.shm, file, static_cast<std::int32_t>(made->size));
-        made->buffer =
-            wl_shm_pool_create_buffer(pool, 0, width, height, stride, WL_SHM_FORMAT_XRGB8888);
+            wl_shm_create_pool(globals_.shm, made->file, static_cast<std::int32_t>(made->size));
+        made->buffer = wl_shm_pool_create_buffer(pool, 0, width, height, width * 4,
+                                                 WL_SHM_FORMAT_XRGB8888);
         wl_shm_pool_destroy(pool);
-        close(file);
         wl_buffer_add_listener(made->buffer, &buffer_listener, made.get());
-        made->surface = SDL_CreateRGBSurfaceWithFormatFrom(made->data, width, height, 32, stride,
-                                                           SDL_PIXELFORMAT_XRGB8888);
-        if (made->surface == nullptr)
-            return nullptr;
         buffers_.push_back(std::move(made));
         return buffers_.back().get();
     }
@@ -229,7 +270,6 @@ private:
     wl_registry* registry_ = nullptr;
     Globals globals_;
     std::vector<std::unique_ptr<ShmBuffer>> buffers_;
-    ShmBuffer* current_ = nullptr;
 };
 
 } // namespace

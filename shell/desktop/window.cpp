@@ -2,12 +2,14 @@
 
 #include "shell/design.hpp"
 #include "shell/desktop/desktop_dpi.hpp"
+#include "shell/desktop/without_gl.hpp"
 #include "shell/desktop/x11_window.hpp"
 #include "shell/layout.hpp"
 
 #include <algorithm>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace blockdrop {
 
@@ -23,10 +25,13 @@ Uint32 mapped(const SDL_Surface* surface, Colour colour)
     throw std::runtime_error(std::string(what) + ": " + SDL_GetError());
 }
 
-SDL_Surface* begin_picture(Canvas& canvas, double scale)
+// The same box `rows` higher up.
+BoxLayout raised(BoxLayout layout, int rows)
 {
-    const PixelSize size = client_size(scale);
-    return canvas.begin(size.width, size.height);
+    for (PixelRect* rect :
+         {&layout.frame, &layout.title_bar, &layout.prompt, &layout.ok, &layout.cancel})
+        rect->y -= rows;
+    return layout;
 }
 
 } // namespace
@@ -34,9 +39,11 @@ SDL_Surface* begin_picture(Canvas& canvas, double scale)
 DesktopWindow::DesktopWindow(const std::string& font_file)
 {
     const PixelSize standard = client_size(1.0);
+    const Uint32 without_gl = flags_without_gl();
     window_ = SDL_CreateWindow(window_caption, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                standard.width, standard.height,
-                               SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI);
+                               SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI | without_gl);
+    window_made_without_gl(without_gl);
     if (window_ == nullptr)
         fail("cannot create the window");
     // The desktop's scale is known once the window's display is: size the
@@ -56,7 +63,8 @@ DesktopWindow::DesktopWindow(const std::string& font_file)
     SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
     set_window_icon(window_);
     font_ = std::make_unique<BoxFont>(font_file, box_layout(Buttons::ok, scale_).text_pixels);
-    if (begin_picture(*canvas_, scale_) == nullptr)
+    const PixelSize picture = client_size(scale_);
+    if (!canvas_->prepare(picture.width, picture.height))
         fail("cannot draw the window");
 }
 
@@ -95,16 +103,17 @@ void DesktopWindow::paint(const Form1& form, const BoxText* box)
         scale_ = desktop_scale_ * buffer_scale;
         font_->resize(box_layout(Buttons::ok, scale_).text_pixels);
     }
-    SDL_Surface* surface = begin_picture(*canvas_, scale_);
-    if (surface == nullptr)
-        return;
-    for (const Fill& fill : board_fills(form, scale_, PixelSize{surface->w, surface->h})) {
-        const SDL_Rect rect{fill.rect.x, fill.rect.y, fill.rect.width, fill.rect.height};
-        SDL_FillRect(surface, &rect, mapped(surface, fill.colour));
-    }
-    if (box != nullptr)
-        draw_message_box(surface, font_->get(), box_layout(box->buttons, scale_), *box);
-    canvas_->show(buffer_scale);
+    const PixelSize picture = client_size(scale_);
+    const std::vector<Fill> fills = board_fills(form, scale_, picture);
+    const BoxLayout layout = box_layout(box != nullptr ? box->buttons : Buttons::ok, scale_);
+    canvas_->show(picture.width, picture.height, buffer_scale, [&](SDL_Surface* part, int top) {
+        for (const Fill& fill : fills) {
+            const SDL_Rect rect{fill.rect.x, fill.rect.y - top, fill.rect.width, fill.rect.height};
+            SDL_FillRect(part, &rect, mapped(part, fill.colour));
+        }
+        if (box != nullptr)
+            draw_message_box(part, *font_, raised(layout, top), *box);
+    });
 }
 
 void DesktopWindow::paint(const Form1& form)

@@ -9,6 +9,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace blockdrop {
@@ -24,15 +25,24 @@ bool x11_info(SDL_Window* window, SDL_SysWMinfo& info)
 
 constexpr int icon_sizes[] = {16, 32, 48, 64};
 
+// The picture is drawn a band of rows at a time into an image of this
+// size at most, and put together in a pixmap the X server keeps: the game
+// holds a quarter of a megabyte however large its scale, and the window
+// shows only whole pictures.
+constexpr int band_bytes = 256 * 1024;
+
 class X11Canvas final : public Canvas {
 public:
     X11Canvas(Display* display, ::Window window, const XWindowAttributes& attributes)
         : display_(display), window_(window), visual_(attributes.visual), depth_(attributes.depth),
           format_(SDL_MasksToPixelFormatEnum(32, static_cast<Uint32>(visual_->red_mask),
                                              static_cast<Uint32>(visual_->green_mask),
-                                             static_cast<Uint32>(visual_->blue_mask), 0)),
-          gc_(XCreateGC(display, window, 0, nullptr))
+                                             static_cast<Uint32>(visual_->blue_mask), 0))
     {
+        // Copies from the pixmap would otherwise each send an event.
+        XGCValues values{};
+        values.graphics_exposures = False;
+        gc_ = XCreateGC(display, window, GCGraphicsExposures, &values);
         // The server paints whatever the picture does not cover, a window
         // grown by another client included, without asking the game.
         const SDL_PixelFormat* pixel_format = SDL_AllocFormat(format_);
@@ -46,50 +56,66 @@ public:
 
     ~X11Canvas() override
     {
-        drop_image();
+        drop();
         XFreeGC(display_, gc_);
     }
     X11Canvas(const X11Canvas&) = delete;
     X11Canvas& operator=(const X11Canvas&) = delete;
 
-    SDL_Surface* begin(int width, int height) override
+    bool prepare(int width, int height) override
     {
-        if (surface_ != nullptr && surface_->w == width && surface_->h == height)
-            return surface_;
-        drop_image();
-        surface_ = SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, format_);
-        if (surface_ == nullptr)
-            return nullptr;
+        if (image_ != nullptr && width_ == width && height_ == height)
+            return true;
+        drop();
+        const int rows = std::clamp(band_bytes / (4 * width), 1, height);
+        band_ = SDL_CreateRGBSurfaceWithFormat(0, width, rows, 32, format_);
+        if (band_ == nullptr)
+            return false;
         image_ = XCreateImage(display_, visual_, static_cast<unsigned>(depth_), ZPixmap, 0,
-                              static_cast<char*>(surface_->pixels), static_cast<unsigned>(width),
-                              static_cast<unsigned>(height), 32, surface_->pitch);
+                              static_cast<char*>(band_->pixels), static_cast<unsigned>(width),
+                              static_cast<unsigned>(rows), 32, band_->pitch);
         if (image_ == nullptr) {
-            SDL_SetError("cannot make an X image of %dx%d", width, height);
-            drop_image();
+            SDL_SetError("cannot make an X image of %dx%d", width, rows);
+            drop();
+            return false;
         }
-        return surface_;
+        pixmap_ = XCreatePixmap(display_, window_, static_cast<unsigned>(width),
+                                static_cast<unsigned>(height), static_cast<unsigned>(depth_));
+        width_ = width;
+        height_ = height;
+        return true;
     }
 
-    void show(int /*buffer_scale*/) override
+    bool show(int width, int height, int /*buffer_scale*/, const Painter& paint) override
     {
-        if (image_ == nullptr)
-            return;
-        XPutImage(display_, window_, gc_, image_, 0, 0, 0, 0, static_cast<unsigned>(image_->width),
-                  static_cast<unsigned>(image_->height));
+        if (!prepare(width, height))
+            return false;
+        for (int top = 0; top < height; top += band_->h) {
+            paint(band_, top);
+            XPutImage(display_, pixmap_, gc_, image_, 0, 0, 0, top, static_cast<unsigned>(width),
+                      static_cast<unsigned>(std::min(band_->h, height - top)));
+        }
+        XCopyArea(display_, pixmap_, window_, gc_, 0, 0, static_cast<unsigned>(width),
+                  static_cast<unsigned>(height), 0, 0);
         XFlush(display_);
+        return true;
     }
 
 private:
-    void drop_image()
+    void drop()
     {
+        if (pixmap_ != 0) {
+            XFreePixmap(display_, pixmap_);
+            pixmap_ = 0;
+        }
         if (image_ != nullptr) {
-            // The pixels belong to the surface.
+            // The pixels belong to the band.
             image_->data = nullptr;
             XDestroyImage(image_);
             image_ = nullptr;
         }
-        SDL_FreeSurface(surface_);
-        surface_ = nullptr;
+        SDL_FreeSurface(band_);
+        band_ = nullptr;
     }
 
     Display* display_;
@@ -97,9 +123,12 @@ private:
     Visual* visual_;
     int depth_;
     Uint32 format_;
-    GC gc_;
-    SDL_Surface* surface_ = nullptr;
+    GC gc_ = nullptr;
+    SDL_Surface* band_ = nullptr;
     XImage* image_ = nullptr;
+    Pixmap pixmap_ = 0;
+    int width_ = 0;
+    int height_ = 0;
 };
 
 } // namespace

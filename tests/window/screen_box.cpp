@@ -24,7 +24,7 @@ Image drawn(const BoxLayout& layout, const BoxText& text)
     const auto font_file = BoxFont::find();
     if (!font_file)
         throw std::runtime_error("the game's font is not installed");
-    const BoxFont font(*font_file, layout.text_pixels);
+    BoxFont font(*font_file, layout.text_pixels);
     const PixelRect& frame = layout.frame;
     // The whole client area, so the box lands at its own coordinates; a
     // 24-bit X server gives SDL windows this format.
@@ -32,7 +32,7 @@ Image drawn(const BoxLayout& layout, const BoxText& text)
         0, frame.x + frame.width, frame.y + frame.height, 32, SDL_PIXELFORMAT_RGB888);
     if (surface == nullptr)
         throw std::runtime_error("cannot make an off-screen picture");
-    draw_message_box(surface, font.get(), layout, text);
+    draw_message_box(surface, font, layout, text);
     Image image{frame.width, frame.height, {}};
     SDL_LockSurface(surface);
     for (int y = frame.y; y < frame.y + frame.height; ++y) {

@@ -7,12 +7,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <sys/wait.h>
 #include <thread>
+#include <vector>
 
 namespace blockdrop::window_testing {
 namespace {
@@ -218,6 +221,35 @@ TEST_P(WaylandGame, AShiftMovesTheBucket)
     key("Right");
     key("Right");
     wait_board([](const std::string& b) { return bucket_position(b) == "right"; }, 3s);
+}
+
+// What the game has mapped: no GL behind its window, whichever way it
+// reaches the compositor, and natively one picture's buffer however many
+// the compositor still holds (sway's renderer keeps the last one).
+TEST_P(WaylandGame, DrawsWithoutGlAndKeepsOnePictureMapped)
+{
+    launch(2);
+    key("Left");
+    wait_board([](const std::string& b) { return bucket_position(b) == "left"; }, 3s);
+    key("Right");
+    wait_board([](const std::string& b) { return bucket_position(b) == "middle"; }, 3s);
+    std::ifstream file("/proc/" + std::to_string(game->pid()) + "/maps");
+    std::vector<std::string> maps;
+    for (std::string line; std::getline(file, line);)
+        maps.push_back(line);
+    ASSERT_FALSE(maps.empty());
+    for (const char* gl : {"libEGL", "libGL", "_dri.so", "libLLVM", "libvulkan"}) {
+        EXPECT_TRUE(std::none_of(maps.begin(), maps.end(), [&](const std::string& line) {
+            return line.find(gl) != std::string::npos;
+        })) << gl << " is loaded";
+    }
+    if (native()) {
+        EXPECT_EQ(std::count_if(maps.begin(), maps.end(),
+                                [](const std::string& line) {
+                                    return line.find("/memfd:blockdrop") != std::string::npos;
+                                }),
+                  1);
+    }
 }
 
 TEST_P(WaylandGame, TheLossBoxTakesReturnForANewGameAndEscapeToQuit)
