@@ -39,8 +39,9 @@ public:
     virtual bool show(int width, int height, int buffer_scale, const Painter& paint) = 0;
 };
 
-// The canvas for the window's video driver: X11 and Wayland draw into a
-// buffer of the picture's size, any other driver into SDL's window surface.
+// The canvas for the window's video driver: X11 and Wayland draw pictures of
+// the board's size (X11 in bands), any other driver into SDL's window
+// surface.
 // Throws, with SDL's reason, when the window cannot be drawn at all.
 std::unique_ptr<Canvas> make_canvas(SDL_Window* window);
 
