@@ -122,17 +122,21 @@ void write(SDL_Surface* surface, BoxFont& font, std::string_view text, SDL_Color
     if (SDL_IntersectRect(&inside, &whole, &clip) != SDL_TRUE)
         return;
     const std::u32string line = decoded(text);
+    // Where the pen stands for each character, from the line's start.
+    std::vector<int> pens;
+    pens.reserve(line.size());
     int width = 0;
-    for (std::size_t i = 0; i < line.size(); ++i)
-        width += (i > 0 ? font.kerning(line[i - 1], line[i]) : 0) + font.glyph(line[i]).advance;
-    int pen = left.value_or(band.x + (band.width - width) / 2);
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        width += i > 0 ? font.kerning(line[i - 1], line[i]) : 0;
+        pens.push_back(width);
+        width += font.glyph(line[i]).advance;
+    }
+    const int start = left.value_or(band.x + (band.width - width) / 2);
     const int baseline =
         band.y + (band.height - (font.ascent() + font.descent())) / 2 + font.ascent();
     for (std::size_t i = 0; i < line.size(); ++i) {
-        pen += i > 0 ? font.kerning(line[i - 1], line[i]) : 0;
         const Glyph& glyph = font.glyph(line[i]);
-        blend(surface, clip, pen + glyph.left, baseline - glyph.top, glyph, colour);
-        pen += glyph.advance;
+        blend(surface, clip, start + pens[i] + glyph.left, baseline - glyph.top, glyph, colour);
     }
 }
 
