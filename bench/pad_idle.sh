@@ -3,7 +3,7 @@
 # switches of all its threads) per second over an idle stretch under Xvfb,
 # with no pad and with one SDL virtual pad connected and left alone.
 #   bench/pad_idle.sh [idle seconds, default 20] [another game binary to compare]
-# Run after scripts/build.sh; build/tests/blockdrop_pad_game is the game's
+# Run after scripts/build.sh; build/tests/blockdrop_test_game is the game's
 # loop with the virtual pads of the tests.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -49,7 +49,7 @@ echo "| --- | --- | --- |"
 if [[ $# -ge 2 ]]; then measure "before the pads ($2)" "$2"; fi
 measure "no pad" build/blockdrop
 mkfifo "$work/script"
-BLOCKDROP_PAD_SCRIPT=$work/script measure "one pad connected" build/tests/blockdrop_pad_game &
+BLOCKDROP_PAD_SCRIPT=$work/script measure "one pad connected" build/tests/blockdrop_test_game &
 exec 3>"$work/script"
 echo "attach 0" >&3
 wait

@@ -1,5 +1,5 @@
 // Pad press to changed pixels on the desktop: the game's loop with an SDL
-// virtual pad (build/tests/blockdrop_pad_game) in Xvfb; each press of the
+// virtual pad (build/tests/blockdrop_test_game) in Xvfb; each press of the
 // D-pad is timed from the write of the command to the first picture of the
 // window with the bucket moved. Prints the median and the slowest.
 //   build/bench/pad_latency [presses, default 40]
@@ -28,7 +28,7 @@ int main(int argc, char** argv)
         return 1;
     Xvfb server;
     XClient x(server.display());
-    GameProcess game({BLOCKDROP_PAD_GAME}, server.display(), {{"BLOCKDROP_PAD_SCRIPT", fifo}});
+    GameProcess game({BLOCKDROP_TEST_GAME}, server.display(), {{"BLOCKDROP_PAD_SCRIPT", fifo}});
     const int script = open(fifo.c_str(), O_WRONLY | O_CLOEXEC);
     std::filesystem::remove(fifo);
     const auto window = x.wait_for("Form1", 10s);

@@ -47,9 +47,9 @@ Subject desktop_game()
 
 Subject windows_game_under_wine()
 {
-    return Subject{start_windows_game, [](const XClient& x, Window window) {
-                       return client_area(x.size(window), 406, 424);
-                   }};
+    return Subject{
+        [](const std::string& display) { return start_windows_game(display); },
+        [](const XClient& x, Window window) { return client_area(x.size(window), 406, 424); }};
 }
 
 std::optional<Image> client_pixels(const XClient& x, Window window, const Subject& subject,

@@ -126,8 +126,14 @@ DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get -o DPkg::Lock::Timeout=900 i
 installed=yes
 game=/usr/games/blockdrop
 [[ -x $game ]] || fail "installing the package did not put the game in /usr/games"
-BLOCKDROP_GAME=$game build/tests/window_tests \
-  --gtest_filter='GameWindow.DrawsTheSetUpBoardToThePixel:GameWindow.ClosingTheWindowEndsTheProgramWithStatusZero'
+# The set-up board to the pixel, the keys, the icon and closing, on the
+# installed game: all four must have run and passed.
+played=(Shared/SdlWindow.Scenario/set_up_board_at_96 Shared/SdlWindow.Scenario/shifts
+  Shared/SdlWindow.Scenario/close_game GameWindow.HasTheGamesIconAtTheSizesTaskBarsUse)
+BLOCKDROP_GAME=$game build/tests/window_tests --gtest_filter="$(IFS=:; echo "${played[*]}")" |
+  tee "$scratch/played.log"
+grep -qx "\[  PASSED  \] ${#played[@]} tests\." "$scratch/played.log" ||
+  fail "the installed game was not played by all ${#played[@]} window tests named"
 DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get -o DPkg::Lock::Timeout=900 purge -y -q blockdrop >/dev/null
 installed=no
 [[ ! -e $game ]] || fail "removing the package left $game behind"

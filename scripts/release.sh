@@ -7,7 +7,8 @@
 # made from the same commit anywhere else is the same bytes.
 #   scripts/release.sh
 # With --check-reproducible it makes the named artefacts (deb, windows, web;
-# all three if none is named) twice, in two different folders, and compares
+# all three if none is named) in this tree's own build folders (as they are,
+# if already built) and again in a copy in another folder, and compares
 # them byte for byte; this works on the tree as it is, committed or not.
 #   scripts/release.sh --check-reproducible windows web
 set -euo pipefail
@@ -77,11 +78,10 @@ build_in() {
 
 started=$SECONDS
 if [[ $check == yes ]]; then
-  # Two folders at different depths, so that a build path leaking into an
-  # artefact shows.
-  copy_tree "$scratch/one/blockdrop"
+  # The copy at another depth under another name, so that a build path
+  # leaking into an artefact shows.
   copy_tree "$scratch/two/elsewhere/blockdrop-$version"
-  build_in "$scratch/one/blockdrop" >"$scratch/one.list"
+  build_in "$PWD" >"$scratch/one.list"
   build_in "$scratch/two/elsewhere/blockdrop-$version" >"$scratch/two.list"
   mapfile -t first <"$scratch/one.list"
   mapfile -t second <"$scratch/two.list"

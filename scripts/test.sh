@@ -1,16 +1,42 @@
 #!/usr/bin/env bash
-# Installs what the tests need, builds everything and runs every test: the
-# unit and window tests; the browser game in headless Chromium; the headless
-# tests again under valgrind memcheck and under AddressSanitizer with
-# UndefinedBehaviorSanitizer; a bounded fuzzing run; the Windows game
-# cross-built and tested under Wine; its zip and the browser zip built twice
-# in two folders and compared byte for byte; the Debian package
-# built, installed and started; a one-minute soak of the real window; and
-# clang-tidy over the sources.
+# Installs what the tests need, builds what they test and runs them, stage
+# by stage, fast stages first; prints each stage's time as it ends and a
+# table of them all at the end. With no argument every stage runs (the
+# README's test command, and CI's); name stages to run only those:
+#   scripts/test.sh unit window      # the rules' and desktop's unit tests, the X11 window
+#   scripts/test.sh quick            # the developer's loop: unit tests, clang-tidy on changed files
+# Stages: unit window wayland web wine release sanitize fuzz package soak tidy.
+# No stage passes having run no test: each checks the count its runner
+# reports.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/deps.sh build game test package fuzz memcheck tidy web windows wine wayland
+all_stages=(unit window wayland web wine release sanitize fuzz package soak tidy)
+usage() {
+  echo "usage: scripts/test.sh [quick | STAGE...]; stages: ${all_stages[*]}" >&2
+  exit 2
+}
+stages=("$@")
+((${#stages[@]} > 0)) || stages=("${all_stages[@]}")
+for stage in "${stages[@]}"; do
+  [[ " quick ${all_stages[*]} " == *" $stage "* ]] || usage
+done
+wants() { [[ " ${stages[*]} " == *" $1 "* ]]; }
+
+# Each stage's packages, installed once up front.
+declare -A stage_groups=(
+  [quick]="build game test tidy" [unit]="build game test" [window]="build game test"
+  [wayland]="build game test wayland" [web]="build web" [wine]="build game test windows wine"
+  [release]="build windows web" [sanitize]="build test fuzz memcheck" [fuzz]="build fuzz test"
+  [package]="build game test package" [soak]="build game test" [tidy]="build game test tidy"
+)
+groups=()
+for stage in "${stages[@]}"; do
+  read -r -a more <<<"${stage_groups[$stage]}"
+  groups+=("${more[@]}")
+done
+mapfile -t groups < <(printf '%s\n' "${groups[@]}" | sort -u)
+scripts/deps.sh "${groups[@]}"
 
 # Whatever ends this script (a failing step, Ctrl+C, kill), nothing it
 # started in the background runs on: each background job leads a process
@@ -28,95 +54,222 @@ stop_background() {
     wait "$group" 2>/dev/null || true
   done
 }
-trap stop_background EXIT
+
+# The stage table, printed at the end whether the run passed or not.
+table=()
+passed=0
+failed=0
+current=""
+began=0
+run_began=$SECONDS
+report() {
+  local status=$?
+  stop_background
+  [[ -n $current ]] && table+=("$(printf '%-10s %4d s  FAILED' "$current" $((SECONDS - began)))")
+  if ((${#table[@]} > 0)); then
+    echo
+    echo "stage       time"
+    printf '%s\n' "${table[@]}"
+    printf '%-10s %4d s\n' total $((SECONDS - run_began))
+  fi
+  if [[ -n $current ]]; then
+    echo "scripts/test.sh: stage '$current' failed" >&2
+  elif ((status == 0)); then
+    echo "tests: $passed passed, $failed failed"
+  fi
+  exit "$status"
+}
+trap report EXIT
 trap 'exit 130' INT
 trap 'exit 143' TERM
 
-echo "== build and test"
-scripts/build.sh
-# clang-tidy takes minutes of CPU; it runs on one core beside the rest and is
-# waited for at the end.
-setsid scripts/tidy.sh 1 >build/tidy.log 2>&1 &
-tidy=$!
-background+=("$tidy")
-# The window tests mostly wait on the game clock, so run them side by side.
-ctest --test-dir build --output-on-failure -j "$(( $(nproc) * 2 ))"
+stage_start() {
+  current=$1
+  began=$SECONDS
+  echo "== $1: $2"
+}
+stage_end() {
+  table+=("$(printf '%-10s %4d s' "$current" $((SECONDS - began)))")
+  echo "== $current passed in $((SECONDS - began)) s"
+  current=""
+}
 
-echo "== the browser game in headless Chromium"
-scripts/build-web.sh
-# The whole page must stay small enough to load at once on a slow line:
-# every file it serves counts (page, game, manifest, icon, service worker).
-page_bytes=0
-for file in build-web/web/*; do
-  page_bytes=$((page_bytes + $(gzip -9 -c "$file" | wc -c)))
-done
-echo "page size, gzipped: $page_bytes bytes (limit 51200)"
-((page_bytes <= 51200)) || { echo "the page is over 50 KB gzipped" >&2; exit 1; }
-echo "portal zip: $(wc -c <build-web/blockdrop-*-web.zip) bytes"
-npm ci --prefix tests/web --no-audit --no-fund --loglevel=error
-# Playwright stops at once on a Node.js older than it supports; say so here,
-# from what the installed Playwright declares, before any test runs.
-playwright=$(node -p "const p = require('./tests/web/node_modules/playwright-core/package.json');
-  p.version + ' ' + p.engines.node")
-wants=${playwright#* }
-have=$(node -p process.versions.node)
-oldest=${wants#>=}
-oldest=${oldest// /}
-if [[ $wants != ">="* ]]; then
-  echo "warning: playwright-core ${playwright%% *} wants Node.js '$wants', which this script cannot check" >&2
-elif [[ $(printf '%s\n' "$oldest" "$have" | sort -V | head -n 1) != "$oldest" ]]; then
-  echo "The browser tests need Node.js $wants: playwright-core ${playwright%% *}, pinned in" \
-    "tests/web/package.json, says so; $(command -v node) is Node.js $have." >&2
-  exit 1
+# Adds a run's count to the totals, and fails on a run of no test.
+count() {
+  local what=$1 ran=${2:-0}
+  ((ran > 0)) || { echo "$what ran no test" >&2; exit 1; }
+  passed=$((passed + ran))
+}
+
+# ctest in a tree, its output kept to count the tests it ran.
+ctest_in() {
+  local log
+  log=$(mktemp)
+  ctest --test-dir "$@" --output-on-failure --no-tests=error | tee "$log"
+  count "ctest --test-dir $*" "$(sed -n 's/.* tests\{0,1\} failed out of \([0-9]*\)$/\1/p' "$log" | tail -n 1)"
+  rm -f "$log"
+}
+
+# A GoogleTest program run directly; with --tests N, it must have run
+# exactly N.
+gtest() {
+  local wanted=0 log ran
+  if [[ $1 == --tests ]]; then
+    wanted=$2
+    shift 2
+  fi
+  log=$(mktemp)
+  "$@" | tee "$log"
+  ran=$(sed -n 's/^\[  PASSED  \] \([0-9]*\) tests\{0,1\}\.$/\1/p' "$log" | tail -n 1)
+  rm -f "$log"
+  count "$1" "${ran:-0}"
+  ((wanted == 0 || ran == wanted)) || { echo "$1 ran $ran tests, not $wanted" >&2; exit 1; }
+}
+
+# clang-tidy runs on one core beside the stages after the build, and its
+# findings show as soon as it ends.
+tidy_job=""
+start_tidy() {
+  [[ -n $tidy_job ]] && return
+  setsid bash -c 'status=0; scripts/tidy.sh 1 >build/tidy.log 2>&1 || status=$?
+    echo "== clang-tidy, run beside the other stages:"; cat build/tidy.log; exit "$status"' &
+  tidy_job=$!
+  background+=("$tidy_job")
+}
+
+if wants quick; then
+  stage_start quick "the unit tests, and clang-tidy on the files changed since main"
+  scripts/build.sh --target rules_tests desktop_tests
+  ctest_in build -L 'rules|desktop' -j "$(nproc)"
+  scripts/tidy.sh --changed
+  stage_end
 fi
-echo "Node.js $have for playwright-core ${playwright%% *} (wants Node.js $wants)"
-(cd tests/web && node --test --test-concurrency=2)
 
-echo "== the Windows game, cross-built and tested under Wine"
-# The rules' suite and the front end's pieces run as Windows programs; the
-# window tests (built above for this machine) drive the real window. One
-# Wine prefix for the whole run, made first and taken down at the end.
-scripts/build-windows.sh
-ctest --test-dir build-windows --output-on-failure -j 2
+if wants unit; then
+  stage_start unit "the rules' and the desktop's unit tests"
+  scripts/build.sh --target rules_tests desktop_tests
+  ctest_in build -L 'rules|desktop|release|package' -j "$(nproc)"
+  stage_end
+fi
 
-echo "== the Windows and browser zips, built twice in two folders and compared"
-# The .deb is built twice and compared by the package check below.
-scripts/release.sh --check-reproducible windows web
+if wants window || wants wayland || wants soak || wants package || wants tidy; then
+  scripts/build.sh
+  wants tidy && start_tidy
+fi
 
-echo "== headless tests under valgrind memcheck"
-for suite in rules_tests desktop_tests; do
-  valgrind -q --error-exitcode=1 --leak-check=full --errors-for-leak-kinds=definite \
-    "build/tests/$suite" --gtest_brief=1
-done
+if wants window; then
+  stage_start window "the game's window under Xvfb: the shared scenarios, the pads, the X11 cases"
+  # The window tests mostly wait on the game, so run them side by side.
+  ctest_in build -L window -LE wayland -j "$(($(nproc) * 2))"
+  stage_end
+fi
 
-echo "== headless tests under ASan and UBSan"
-cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DBLOCKDROP_SANITIZE=ON -DBLOCKDROP_WERROR=ON \
-  -DBLOCKDROP_BUILD_TESTS=ON -DBLOCKDROP_BUILD_BENCH=OFF -DBLOCKDROP_BUILD_DESKTOP=OFF
-cmake --build build-asan
-ctest --test-dir build-asan --output-on-failure -j "$(nproc)"
+if wants wayland; then
+  stage_start wayland "the game on a headless sway, natively and through Xwayland"
+  ctest_in build -L wayland -j "$(($(nproc) * 2))"
+  stage_end
+fi
 
-echo "== a packager's builds: Release, and dpkg-buildflags' hardened flags"
-# Both build everything warning-free with the tests on; the headless tests
-# run on what the optimiser made.
-cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DBLOCKDROP_WERROR=ON >/dev/null
-cmake --build build-release
-scripts/dpkg-build.sh build-buildflags -DBLOCKDROP_WERROR=ON
-for tree in build-release build-buildflags; do
-  ctest --test-dir "$tree" --output-on-failure -j "$(nproc)" -L 'rules|desktop'
-done
+if wants web; then
+  stage_start web "the browser game in headless Chromium"
+  scripts/build-web.sh
+  # The whole page must stay small enough to load at once on a slow line:
+  # every file it serves counts (page, game, manifest, icon, service worker).
+  page_bytes=0
+  for file in build-web/web/*; do
+    page_bytes=$((page_bytes + $(gzip -9 -c "$file" | wc -c)))
+  done
+  echo "page size, gzipped: $page_bytes bytes (limit 51200)"
+  ((page_bytes <= 51200)) || { echo "the page is over 50 KB gzipped" >&2; exit 1; }
+  echo "portal zip: $(wc -c <build-web/blockdrop-*-web.zip) bytes"
+  npm ci --prefix tests/web --no-audit --no-fund --loglevel=error
+  # Playwright stops at once on a Node.js older than it supports; say so
+  # here, from what the installed Playwright declares, before any test runs.
+  playwright=$(node -p "const p = require('./tests/web/node_modules/playwright-core/package.json');
+    p.version + ' ' + p.engines.node")
+  wants_node=${playwright#* }
+  have=$(node -p process.versions.node)
+  oldest=${wants_node#>=}
+  oldest=${oldest// /}
+  if [[ $wants_node != ">="* ]]; then
+    echo "warning: playwright-core ${playwright%% *} wants Node.js '$wants_node', which this script cannot check" >&2
+  elif [[ $(printf '%s\n' "$oldest" "$have" | sort -V | head -n 1) != "$oldest" ]]; then
+    echo "The browser tests need Node.js $wants_node: playwright-core ${playwright%% *}, pinned in" \
+      "tests/web/package.json, says so; $(command -v node) is Node.js $have." >&2
+    exit 1
+  fi
+  echo "Node.js $have for playwright-core ${playwright%% *} (wants Node.js $wants_node)"
+  log=$(mktemp)
+  (cd tests/web && node --test --test-reporter=tap --test-concurrency=2) | tee "$log"
+  count "the browser tests" "$(sed -n 's/^# pass \([0-9]*\)$/\1/p' "$log" | tail -n 1)"
+  rm -f "$log"
+  stage_end
+fi
 
-echo "== fuzzing"
-scripts/fuzz.sh "${BLOCKDROP_FUZZ_SECONDS:-60}"
+if wants wine; then
+  stage_start wine "the Windows game, cross-built and tested under Wine"
+  # The rules' suite and the Windows front end's own pieces run as Windows
+  # programs; the window tests (built for this machine) drive the real
+  # window. One Wine prefix for the whole run, made first and taken down at
+  # the end.
+  scripts/build.sh --target wine_window_tests
+  scripts/build-windows.sh
+  ctest_in build-windows -j 2
+  stage_end
+fi
 
-echo "== package"
-scripts/check-package.sh
+if wants release; then
+  stage_start release "the Windows and browser zips the same bytes from another folder"
+  # The in-tree builds against one copy built in another folder; the .deb
+  # is built twice and compared by the package stage.
+  scripts/release.sh --check-reproducible windows web
+  stage_end
+fi
 
-echo "== soak: the real window under random play"
-build/tests/window_soak "${BLOCKDROP_SOAK_MINUTES:-1}"
+if wants sanitize; then
+  stage_start sanitize "the unit tests under valgrind memcheck, and under ASan and UBSan"
+  scripts/build.sh --target rules_tests desktop_tests
+  for suite in rules_tests desktop_tests; do
+    gtest valgrind -q --error-exitcode=1 --leak-check=full --errors-for-leak-kinds=definite \
+      "build/tests/$suite" --gtest_brief=1
+  done
+  # One clang tree with AddressSanitizer and UndefinedBehaviorSanitizer
+  # serves these tests and the fuzzer.
+  scripts/fuzz.sh --build-only
+  ctest_in build-sanitize -j "$(nproc)"
+  stage_end
+fi
 
-echo "== clang-tidy"
-tidy_status=0
-wait "$tidy" || tidy_status=$?
-background=()
-cat build/tidy.log
-exit "$tidy_status"
+if wants fuzz; then
+  stage_start fuzz "the rules fuzzed from the seed corpus"
+  scripts/fuzz.sh "${BLOCKDROP_FUZZ_SECONDS:-60}"
+  stage_end
+fi
+
+if wants package; then
+  stage_start package "a packager's builds, and the Debian package built, checked, installed and played"
+  # Warning-free with the optimiser's Release and with dpkg-buildflags'
+  # hardened flags; the unit tests on what they made.
+  cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DBLOCKDROP_WERROR=ON >/dev/null
+  cmake --build build-release --target rules_tests desktop_tests
+  scripts/dpkg-build.sh build-buildflags -DBLOCKDROP_WERROR=ON -- --target rules_tests desktop_tests
+  for tree in build-release build-buildflags; do
+    ctest_in "$tree" -j "$(nproc)" -L 'rules|desktop'
+  done
+  scripts/check-package.sh
+  stage_end
+fi
+
+if wants soak; then
+  stage_start soak "the real window under random play"
+  build/tests/window_soak "${BLOCKDROP_SOAK_MINUTES:-1}"
+  stage_end
+fi
+
+if wants tidy; then
+  stage_start tidy "clang-tidy over the sources"
+  start_tidy
+  wait "$tidy_job"
+  background=()
+  stage_end
+fi

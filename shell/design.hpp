@@ -17,9 +17,4 @@ inline constexpr Colour window_background = rgb(192, 192, 192);
 // 33 pixels and the window's client area 406 x 424.
 inline constexpr int twips_per_pixel = 15;
 
-constexpr int to_pixels(int twips)
-{
-    return (twips + twips_per_pixel / 2) / twips_per_pixel;
-}
-
 } // namespace blockdrop

@@ -4,12 +4,32 @@
 #include "play/bucket_shift.hpp"
 #include "play/clock_tick.hpp"
 
+#include <utility>
+
 namespace blockdrop {
+
+double FrontEnd::Rnd()
+{
+    if (draws_.empty())
+        return random_.next();
+    return draws_[next_draw_++ % draws_.size()];
+}
+
+void FrontEnd::rehearse(std::vector<double> draws, std::chrono::milliseconds period)
+{
+    draws_ = std::move(draws);
+    next_draw_ = 0;
+    period_ = period;
+}
 
 void FrontEnd::reload(Form1& form)
 {
     load_window(form, *this);
-    window_.grid.follow(form.Clock, std::chrono::steady_clock::now());
+    const auto now = std::chrono::steady_clock::now();
+    if (period_.count() > 0 && form.Clock.Enabled)
+        window_.grid.start(now, period_);
+    else
+        window_.grid.follow(form.Clock, now);
     paint(form);
 }
 

@@ -5,6 +5,10 @@
 #include "shell/random_source.hpp"
 #include "shell/tick_grid.hpp"
 
+#include <chrono>
+#include <cstddef>
+#include <vector>
+
 namespace blockdrop {
 
 // The window's state as a front end keeps it: the board and the grid its
@@ -30,7 +34,7 @@ public:
     void load() { reload(window_.form); }
 
     void Randomize() override { random_.seed_from_clock(); }
-    double Rnd() override { return random_.next(); }
+    double Rnd() override;
     void reload(Form1& form) override;
 
     // A key-down on the window: Form_KeyDown, then a repaint if the board
@@ -51,6 +55,12 @@ public:
 
     void repaint() { paint(window_.form); }
 
+    // For a test build only: these draws, taken in turn over and over, in
+    // place of the generator's, and the clock's period in place of the
+    // window's (none: the window's), from the next load on. A window test
+    // then reaches a chosen box in a few seconds.
+    void rehearse(std::vector<double> draws, std::chrono::milliseconds period);
+
 protected:
     // Draws the board as it stands.
     virtual void paint(const Form1& form) = 0;
@@ -61,6 +71,9 @@ protected:
 private:
     WindowState& window_;
     RandomSource random_;
+    std::vector<double> draws_;
+    std::size_t next_draw_ = 0;
+    std::chrono::milliseconds period_{0};
     bool in_tick_ = false;
 };
 

@@ -66,8 +66,9 @@ TEST(Layout, CellsAt96DpiAre33PixelSquaresWithAStripAboveTheBucket)
     for (int i = 0; i < ShapeArray::size; ++i) {
         const Shape& cell = form.Block(i);
         const PixelRect at = pixel_rect(cell);
-        EXPECT_EQ(at.x, to_pixels(cell.Left)) << i;
-        EXPECT_EQ(at.y, to_pixels(cell.Top)) << i;
+        // 15 twips to a pixel at 96 dpi.
+        EXPECT_EQ(at.x, std::lround(cell.Left / 15.0)) << i;
+        EXPECT_EQ(at.y, std::lround(cell.Top / 15.0)) << i;
         EXPECT_EQ(at.width, 33) << i;
         EXPECT_EQ(at.height, 33) << i;
     }

@@ -6,6 +6,7 @@
 #include "shell/desktop/keys.hpp"
 #include "shell/desktop/pad.hpp"
 #include "shell/desktop/window.hpp"
+#include "shell/test_build.hpp"
 
 #include <SDL.h>
 
@@ -66,8 +67,8 @@ int play(DesktopWindow& window)
     WindowState state;
     DesktopPlatform platform(window, state);
     DesktopPads pads;
-    start_pad_script();
     platform.attach(pads);
+    prepare_test_build(platform);
     platform.load();
     window.show();
 

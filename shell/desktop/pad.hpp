@@ -55,9 +55,4 @@ private:
 // watch could be set.
 Uint32 watch_input_devices();
 
-// Called by the event loop once the pads are up: nothing in the game, the
-// virtual pads' script in the test build of the same loop (a seam at link
-// time, so the game itself holds no test code).
-void start_pad_script();
-
 } // namespace blockdrop

@@ -1,6 +1,7 @@
 // The Windows front end: one window, one thread. The loop sleeps until the
 // next message or the next point of the clock's grid, whichever comes first,
 // and turns each into a call of the game's handlers.
+#include "shell/test_build.hpp"
 #include "shell/windows/pads.hpp"
 #include "shell/windows/window.hpp"
 #include "shell/windows/windows_platform.hpp"
@@ -54,6 +55,7 @@ int play(HINSTANCE instance)
     XInputReader xinput;
     WindowsPads pads(xinput);
     platform.attach(pads);
+    prepare_test_build(platform);
     platform.load();
     window.show();
 

@@ -28,8 +28,6 @@ void XInputReader::load()
     }
 }
 
-namespace {
-
 bool game_controller_attached()
 {
     UINT count = 0;
@@ -56,11 +54,9 @@ bool game_controller_attached()
     return false;
 }
 
-} // namespace
-
 bool XInputReader::pads_present()
 {
-    if (!game_controller_attached())
+    if (!controller_attached_())
         return false;
     if (library_ == nullptr)
         load();

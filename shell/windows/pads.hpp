@@ -28,9 +28,17 @@ public:
 // is loaded only once a game controller is among the system's input
 // devices: an XInput that keeps threads of its own then costs nothing
 // while no pad was ever there.
+// A game controller among the system's raw input devices.
+bool game_controller_attached();
+
 class XInputReader final : public PadReader {
 public:
-    XInputReader() = default;
+    // `controller_attached` says whether to load XInput yet; the tests have
+    // it say yes where no controller is.
+    explicit XInputReader(bool (*controller_attached)() = game_controller_attached)
+        : controller_attached_(controller_attached)
+    {
+    }
     ~XInputReader() override;
     XInputReader(const XInputReader&) = delete;
     XInputReader& operator=(const XInputReader&) = delete;
@@ -44,6 +52,7 @@ private:
     using GetState = DWORD(WINAPI*)(DWORD, void*);
     void load();
 
+    bool (*controller_attached_)();
     HMODULE library_ = nullptr;
     GetState get_state_ = nullptr;
 };

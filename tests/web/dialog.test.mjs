@@ -3,8 +3,8 @@
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import {
-  board, bucketPosition, dialogShown, freshBoard, openGame, piecesInRow, playUntilDialog,
-  screenBoard, until, waitForBoard, withoutTopPieces,
+  board, bucketPosition, dialogShown, expectFreshBoard, freshBoard, openGame, piecesInRow,
+  playUntilDialog, screenBoard, until, waitForBoard,
 } from './page.mjs';
 
 const lossBox = { title: 'You Lost', prompt: 'You lost. Try again?', buttons: ['OK', 'Cancel'], modal: true };
@@ -29,12 +29,8 @@ function apart(a, b) {
 
 async function expectNewGame(page, after) {
   assert.equal(await dialogShown(page), null, `${after}: the dialog is closed`);
-  // The answer reaches the game with the dialog's close event, a moment on.
-  let fresh = await board(page);
-  for (let polls = 0; polls < 100 && withoutTopPieces(fresh) !== freshBoard; ++polls)
-    fresh = await board(page);
+  const fresh = await expectFreshBoard(page, after);
   // The tick that reloaded goes on in the new game and drops its first piece.
-  assert.equal(withoutTopPieces(fresh), freshBoard, `${after}:\n${fresh}`);
   assert.equal(piecesInRow(fresh, 0), 1, `${after}:\n${fresh}`);
   assert.equal(await page.evaluate(() => document.activeElement?.id), 'board', `${after}: focus`);
   await page.keyboard.press('ArrowRight');

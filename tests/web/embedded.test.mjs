@@ -3,39 +3,17 @@
 // own dialogs.
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
-import { mkdtemp, rm, writeFile } from 'node:fs/promises';
-import { tmpdir } from 'node:os';
-import { join } from 'node:path';
-import { serve } from '../../scripts/serve.mjs';
 import {
-  board, bucketPosition, dialogShown, freshBoard, openGame, playUntilDialog, until, waitForBoard,
-  withoutTopPieces,
+  board, bucketPosition, dialogShown, expectFreshBoard, freshBoard, openPortal, playUntilDialog,
+  until, waitForBoard,
 } from './page.mjs';
 
-// Opens a page of another site (localhost, where the game is on 127.0.0.1)
-// that shows the game in a frame with the given attributes.
+// A page of another site that shows the game in a frame with the given
+// attributes.
 async function openEmbedded(t, attributes) {
-  const folder = await mkdtemp(join(tmpdir(), 'blockdrop-portal-'));
-  const portal = await serve(folder);
-  t.after(async () => {
-    portal.close();
-    await rm(folder, { recursive: true, force: true });
-  });
-  const { page, errors, origin } = await openGame(t, { frozen: true, path: null });
-  await writeFile(join(folder, 'index.html'), `<!doctype html><title>Portal</title><link rel="icon" href="data:,">
-    <p id="outside">Games</p>
-    <iframe ${attributes} src="${origin}/" width="460" height="640"></iframe>`);
-  const shownByBrowser = [];
-  page.on('dialog', (dialog) => { shownByBrowser.push(dialog.type()); dialog.dismiss(); });
-  await page.goto(`http://localhost:${portal.address().port}/`);
-  await until(page, () => document.querySelector('iframe').contentWindow !== null);
-  let frame;
-  for (let polls = 0; polls < 200 && !frame; ++polls) {
-    frame = page.frames().find((f) => f.url().startsWith(origin));
-    if (!frame) await page.waitForTimeout(25);
-  }
-  await waitForBoard(frame);
-  return { page, frame, errors, shownByBrowser };
+  const opened = await openPortal(t, `<p id="outside">Games</p>
+    <iframe ${attributes} src="{game}" width="460" height="640"></iframe>`);
+  return { ...opened, frame: opened.frames[0] };
 }
 
 const hint = (frame) => frame.locator('#focus').isVisible();
@@ -68,10 +46,7 @@ async function playThroughBothAnswers(page, frame) {
     { title: 'You Lost', prompt: 'You lost. Try again?', buttons: ['OK', 'Cancel'], modal: true });
   await page.keyboard.press('Enter');
   await until(frame, () => !document.getElementById('box').open);
-  let fresh = await board(frame);
-  for (let polls = 0; polls < 100 && withoutTopPieces(fresh) !== freshBoard; ++polls)
-    fresh = await board(frame);
-  assert.equal(withoutTopPieces(fresh), freshBoard, fresh);
+  await expectFreshBoard(frame);
   // The keys still reach the game after the dialog.
   assert.equal(await hint(frame), false);
   await page.keyboard.press('ArrowLeft');

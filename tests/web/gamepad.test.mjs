@@ -4,8 +4,8 @@
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import {
-  board, bucketPosition, dialogShown, freshBoard, openGame, playUntilDialog, until, waitForBoard,
-  withoutTopPieces,
+  board, bucketPosition, dialogShown, expectFreshBoard, openGame, playUntilDialog, until,
+  waitForBoard,
 } from './page.mjs';
 
 // Runs in the page before its own scripts: four slots, the number of reads,
@@ -184,10 +184,7 @@ test('the loss dialog: A and Start answer OK, B Cancel, and every other control 
     assert.equal(await board(page), under, 'the board held still');
     await pads.tap(0, answer);
     assert.equal(await dialogShown(page), null, `${answer}: closed`);
-    let drawn = await board(page);
-    for (let polls = 0; polls < 100 && withoutTopPieces(drawn) !== freshBoard; ++polls)
-      drawn = await board(page);
-    assert.equal(withoutTopPieces(drawn), freshBoard, 'a new game');
+    await expectFreshBoard(page);
   }
   await playUntilDialog(page);
   await pads.tap(0, B);

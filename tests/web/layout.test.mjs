@@ -5,8 +5,8 @@
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import {
-  board, bucketPosition, dialogShown, freshBoard, openGame, openPortal, playUntilDialog, until,
-  withoutTopPieces,
+  board, bucketPosition, expectFreshBoard, freshBoard, openGame, openPortal, playUntilDialog,
+  until,
 } from './page.mjs';
 
 // Where everything is, in CSS pixels of the frame's viewport.
@@ -125,9 +125,7 @@ async function focusGame(frame) {
 async function answerOk(page, frame) {
   await frame.getByRole('button', { name: 'OK' }).click();
   await until(frame, () => !document.getElementById('box').open, null, 'the dialog to close');
-  let fresh = await board(frame);
-  for (let polls = 0; polls < 100 && withoutTopPieces(fresh) !== freshBoard; ++polls) fresh = await board(frame);
-  assert.equal(withoutTopPieces(fresh), freshBoard, fresh);
+  await expectFreshBoard(frame);
 }
 
 test('a touch phone either way up and a small screen: all in view, taps shift, the dialog clear', async (t) => {

@@ -5,6 +5,8 @@ import { chromium } from 'playwright-core';
 import { mkdtemp, rm, writeFile } from 'node:fs/promises';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
+import { after } from 'node:test';
+import assert from 'node:assert/strict';
 import { fileURLToPath } from 'node:url';
 import { serve } from '../../scripts/serve.mjs';
 
@@ -21,32 +23,47 @@ export const freshBoard = [
   'K.....K', 'K.....K', 'K.....K', 'K.....K', 'K.....K', '.ooooo.', '.ooooo.', '.ooooo.',
 ].join('\n');
 
-// Starts a browser on the game. With `frozen`, the page's clock stands still
-// from the start and moves only when the test runs it forward. `phone` makes
-// it a touch phone; `path` opens another page of the site, null none;
-// `folder` serves another copy of the site, with `headers` on every answer;
-// without `workers` the page gets no service worker.
+// One browser for the whole test file (node --test runs each file in a
+// process of its own), started by the first test that needs it; each test
+// gets a new context of its own in it, as a new profile would be.
+const launchOptions = { executablePath: '/usr/bin/chromium', headless: true, args: flags };
+let browser;
+function sharedBrowser() {
+  browser ??= chromium.launch(launchOptions);
+  return browser;
+}
+after(async () => {
+  if (browser) await (await browser).close();
+});
+
+// Opens the game in a new context of the file's browser. With `frozen`, the
+// page's clock stands still from the start and moves only when the test
+// runs it forward. `phone` makes it a touch phone; `path` opens another page
+// of the site, null none; `folder` serves another copy of the site, with
+// `headers` on every answer; without `workers` the page gets no service
+// worker. `profile` gives it a browser of its own with a profile on disk,
+// where the browser's own checks need one (whether the page installs).
 export async function openGame(t, {
   scale = 1, frozen = false, viewport, phone = false, path = '/', folder = site, workers = true,
-  headers = {},
+  headers = {}, profile = false,
 } = {}) {
   const server = await serve(folder, 0, { headers });
-  const profile = await mkdtemp(join(tmpdir(), 'blockdrop-chromium-'));
-  const context = await chromium.launchPersistentContext(profile, {
-    executablePath: '/usr/bin/chromium',
-    headless: true,
-    args: flags,
+  const settings = {
     deviceScaleFactor: scale,
     viewport: viewport ?? { width: 640, height: 560 },
     ...(phone ? { isMobile: true, hasTouch: true } : {}),
     serviceWorkers: workers ? 'allow' : 'block',
-  });
+  };
+  const folderOfProfile = profile ? await mkdtemp(join(tmpdir(), 'blockdrop-chromium-')) : null;
+  const context = profile
+    ? await chromium.launchPersistentContext(folderOfProfile, { ...launchOptions, ...settings })
+    : await (await sharedBrowser()).newContext(settings);
   t.after(async () => {
     await context.close();
     server.close();
-    await rm(profile, { recursive: true, force: true });
+    if (folderOfProfile) await rm(folderOfProfile, { recursive: true, force: true });
   });
-  const page = context.pages()[0] ?? (await context.newPage());
+  const page = await context.newPage();
   const errors = [];
   page.on('pageerror', (error) => errors.push(error.message));
   page.on('console', (message) => {
@@ -143,6 +160,17 @@ export function withoutTopPieces(drawn) {
   return rows.join('\n');
 }
 
+// Waits for a new game's board (the set-up, whatever is in the top row):
+// the answer to a dialog reaches the game with its close event, a moment
+// on. Fails, naming `what`, if none comes; returns the board.
+export async function expectFreshBoard(frame, what = 'a new game') {
+  let fresh = await board(frame);
+  for (let polls = 0; polls < 100 && withoutTopPieces(fresh) !== freshBoard; ++polls)
+    fresh = await board(frame);
+  assert.equal(withoutTopPieces(fresh), freshBoard, `${what}:\n${fresh}`);
+  return fresh;
+}
+
 // Where the bucket stands: the first bucket row shows its five columns.
 export function bucketPosition(drawn) {
   const mask = [...drawn.split('\n')[5]].map((c) => (c === '.' ? '.' : 'x')).join('');
@@ -184,7 +212,8 @@ export async function until(frame, predicate, arg, what = 'the condition') {
 
 // Opens a page of another site (localhost, where the game is on 127.0.0.1)
 // made of `body`, in which `{game}` stands for the game's address; returns
-// the frames that show the game, drawn, in the order of the page.
+// the frames that show the game, drawn, in the order of the page, and the
+// types of the browser's own dialogs that anything opened (each dismissed).
 export async function openPortal(t, body, options = {}) {
   const folder = await mkdtemp(join(tmpdir(), 'blockdrop-portal-'));
   const portal = await serve(folder);
@@ -196,6 +225,8 @@ export async function openPortal(t, body, options = {}) {
   await writeFile(join(folder, 'index.html'), `<!doctype html><title>Portal</title>
     <link rel="icon" href="data:,">${body.replaceAll('{game}', `${opened.origin}/`)}`);
   const { page } = opened;
+  const shownByBrowser = [];
+  page.on('dialog', (dialog) => { shownByBrowser.push(dialog.type()); dialog.dismiss(); });
   await page.goto(`http://localhost:${portal.address().port}/`);
   const count = await page.locator('iframe').count();
   let frames = [];
@@ -204,7 +235,7 @@ export async function openPortal(t, body, options = {}) {
     if (frames.length < count) await page.waitForTimeout(25);
   }
   for (const frame of frames) await waitForBoard(frame);
-  return { ...opened, frames };
+  return { ...opened, frames, shownByBrowser };
 }
 
 // The board a loss leaves: a piece in the shaft's last row over a bucket

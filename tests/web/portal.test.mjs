@@ -7,7 +7,7 @@ import { chmod, cp, mkdtemp, readdir, readFile, rm, utimes, writeFile } from 'no
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import {
-  board, freshBoard, openGame, playUntilDialog, site, until, waitForBoard, withoutTopPieces,
+  board, expectFreshBoard, freshBoard, openGame, playUntilDialog, site, until, waitForBoard,
 } from './page.mjs';
 
 const policy = "default-src 'self'; script-src 'self' 'wasm-unsafe-eval'; style-src 'self'; " +
@@ -46,9 +46,7 @@ test('under the strict policy sent as a header the game plays through both answe
   assert.equal((await playUntilDialog(page)).title, 'You Lost');
   await page.getByRole('button', { name: 'OK' }).click();
   await until(page, () => !document.getElementById('box').open);
-  let fresh = await board(page);
-  for (let polls = 0; polls < 100 && withoutTopPieces(fresh) !== freshBoard; ++polls) fresh = await board(page);
-  assert.equal(withoutTopPieces(fresh), freshBoard, fresh);
+  await expectFreshBoard(page);
   await playUntilDialog(page);
   await page.getByRole('button', { name: 'Cancel' }).click();
   await until(page, () => !document.getElementById('board'), null, 'the board to be taken down');

@@ -1,12 +1,13 @@
 #include "tests/window/scenario.hpp"
 
+#include "tests/support/rehearsal.hpp"
 #include "tests/window/screen_board.hpp"
 
 #include <X11/keysym.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <array>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -99,6 +100,34 @@ std::string wait_board(const std::function<std::string()>& read,
     }
     EXPECT_TRUE(done(seen)) << what << " never got there; last seen:\n" << seen;
     return seen;
+}
+
+void expect_set_up_picture(const Image& image, double scale)
+{
+    const std::string seen = screen_board(image, scale);
+    ASSERT_TRUE(fresh_with_pieces(seen, 1)) << seen;
+    EXPECT_EQ(board_pixels_mismatch(image, seen, scale), std::nullopt) << seen;
+    const CellBox last = cell_box(6, 7, scale);
+    EXPECT_EQ(last.x + last.width, std::lround(3465 * scale / 15));
+    EXPECT_EQ(last.y + last.height, std::lround(4010 * scale / 15));
+    const CellBox shaft_bottom = cell_box(0, 4, scale);
+    const CellBox bucket_top = cell_box(0, 5, scale);
+    EXPECT_EQ(bucket_top.y - (shaft_bottom.y + shaft_bottom.height),
+              static_cast<int>(std::lround(50 * scale / 15)));
+    for (int y = 0; y < image.height; ++y) {
+        for (int x = 0; x < image.width; ++x) {
+            if (x >= last.x + last.width || y >= last.y + last.height) {
+                ASSERT_EQ(image.at(x, y), background) << x << "," << y;
+            }
+        }
+    }
+}
+
+void expect_whole_picture(const Image& image, double scale)
+{
+    const std::string seen = screen_board(image, scale);
+    EXPECT_EQ(seen.find('?'), std::string::npos) << seen;
+    EXPECT_EQ(board_pixels_mismatch(image, seen, scale), std::nullopt) << seen;
 }
 
 void PrintTo(const ScenarioCase& run, std::ostream* out)
@@ -202,129 +231,9 @@ void expect_ticks(const Front& front, int count)
         EXPECT_EQ(pieces_in_row(before, row), 1) << before;
 }
 
-// How many of the pieces from `next` on can land in a bucket filled `fill`
-// deep in its columns, each where the bucket can be brought under it: the
-// best of every way of moving the bucket for them (3 to a piece).
-int placeable(const std::array<int, 5>& fill, const std::vector<int>& pieces, std::size_t next)
-{
-    const std::size_t count = pieces.size() > next ? pieces.size() - next : 0;
-    int ways = 1;
-    for (std::size_t i = 0; i < count; ++i)
-        ways *= 3;
-    int most = 0;
-    for (int way = 0; way < ways; ++way) {
-        std::array<int, 5> after = fill;
-        int placed = 0;
-        int choices = way;
-        for (std::size_t i = next; i < pieces.size(); ++i, choices /= 3) {
-            const int column = pieces[i] - choices % 3;
-            if (column < 0 || column > 4 || after[static_cast<std::size_t>(column)] >= 3)
-                break;
-            ++after[static_cast<std::size_t>(column)];
-            ++placed;
-        }
-        most = std::max(most, placed);
-    }
-    return most;
-}
-
-// Before each tick, brings the bucket under the piece about to land so that
-// it falls where the most of the pieces in the shaft can land after it, else
-// into the emptiest bucket column that still has room; plays on
-// through losses (answered OK) until the win box is up.
-bool play_until_won(Front& front)
-{
-    const auto deadline = Clock::now() + 240s;
-    std::string steered;
-    int losses = 0;
-    while (Clock::now() < deadline) {
-        const Shown shown = front.box();
-        if (shown == Shown::won)
-            return true;
-        if (shown == Shown::lost) {
-            ++losses;
-            front.press("Return", Target::box);
-            wait_box(front, Shown::none, 3s);
-            continue;
-        }
-        if (!front.running()) {
-            ADD_FAILURE() << "the game ended while playing for a win";
-            return false;
-        }
-        std::string board = front.board();
-        if (board.find('?') == std::string::npos && shaft(board) != steered) {
-            // A tick that lost brings its box a moment after the board:
-            // keys typed then would go to the box.
-            std::this_thread::sleep_for(250ms);
-            if (front.box() != Shown::none)
-                continue;
-            board = front.board();
-        }
-        const std::string position = bucket_position(board);
-        int piece = 0;
-        for (int column = 1; column <= 5; ++column) {
-            const char c = cell_at(board, column, 4);
-            piece = c == 'R' || c == 'G' || c == 'B' ? column : piece;
-        }
-        if (board.find('?') != std::string::npos || position == "none" || piece == 0 ||
-            shaft(board) == steered) {
-            std::this_thread::sleep_for(5ms);
-            continue;
-        }
-        steered = shaft(board);
-        const int at = position == "left" ? 0 : position == "middle" ? 1 : 2;
-        const auto filled = [&](int bucket_column) {
-            int pieces = 0;
-            for (int row = 5; row <= 7; ++row) {
-                const char c = cell_at(board, at + bucket_column, row);
-                pieces += c == 'R' || c == 'G' || c == 'B' ? 1 : 0;
-            }
-            return pieces;
-        };
-        // The pieces still to come, from the next to land up: the shaft
-        // holds one a row.
-        std::vector<int> coming;
-        for (int row = 4; row >= 0; --row) {
-            for (int column = 1; column <= 5; ++column) {
-                const char c = cell_at(board, column, row);
-                if (c == 'R' || c == 'G' || c == 'B')
-                    coming.push_back(column);
-            }
-        }
-        std::array<int, 5> fill{};
-        for (int column = 0; column <= 4; ++column)
-            fill[static_cast<std::size_t>(column)] = filled(column);
-        int best = -1;
-        int best_reach = -1;
-        for (int to = 0; to <= 2; ++to) {
-            const int column = piece - to;
-            if (column < 0 || column > 4 || filled(column) >= 3)
-                continue;
-            std::array<int, 5> after = fill;
-            ++after[static_cast<std::size_t>(column)];
-            const int reach = placeable(after, coming, 1);
-            if (reach > best_reach ||
-                (reach == best_reach && filled(column) < filled(piece - best))) {
-                best = to;
-                best_reach = reach;
-            }
-        }
-        if (best < 0)
-            continue;
-        for (int step = at; step != best; step += best > at ? 1 : -1)
-            front.press(best > at ? "Right" : "Left", Target::game);
-        static const char* const positions[] = {"left", "middle", "right"};
-        wait_front(
-            front, [&](const std::string& b) { return bucket_position(b) == positions[best]; },
-            900ms, "steering");
-    }
-    ADD_FAILURE() << "no win within four minutes of play, " << losses << " losses on the way; "
-                  << "last seen:\n"
-                  << front.board();
-    return false;
-}
-
-void expect_new_game(Front& front)
+// `answered`: when the box was answered; the new game's first tick is a
+// period after that.
+void expect_new_game(Front& front, Clock::time_point answered, std::chrono::milliseconds period)
 {
     const std::string fresh = wait_front(
         front,
@@ -333,13 +242,20 @@ void expect_new_game(Front& front)
     EXPECT_EQ(name_of(wait_box(front, Shown::none, 2s)), name_of(Shown::none));
     EXPECT_TRUE(front.running()) << "OK plays on";
     EXPECT_EQ(bucket_position(fresh), "middle");
-    // Half a period: even a late tick cannot come earlier, but one run on a
-    // grid left over from before the box would.
-    std::this_thread::sleep_for(500ms);
+    // Half a period after the answer: even a late tick cannot come earlier,
+    // but one run on a grid left over from before the box would.
+    std::this_thread::sleep_until(answered + period / 2);
     EXPECT_EQ(front.board(), fresh) << "a tick came right after the answer";
 }
 
-void take(const Step& step, Front& front, std::string& held)
+// What a run remembers from step to step.
+struct RunState {
+    std::string held;
+    Clock::time_point last_input{};
+    std::chrono::milliseconds period{1000};
+};
+
+void take(const Step& step, Front& front, RunState& state)
 {
     const auto& w = step.words;
     const auto is = [&](std::initializer_list<const char*> words) {
@@ -358,6 +274,7 @@ void take(const Step& step, Front& front, std::string& held)
         const Target target = w.size() == 4 && w[3] == "game"  ? Target::game
                               : w.size() == 4 && w[3] == "box" ? Target::box
                                                                : Target::focused;
+        state.last_input = Clock::now();
         front.press(w[1], target);
     } else if (is({"expect", "bucket"}) && w.size() == 3) {
         wait_front(
@@ -365,10 +282,9 @@ void take(const Step& step, Front& front, std::string& held)
             "the bucket " + w[2]);
     } else if (is({"expect", "ticks"}) && w.size() == 3) {
         expect_ticks(front, std::stoi(w[2]));
-    } else if (is({"play", "until", "lost"})) {
-        ASSERT_TRUE(front.play_until_lost());
-    } else if (is({"play", "until", "won"})) {
-        ASSERT_TRUE(play_until_won(front));
+    } else if (is({"play", "until"}) && w.size() == 3 && (w[2] == "lost" || w[2] == "won")) {
+        ASSERT_EQ(name_of(wait_box(front, shown_named(w[2]), 30s)), w[2]) << "last seen:\n"
+                                                                          << front.board();
     } else if (is({"expect", "box"}) && w.size() == 3) {
         ASSERT_EQ(name_of(wait_box(front, shown_named(w[2]), 3s)), w[2]);
     } else if (is({"expect", "board", "lost"})) {
@@ -377,19 +293,20 @@ void take(const Step& step, Front& front, std::string& held)
     } else if (is({"expect", "board", "full"})) {
         EXPECT_TRUE(bucket_full(front.board())) << front.board();
     } else if (is({"hold", "board"})) {
-        held = front.board();
+        state.held = front.board();
     } else if (is({"expect", "board", "held"})) {
-        EXPECT_EQ(front.board(), held) << "the board moved";
+        EXPECT_EQ(front.board(), state.held) << "the board moved";
     } else if (is({"wait"}) && w.size() == 2) {
         std::this_thread::sleep_for(std::chrono::milliseconds(std::stoi(w[1])));
     } else if (is({"click", "beside"}) && w.size() == 3) {
         front.click(w[2], 30);
     } else if (is({"click"}) && w.size() == 2) {
+        state.last_input = Clock::now();
         front.click(w[1], 0);
     } else if (is({"close", "game"})) {
         front.close_game();
     } else if (is({"expect", "new", "game"})) {
-        expect_new_game(front);
+        expect_new_game(front, state.last_input, state.period);
     } else if (is({"expect", "running"})) {
         EXPECT_TRUE(front.running());
     } else if (is({"expect", "exit", "0"})) {
@@ -401,12 +318,24 @@ void take(const Step& step, Front& front, std::string& held)
 
 } // namespace
 
+std::optional<std::vector<double>> rehearsed_draws(const Scenario& scenario)
+{
+    std::optional<std::vector<double>> draws;
+    for (const Step& step : scenario.steps) {
+        if (step.words.size() == 3 && step.words[0] == "play")
+            draws = step.words[2] == "won" ? draws_for_win() : draws_for_loss();
+    }
+    return draws;
+}
+
 void run(const Scenario& scenario, Front& front)
 {
-    std::string held;
+    RunState state;
+    if (rehearsed_draws(scenario))
+        state.period = rehearsal_period;
     for (const Step& step : scenario.steps) {
         SCOPED_TRACE(scenario.name + ".txt " + step.text());
-        take(step, front, held);
+        take(step, front, state);
         if (::testing::Test::HasFatalFailure())
             return;
     }

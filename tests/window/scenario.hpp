@@ -37,6 +37,12 @@ struct ScenarioCase {
 // scale, in the order of their names. Throws on a line it cannot read.
 std::vector<ScenarioCase> scenario_cases(const std::string& folder = {});
 
+// What a scenario that plays on to a box has the test build of a front end
+// draw, so that the box comes in seconds (tests/support/rehearsal.hpp): no
+// steering is needed for a win. Nothing for a scenario that does not play,
+// which runs on the game itself, at its real period.
+std::optional<std::vector<double>> rehearsed_draws(const Scenario& scenario);
+
 // "loss_return_at_144": a GoogleTest name for a case.
 std::string case_name(const ScenarioCase& run);
 
@@ -55,6 +61,16 @@ enum class Target { focused, game, box };
 std::string wait_board(const std::function<std::string()>& read,
                        const std::function<bool(const std::string&)>& done,
                        std::chrono::milliseconds timeout, const std::string& what = "the board");
+
+// The client area's picture of a set-up board (with at most its first
+// piece) at `scale`, to the pixel: every cell as it paints, the strip
+// between shaft and bucket 50 twips, the board's far corner on its twips
+// (3465 x 4010), the background everywhere else.
+void expect_set_up_picture(const Image& image, double scale);
+
+// The client area's picture of a whole board, every cell readable and
+// drawn to the pixel.
+void expect_whole_picture(const Image& image, double scale);
 
 // A key as a scenario names it ("Shift+Left"), typed through XTEST.
 void press(const XClient& x, const std::string& key);
@@ -79,9 +95,6 @@ public:
     // above its centre.
     virtual void click(const std::string& button, int above) = 0;
     virtual void close_game() = 0;
-    // Plays with no input until the loss box is up, answering any win box
-    // with OK; false when none came.
-    virtual bool play_until_lost() = 0;
     // The set-up board to the pixel, and the window's size at its scale.
     virtual void expect_set_up_board() const = 0;
     // The whole board is drawn around the box, to the pixel where the

@@ -1,4 +1,5 @@
-// The pads of the test build of the game: SDL virtual controllers that a
+// The test build of the desktop game: the draws and period a window test
+// asks for (tests/support/rehearsal.hpp), and SDL virtual controllers that a
 // window test drives through the FIFO named in BLOCKDROP_PAD_SCRIPT, one
 // command a line, N being the test's number for a pad:
 //   attach N | detach N | press N BUTTON | release N BUTTON | stick N X
@@ -6,6 +7,8 @@
 // dpright, leftshoulder, rightshoulder); X runs from -1 to 1. The game reads
 // them through its own pad code, as it reads a real pad.
 #include "shell/desktop/pad.hpp"
+#include "shell/test_build.hpp"
+#include "tests/support/rehearsal.hpp"
 
 #include <cstdio>
 #include <cstdlib>
@@ -83,8 +86,9 @@ int run(void* data)
 
 } // namespace
 
-void start_pad_script()
+void prepare_test_build(FrontEnd& game)
 {
+    rehearse_from_environment(game);
     const char* path = std::getenv("BLOCKDROP_PAD_SCRIPT");
     if (path == nullptr)
         return;

@@ -1,5 +1,7 @@
 // The real game on a Wayland compositor (a headless sway), natively and
 // through Xwayland, and under X when another client makes its window huge.
+#include "tests/support/rehearsal.hpp"
+#include "tests/window/scenario.hpp"
 #include "tests/window/screen_board.hpp"
 #include "tests/window/screen_box.hpp"
 #include "tests/window/wayland_session.hpp"
@@ -20,23 +22,10 @@
 namespace blockdrop::window_testing {
 namespace {
 
-// A fresh board: walls, an empty shaft but for one piece in the top row,
-// the white bucket in the middle.
+// A new game's board: the set-up, with at most its first piece.
 bool fresh(const std::string& board)
 {
-    if (board.size() != 63 || bucket_position(board) != "middle")
-        return false;
-    int pieces = 0;
-    for (int row = 0; row <= 4; ++row) {
-        const std::string line = board.substr(static_cast<std::size_t>(row) * 8, 7);
-        for (int column = 1; column <= 5; ++column) {
-            if (line[static_cast<std::size_t>(column)] != '.')
-                ++pieces;
-        }
-        if (line.front() != 'K' || line.back() != 'K')
-            return false;
-    }
-    return pieces == 1 && board.find('?') == std::string::npos;
+    return fresh_with_pieces(board, 1);
 }
 
 // Every other pixel of a picture magnified twice by repeating each pixel,
@@ -68,13 +57,18 @@ class WaylandGame : public ::testing::TestWithParam<Path> {
 protected:
     static bool native() { return GetParam() != Path::xwayland; }
 
-    void launch(double output_scale)
+    // With `draws`, the test build of the game playing them
+    // (tests/support/rehearsal.hpp).
+    void launch(double output_scale, const std::vector<double>& draws = {})
     {
         sway.set_scale(output_scale);
         auto environment = native() ? sway.native_environment() : sway.xwayland_environment();
         if (GetParam() == Path::wayland_by_name)
             environment.push_back({"SDL_VIDEODRIVER", "wayland"});
-        game = std::make_unique<GameProcess>(sway.as_its_user({sway.reachable(game_binary())}), "",
+        for (const EnvChange& change : draws.empty() ? std::vector<EnvChange>{} : rehearsal(draws))
+            environment.push_back(change);
+        const std::string binary = draws.empty() ? game_binary() : test_game_binary();
+        game = std::make_unique<GameProcess>(sway.as_its_user({sway.reachable(binary)}), "",
                                              environment);
         const auto area = sway.wait_for_window(game->pid(), 10s);
         ASSERT_TRUE(area) << "the game window did not appear";
@@ -102,14 +96,7 @@ protected:
     std::string wait_board(const std::function<bool(const std::string&)>& done,
                            std::chrono::milliseconds timeout) const
     {
-        const auto deadline = Clock::now() + timeout;
-        std::string seen = board();
-        while (!done(seen) && Clock::now() < deadline) {
-            std::this_thread::sleep_for(20ms);
-            seen = board();
-        }
-        EXPECT_TRUE(done(seen)) << "the board never got there; last seen:\n" << seen;
-        return seen;
+        return window_testing::wait_board([this] { return board(); }, done, timeout);
     }
 
     void key(const std::string& name) const
@@ -120,23 +107,17 @@ protected:
             sway.x_key(name);
     }
 
-    // Plays on without a key until the loss box is up, answering any win
-    // box with Return. True once it is.
-    bool wait_for_loss()
+    // True once the loss box is up: seconds away for a game rehearsing a
+    // loss.
+    bool wait_for_loss() const
     {
         const BoxPictures boxes(scale_);
-        const auto deadline = Clock::now() + 240s;
-        while (Clock::now() < deadline) {
-            const auto image = picture();
-            const Box box = image ? boxes.shown(*image) : Box::none;
-            if (box == Box::lost)
-                return true;
-            if (box == Box::won)
-                key("Return");
-            std::this_thread::sleep_for(100ms);
-        }
-        ADD_FAILURE() << "no loss within four minutes";
-        return false;
+        return wait_until(
+            [&] {
+                const auto image = picture();
+                return image && boxes.shown(*image) == Box::lost;
+            },
+            30s);
     }
 
     void expect_exit_zero(const char* what)
@@ -239,9 +220,10 @@ TEST_P(WaylandGame, DrawsWithoutGlAndKeepsOnePictureMapped)
         maps.push_back(line);
     ASSERT_FALSE(maps.empty());
     for (const char* gl : {"libEGL", "libGL", "_dri.so", "libLLVM", "libvulkan"}) {
-        EXPECT_TRUE(std::none_of(maps.begin(), maps.end(), [&](const std::string& line) {
-            return line.find(gl) != std::string::npos;
-        })) << gl << " is loaded";
+        EXPECT_TRUE(std::none_of(
+            maps.begin(), maps.end(),
+            [&](const std::string& line) { return line.find(gl) != std::string::npos; }))
+            << gl << " is loaded";
     }
     if (native()) {
         EXPECT_EQ(std::count_if(maps.begin(), maps.end(),
@@ -255,7 +237,7 @@ TEST_P(WaylandGame, DrawsWithoutGlAndKeepsOnePictureMapped)
 TEST_P(WaylandGame, TheLossBoxTakesReturnForANewGameAndEscapeToQuit)
 {
     // Natively at scale 2, so the box's text is drawn at that size.
-    launch(native() ? 2 : 1);
+    launch(native() ? 2 : 1, draws_for_loss());
     ASSERT_TRUE(wait_for_loss());
     key("Return");
     wait_board(fresh, 3s);

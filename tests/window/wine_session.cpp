@@ -37,11 +37,21 @@ std::string windows_game()
     return required("BLOCKDROP_WINDOWS_GAME");
 }
 
-std::unique_ptr<GameProcess> start_windows_game(const std::string& display)
+std::string windows_test_game()
 {
+    return required("BLOCKDROP_WINDOWS_TEST_GAME");
+}
+
+std::unique_ptr<GameProcess> start_windows_game(const std::string& display,
+                                                const std::vector<double>& draws)
+{
+    std::vector<EnvChange> environment =
+        draws.empty() ? std::vector<EnvChange>{} : rehearsal(draws);
+    environment.push_back({"WINEPREFIX", wine_prefix()});
+    environment.push_back({"WINEDEBUG", "-all"});
     return std::make_unique<GameProcess>(
-        std::vector<std::string>{"wine", windows_game()}, display,
-        std::vector<EnvChange>{{"WINEPREFIX", wine_prefix()}, {"WINEDEBUG", "-all"}});
+        std::vector<std::string>{"wine", draws.empty() ? windows_game() : windows_test_game()},
+        display, environment);
 }
 
 Area client_area(std::pair<int, int> window_size, int client_width, int client_height)

@@ -18,8 +18,13 @@ std::string wine_prefix();
 // The Windows game: $BLOCKDROP_WINDOWS_GAME.
 std::string windows_game();
 
-// `wine <game>` on the display, in the run's prefix.
-std::unique_ptr<GameProcess> start_windows_game(const std::string& display);
+// The test build of the Windows game: $BLOCKDROP_WINDOWS_TEST_GAME.
+std::string windows_test_game();
+
+// `wine <game>` on the display, in the run's prefix; with `draws`, the test
+// build playing them (tests/support/rehearsal.hpp).
+std::unique_ptr<GameProcess> start_windows_game(const std::string& display,
+                                                const std::vector<double>& draws = {});
 
 // A rectangle of an X window, in its own pixels.
 struct Area {

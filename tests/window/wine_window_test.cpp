@@ -1,10 +1,8 @@
 // The Windows game under Wine in a real X server, driven by real key
 // presses: under Wine each top-level window of the game is an X window, so
 // the X harness finds "Form1" and the message boxes by their titles.
-#include "board/form.hpp"
-#include "board/setup.hpp"
-#include "shell/design.hpp"
 #include "shell/layout.hpp"
+#include "tests/support/rehearsal.hpp"
 #include "tests/window/scenario.hpp"
 #include "tests/window/screen_board.hpp"
 #include "tests/window/wine_session.hpp"
@@ -26,17 +24,6 @@ namespace {
 bool exited_with_zero(const std::optional<int>& status)
 {
     return status && WIFEXITED(*status) && WEXITSTATUS(*status) == 0;
-}
-
-std::size_t pixel_index(int x, int y, int width)
-{
-    return static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
-           static_cast<std::size_t>(x);
-}
-
-Rgb rgb_of(Colour colour)
-{
-    return Rgb{colour.red, colour.green, colour.blue};
 }
 
 // Each case has an X server of its own. Cases run one at a time: Wine's
@@ -63,7 +50,9 @@ protected:
         EXPECT_TRUE(wine_processes(display).empty()) << "Wine processes outlived the display";
     }
 
-    void launch(int dpi)
+    // With `draws`, the test build of the game playing them
+    // (tests/support/rehearsal.hpp).
+    void launch(int dpi, const std::vector<double>& draws = {})
     {
         dpi_ = dpi;
         // Wine's desktop process of another display, or of a program with
@@ -77,7 +66,7 @@ protected:
         while (others() && Clock::now() < quiet)
             std::this_thread::sleep_for(20ms);
         ASSERT_FALSE(others()) << "Wine's desktop still serves another display";
-        game = start_windows_game(display);
+        game = start_windows_game(display, draws);
         const auto found = x.wait_for("Form1", 20s);
         ASSERT_TRUE(found) << "the game window did not appear";
         window = *found;
@@ -89,18 +78,12 @@ protected:
                              << x.size(window).first << "x" << x.size(window).second << " window";
     }
 
-    // The top-left wall cell and a bucket cell are on screen.
+    // A whole board is on screen.
     bool drawn() const
     {
-        Form1 form;
-        loadshapes(form);
-        const double scale = dpi_ / 96.0;
-        const auto image = client_image();
-        const auto centre = [&](int cell) {
-            const PixelRect at = pixel_rect(form.Block(cell), scale);
-            return image->at(at.x + at.width / 2, at.y + at.height / 2);
-        };
-        return image && centre(0) == rgb_of(black) && centre(36) == rgb_of(white);
+        const std::string seen = board();
+        return !seen.empty() && seen.find('?') == std::string::npos &&
+               bucket_position(seen) != "none";
     }
 
     Area client() const
@@ -133,66 +116,12 @@ protected:
         wait_board([&](const std::string& b) { return bucket_position(b) == position; }, 3s);
     }
 
-    // Waits for the loss box, answering any win on the way.
+    // The loss box, once it is up: seconds away for a game rehearsing a
+    // loss; 0 if it never came.
     Window wait_for_loss() const
     {
-        const auto deadline = Clock::now() + 240s;
-        while (Clock::now() < deadline) {
-            if (const auto lost = x.find("You Lost"))
-                return *lost;
-            if (const auto won = x.find("You Won")) {
-                x.focus(*won);
-                x.key(XK_Return);
-            }
-            std::this_thread::sleep_for(10ms);
-        }
-        ADD_FAILURE() << "no loss within four minutes of play with no input";
-        return 0;
-    }
-
-    // Every pixel of the client area as the set-up board at the window's
-    // DPI paints it, with whatever piece the first tick may already have
-    // put in row 0.
-    void expect_set_up_board_to_the_pixel() const
-    {
-        const auto image = client_image();
-        ASSERT_TRUE(image);
-        const double scale = dpi_ / 96.0;
-        Form1 form;
-        loadshapes(form);
-        loadlevel(form);
-        for (int column = 1; column <= 5; ++column) {
-            Shape& cell = form.Block(column);
-            const PixelRect at = pixel_rect(cell, scale);
-            const Rgb seen = image->at(at.x + at.width / 2, at.y + at.height / 2);
-            for (const Colour piece : {red, green, blue}) {
-                if (seen == rgb_of(piece)) {
-                    cell.Visible = true;
-                    cell.BackColor = piece;
-                }
-            }
-        }
-        std::vector<Rgb> expected(image->pixels.size(), rgb_of(window_background));
-        for (int i = 0; i < ShapeArray::size; ++i) {
-            if (!form.Block(i).Visible)
-                continue;
-            const PixelRect at = pixel_rect(form.Block(i), scale);
-            for (int y = at.y; y < at.y + at.height; ++y) {
-                for (int x = at.x; x < at.x + at.width; ++x)
-                    expected[pixel_index(x, y, image->width)] = rgb_of(form.Block(i).BackColor);
-            }
-        }
-        int wrong = 0;
-        for (int y = 0; y < image->height; ++y) {
-            for (int x = 0; x < image->width; ++x) {
-                const auto at = pixel_index(x, y, image->width);
-                if (!(image->pixels[at] == expected[at]) && ++wrong <= 5)
-                    ADD_FAILURE() << "pixel " << x << "," << y << " is " << image->pixels[at].red
-                                  << "," << image->pixels[at].green << ","
-                                  << image->pixels[at].blue;
-            }
-        }
-        EXPECT_EQ(wrong, 0) << "pixels off the set-up board at " << dpi_ << " dpi";
+        wait_until([&] { return x.find("You Lost").has_value(); }, 30s);
+        return x.find("You Lost").value_or(0);
     }
 
     // The client area ends where Wine's frame begins: the frame's pixels
@@ -206,7 +135,7 @@ protected:
                     area.top + area.height < whole->height)
             << "a " << whole->width << "x" << whole->height << " window has no frame around a "
             << area.width << "x" << area.height << " client area";
-        const Rgb inside = rgb_of(window_background);
+        const Rgb inside = background;
         const int mid_x = area.left + area.width / 2;
         const int mid_y = area.top + area.height / 2;
         EXPECT_EQ(whole->at(area.left + area.width - 1, mid_y), inside);
@@ -248,7 +177,13 @@ TEST_F(WineWindow, AltOrF10OnItsOwnLeavesTheArrowsToTheBucket)
     expect_bucket("middle");
 }
 
-TEST_F(WineWindow, TabAndSpaceStillAnswerTheLossBox)
+// A game that loses within seconds.
+class LosingWineWindow : public WineWindow {
+protected:
+    void SetUp() override { launch(96, draws_for_loss()); }
+};
+
+TEST_F(LosingWineWindow, TabAndSpaceStillAnswerTheLossBox)
 {
     // Arrows into the box are dropped (a shared scenario); its own keys are
     // not: Tab moves to Cancel, and Space presses it.
@@ -265,7 +200,7 @@ TEST_F(WineWindow, TabAndSpaceStillAnswerTheLossBox)
     expect_no_game_process();
 }
 
-TEST_F(WineWindow, ClosingTheLossBoxCountsAsCancel)
+TEST_F(LosingWineWindow, ClosingTheLossBoxCountsAsCancel)
 {
     const Window box = wait_for_loss();
     ASSERT_NE(box, 0U);
@@ -301,10 +236,12 @@ protected:
                             "window on a 768-line screen, whatever the server's size), "
                             "short of the client area's 848 at "
                          << dpi << " dpi";
+        const std::vector<double> draws =
+            rehearsed_draws(GetParam().scenario).value_or(std::vector<double>{});
         if (dpi == 96)
-            return launch(96);
+            return launch(96, draws);
         ASSERT_TRUE(set_wine_dpi(dpi));
-        launch(dpi);
+        launch(dpi, draws);
         EXPECT_TRUE(set_wine_dpi(96));
     }
 
@@ -394,24 +331,24 @@ protected:
 
     void close_game() override { x.close(window); }
 
-    bool play_until_lost() override { return wait_for_loss() != 0; }
-
     void expect_set_up_board() const override
     {
-        EXPECT_TRUE(fresh_with_pieces(board(), 1)) << board();
         const Area area = client();
         EXPECT_GT(area.top, area.left) << "a caption above the client area";
         EXPECT_EQ(std::make_pair(area.width, area.height),
                   std::make_pair(static_cast<int>(std::lround(6090 * dpi_ / 1440.0)),
                                  static_cast<int>(std::lround(6360 * dpi_ / 1440.0))));
         expect_frame_around_client();
-        expect_set_up_board_to_the_pixel();
+        const auto image = client_image();
+        ASSERT_TRUE(image);
+        expect_set_up_picture(*image, dpi_ / 96.0);
     }
 
     void expect_whole_board() const override
     {
-        const std::string left = board();
-        EXPECT_EQ(left.find('?'), std::string::npos) << left;
+        const auto image = client_image();
+        ASSERT_TRUE(image);
+        expect_whole_picture(*image, dpi_ / 96.0);
     }
 
     bool running() override { return !game->wait(0ms); }

@@ -1,5 +1,7 @@
 #include "tests/window/x_session.hpp"
 
+#include "tests/support/rehearsal.hpp"
+
 #include <X11/Xlib.h>
 
 #include <X11/XKBlib.h>
@@ -52,6 +54,30 @@ std::string game_binary()
     if (const char* path = std::getenv("BLOCKDROP_GAME"))
         return path;
     return BLOCKDROP_GAME;
+}
+
+std::string test_game_binary()
+{
+    if (const char* path = std::getenv("BLOCKDROP_TEST_GAME"))
+        return path;
+    return BLOCKDROP_TEST_GAME;
+}
+
+bool wait_until(const std::function<bool()>& done, std::chrono::milliseconds timeout)
+{
+    const auto deadline = Clock::now() + timeout;
+    while (!done()) {
+        if (Clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(5ms);
+    }
+    return true;
+}
+
+std::vector<EnvChange> rehearsal(const std::vector<double>& draws)
+{
+    return {{"BLOCKDROP_TEST_DRAWS", spelled(draws)},
+            {"BLOCKDROP_TEST_PERIOD_MS", std::to_string(rehearsal_period.count())}};
 }
 
 double process_memory_mb(pid_t pid, const std::string& field)

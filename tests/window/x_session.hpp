@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <optional>
 #include <string>
 #include <sys/types.h>
@@ -20,6 +21,14 @@ using Clock = std::chrono::steady_clock;
 
 // The game binary under test: $BLOCKDROP_GAME, else the one just built.
 std::string game_binary();
+
+// The test build of the same game: $BLOCKDROP_TEST_GAME, else the one just
+// built.
+std::string test_game_binary();
+
+// Polls `done` every few milliseconds until it holds or `timeout` has
+// passed; true if it held.
+bool wait_until(const std::function<bool()>& done, std::chrono::milliseconds timeout);
 
 // A memory figure of a running process from /proc/<pid>/status, in MB:
 // "VmRSS" now, "VmHWM" at its peak. NaN once the process is gone.
@@ -47,6 +56,15 @@ struct EnvChange {
     std::string name;
     std::optional<std::string> value;
 };
+
+// The period a test build of the game ticks at when a test asks it for a
+// short game: a loss in under four seconds, a win in under nine, and still
+// time enough to read each board between two ticks.
+inline constexpr std::chrono::milliseconds rehearsal_period{400};
+
+// The environment that has a test build of the game play these draws
+// (tests/support/rehearsal.hpp) at rehearsal_period.
+std::vector<EnvChange> rehearsal(const std::vector<double>& draws);
 
 // The game binary running on a display, killed if a test leaves it running.
 class GameProcess {

@@ -1,9 +1,8 @@
 // The Windows front end's own pieces, run under Wine without a window: the
-// board painted through GDI into a bitmap at 96 and 144 dpi, the client
-// size, the key state, the answers, keys and text of the message boxes.
+// board painted through GDI into a bitmap at 96 and 144 dpi, the
+// key state, the keys and text of the message boxes.
 #include "board/form.hpp"
 #include "board/setup.hpp"
-#include "shell/box_answer.hpp"
 #include "shell/design.hpp"
 #include "shell/layout.hpp"
 #include "shell/platform.hpp"
@@ -124,16 +123,6 @@ TEST(WindowsDraw, PaintsEveryPixelOfTheBoardAt144Dpi)
     expect_painted(144);
 }
 
-TEST(WindowsDraw, TheClientAreaIs6090By6360TwipsAtAnyDpi)
-{
-    EXPECT_EQ(client_pixels(96).cx, 406);
-    EXPECT_EQ(client_pixels(96).cy, 424);
-    EXPECT_EQ(client_pixels(144).cx, 609);
-    EXPECT_EQ(client_pixels(144).cy, 636);
-    EXPECT_EQ(client_pixels(192).cx, 812);
-    EXPECT_EQ(client_pixels(120).cy, 530);
-}
-
 TEST(WindowsKeys, ModifierStateComesFromTheKeyboardState)
 {
     BYTE keys[256] = {};
@@ -150,16 +139,6 @@ TEST(WindowsKeys, ModifierStateComesFromTheKeyboardState)
     EXPECT_EQ(modifier_state(), ctrl_mask);
     const BYTE none[256] = {};
     SetKeyboardState(const_cast<BYTE*>(none));
-}
-
-TEST(WindowsBoxes, TheButtonsAnswerAsTheGameCountsThem)
-{
-    EXPECT_EQ(box_answer(IDOK, Buttons::ok_cancel), answer_ok);
-    EXPECT_EQ(box_answer(IDCANCEL, Buttons::ok_cancel), answer_cancel);
-    EXPECT_EQ(box_answer(IDOK, Buttons::ok), answer_ok);
-    // A box that could not be shown returns 0: a refusal where there is one.
-    EXPECT_EQ(box_answer(0, Buttons::ok_cancel), answer_cancel);
-    EXPECT_EQ(box_answer(0, Buttons::ok), answer_ok);
 }
 
 // What the box's loop gets back for a key message in a message box.
