@@ -3,12 +3,15 @@
 // window's own events while it is up.
 #include "shell/front_end.hpp"
 #include "tests/support/board_picture.hpp"
+#include "tests/support/rehearsal.hpp"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <functional>
 #include <stdexcept>
+#include <string>
+#include <utility>
 
 namespace blockdrop {
 namespace {
@@ -21,12 +24,13 @@ public:
 
     int paints = 0;
     int boxes = 0;
+    std::string title;
     std::function<void()> while_box_up;
 
-    int MsgBox(std::string_view /*prompt*/, Buttons /*buttons*/,
-               std::string_view /*title*/) override
+    int MsgBox(std::string_view /*prompt*/, Buttons /*buttons*/, std::string_view shown) override
     {
         ++boxes;
+        title = shown;
         if (while_box_up)
             while_box_up();
         return answer_ok;
@@ -89,6 +93,28 @@ TEST(FrontEnd, NoKeyAndNoTickRunsWhileABoxIsUp)
     EXPECT_GE(front.wait_ms(std::chrono::steady_clock::now()), 990);
     front.key_down(key_left, 0);
     EXPECT_TRUE(window.form.Block(35).Visible) << "keys reach the new game";
+}
+
+// A test build's rehearsal: its draws go round, its period holds through
+// the reload a box's answer makes, and its games end on the ticks the
+// window tests count on.
+TEST(FrontEnd, ARehearsalLosesOnTheNinthTickOrWinsOnTheTwentyFirst)
+{
+    for (const auto& [draws, title] :
+         {std::pair{draws_for_loss(), "You Lost"}, std::pair{draws_for_win(), "You Won"}}) {
+        WindowState window;
+        CountingFrontEnd front(window);
+        front.rehearse(draws, 400ms);
+        const auto start = std::chrono::steady_clock::now();
+        front.load();
+        EXPECT_LE(front.wait_ms(start), 400);
+        int ticks = 0;
+        while (front.boxes == 0 && ticks < 40)
+            ticks += front.tick(start + (ticks + 1) * 400ms + 200ms) ? 1 : 100;
+        EXPECT_EQ(ticks, std::string(title) == "You Lost" ? 9 : 21) << title;
+        EXPECT_EQ(front.title, title);
+        EXPECT_LE(front.wait_ms(std::chrono::steady_clock::now()), 400) << "after the reload";
+    }
 }
 
 } // namespace
