@@ -107,7 +107,7 @@ TEST(FrontEnd, ARehearsalLosesOnTheNinthTickOrWinsOnTheTwentyFirst)
         front.rehearse(draws, 400ms);
         const auto start = std::chrono::steady_clock::now();
         front.load();
-        EXPECT_LE(front.wait_ms(start), 400);
+        EXPECT_LE(front.wait_ms(std::chrono::steady_clock::now()), 400);
         int ticks = 0;
         while (front.boxes == 0 && ticks < 40)
             ticks += front.tick(start + (ticks + 1) * 400ms + 200ms) ? 1 : 100;
