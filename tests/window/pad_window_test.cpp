@@ -92,9 +92,7 @@ protected:
 
     void expect_bucket(const std::string& position) const
     {
-        const auto deadline = Clock::now() + 3s;
-        while (bucket() != position && Clock::now() < deadline)
-            std::this_thread::sleep_for(3ms);
+        wait_until([&] { return bucket() == position; }, 3s);
         EXPECT_EQ(bucket(), position);
     }
 
@@ -111,10 +109,7 @@ protected:
     // The box is gone within a second.
     void expect_no_box() const
     {
-        const auto deadline = Clock::now() + 1s;
-        while (boxes_.shown(x, window) != Box::none && Clock::now() < deadline)
-            std::this_thread::sleep_for(5ms);
-        EXPECT_EQ(boxes_.shown(x, window), Box::none);
+        EXPECT_TRUE(wait_until([&] { return boxes_.shown(x, window) == Box::none; }, 1s));
     }
 
     // True once the loss box is up: seconds away for a game rehearsing a

@@ -176,12 +176,8 @@ std::string wait_front(const Front& front, const std::function<bool(const std::s
 
 Shown wait_box(const Front& front, Shown wanted, std::chrono::milliseconds timeout)
 {
-    const auto deadline = Clock::now() + timeout;
     Shown seen = front.box();
-    while (seen != wanted && Clock::now() < deadline) {
-        std::this_thread::sleep_for(10ms);
-        seen = front.box();
-    }
+    wait_until([&] { return (seen = front.box()) == wanted; }, timeout);
     return seen;
 }
 

@@ -44,10 +44,8 @@ protected:
         game.reset();
         x_client.reset();
         server.reset();
-        const auto deadline = Clock::now() + 10s;
-        while (!wine_processes(display).empty() && Clock::now() < deadline)
-            std::this_thread::sleep_for(20ms);
-        EXPECT_TRUE(wine_processes(display).empty()) << "Wine processes outlived the display";
+        EXPECT_TRUE(wait_until([&] { return wine_processes(display).empty(); }, 10s))
+            << "Wine processes outlived the display";
     }
 
     // With `draws`, the test build of the game playing them
@@ -62,20 +60,16 @@ protected:
             return wine_processes({}, "explorer.exe").size() >
                    wine_processes(display, "explorer.exe").size();
         };
-        const auto quiet = Clock::now() + 15s;
-        while (others() && Clock::now() < quiet)
-            std::this_thread::sleep_for(20ms);
-        ASSERT_FALSE(others()) << "Wine's desktop still serves another display";
+        ASSERT_TRUE(wait_until([&] { return !others(); }, 15s))
+            << "Wine's desktop still serves another display";
         game = start_windows_game(display, draws);
         const auto found = x.wait_for("Form1", 20s);
         ASSERT_TRUE(found) << "the game window did not appear";
         window = *found;
         // Mapped is not yet drawn: wait for the first picture of the board.
-        const auto deadline = Clock::now() + 10s;
-        while (!drawn() && Clock::now() < deadline)
-            std::this_thread::sleep_for(3ms);
-        ASSERT_TRUE(drawn()) << "the board was never drawn at " << dpi << " dpi in a "
-                             << x.size(window).first << "x" << x.size(window).second << " window";
+        ASSERT_TRUE(wait_until([&] { return drawn(); }, 10s))
+            << "the board was never drawn at " << dpi << " dpi in a " << x.size(window).first << "x"
+            << x.size(window).second << " window";
     }
 
     // A whole board is on screen.
@@ -149,10 +143,8 @@ protected:
     // Nothing left of the game on this display, once it has ended.
     void expect_no_game_process() const
     {
-        const auto deadline = Clock::now() + 5s;
-        while (!windows_game_processes(display).empty() && Clock::now() < deadline)
-            std::this_thread::sleep_for(20ms);
-        EXPECT_TRUE(windows_game_processes(display).empty()) << "the game's process outlived it";
+        EXPECT_TRUE(wait_until([&] { return windows_game_processes(display).empty(); }, 5s))
+            << "the game's process outlived it";
     }
 
     std::unique_ptr<Xvfb> server;
