@@ -5,13 +5,14 @@
 # README's test command, and CI's); name stages to run only those:
 #   scripts/test.sh unit window      # the rules' and desktop's unit tests, the X11 window
 #   scripts/test.sh quick            # the developer's loop: unit tests, clang-tidy on changed files
-# Stages: unit window wayland web wine release sanitize fuzz package soak tidy.
+# Stages: unit window wayland web wine release sanitize package fuzz soak tidy
+# (the fuzzer and the soak run side by side when both are asked for).
 # No stage passes having run no test: each checks the count its runner
 # reports.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-all_stages=(unit window wayland web wine release sanitize fuzz package soak tidy)
+all_stages=(unit window wayland web wine release sanitize package fuzz soak tidy)
 usage() {
   echo "usage: scripts/test.sh [quick | STAGE...]; stages: ${all_stages[*]}" >&2
   exit 2
@@ -74,7 +75,7 @@ report() {
   fi
   if [[ -n $current ]]; then
     echo "scripts/test.sh: stage '$current' failed" >&2
-  elif ((status == 0)); then
+  elif ((status == 0 && passed > 0)); then
     echo "tests: $passed passed, $failed failed"
   fi
   exit "$status"
@@ -129,12 +130,21 @@ gtest() {
 # clang-tidy runs on one core beside the stages after the build, and its
 # findings show as soon as it ends.
 tidy_job=""
+tidy_started=no
 start_tidy() {
-  [[ -n $tidy_job ]] && return
+  [[ $tidy_started == no ]] || return 0
+  tidy_started=yes
   setsid bash -c 'status=0; scripts/tidy.sh 1 >build/tidy.log 2>&1 || status=$?
     echo "== clang-tidy, run beside the other stages:"; cat build/tidy.log; exit "$status"' &
   tidy_job=$!
   background+=("$tidy_job")
+}
+# Waits for it once; its status is the tidy stage's.
+tidy_status=0
+finish_tidy() {
+  [[ -n $tidy_job ]] || return 0
+  wait "$tidy_job" || tidy_status=$?
+  tidy_job=""
 }
 
 if wants quick; then
@@ -247,12 +257,6 @@ if wants sanitize; then
   stage_end
 fi
 
-if wants fuzz; then
-  stage_start fuzz "the rules fuzzed from the seed corpus"
-  scripts/fuzz.sh "${BLOCKDROP_FUZZ_SECONDS:-60}"
-  stage_end
-fi
-
 if wants package; then
   stage_start package "a packager's builds, and the Debian package built, checked, installed and played"
   build_all
@@ -265,10 +269,36 @@ if wants package; then
   stage_end
 fi
 
-if wants soak; then
+fuzz_seconds=${BLOCKDROP_FUZZ_SECONDS:-60}
+soak_minutes=${BLOCKDROP_SOAK_MINUTES:-1}
+if wants fuzz && wants soak; then
+  stage_start fuzz+soak "the rules fuzzed on one core, the real window under random play beside it"
+  # The fuzzer keeps one core busy; the soak mostly waits on the game's clock
+  # and has the other to itself (clang-tidy has ended by now, or waits here).
+  scripts/fuzz.sh --build-only
+  build_all
+  finish_tidy
+  fuzz_log=$(mktemp)
+  setsid scripts/fuzz.sh "$fuzz_seconds" >"$fuzz_log" 2>&1 &
+  fuzz_job=$!
+  background+=("$fuzz_job")
+  build/tests/window_soak "$soak_minutes"
+  if ! wait "$fuzz_job"; then
+    cat "$fuzz_log"
+    exit 1
+  fi
+  echo "fuzzing:"
+  grep -e '^stat::' -e '^Done ' "$fuzz_log"
+  rm -f "$fuzz_log"
+  stage_end
+elif wants fuzz; then
+  stage_start fuzz "the rules fuzzed from the seed corpus"
+  scripts/fuzz.sh "$fuzz_seconds"
+  stage_end
+elif wants soak; then
   stage_start soak "the real window under random play"
   build_all
-  build/tests/window_soak "${BLOCKDROP_SOAK_MINUTES:-1}"
+  build/tests/window_soak "$soak_minutes"
   stage_end
 fi
 
@@ -276,7 +306,7 @@ if wants tidy; then
   stage_start tidy "clang-tidy over the sources"
   build_all
   start_tidy
-  wait "$tidy_job"
-  background=()
+  finish_tidy
+  ((tidy_status == 0)) || exit "$tidy_status"
   stage_end
 fi
