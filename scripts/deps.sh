@@ -16,7 +16,8 @@ declare -A groups=(
   # The package check builds from what git tracks, stamped with the last
   # commit's time.
   [package]="dpkg-dev desktop-file-utils lintian appstream git"
-  [fuzz]="clang libclang-rt-14-dev"
+  # Unversioned names, which every Debian release has: its default clang.
+  [fuzz]="clang libclang-rt-dev"
   [memcheck]="valgrind"
   [tidy]="clang-tidy"
   # The browser game: Debian's emscripten (its system libraries come

@@ -32,9 +32,9 @@ fi
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
 status=0
-run-clang-tidy-14 -p build -quiet -j "$jobs" "$sources" >"$log" 2>&1 || status=$?
+run-clang-tidy -p build -quiet -j "$jobs" "$sources" >"$log" 2>&1 || status=$?
 # Only the findings, without colour, not clang-tidy's chatter about each file.
-sed 's/\x1b\[[0-9;]*m//g' "$log" | grep -v -e '^[0-9]* warnings\? generated' -e '^clang-tidy-14 ' -e '^Suppressed ' \
+sed 's/\x1b\[[0-9;]*m//g' "$log" | grep -v -E -e '^[0-9]* warnings? generated' -e '^clang-tidy(-[0-9]+)? ' -e '^Suppressed ' \
   -e '^Use -header-filter' -e '^$' || true
 if ((status == 0)); then echo "clang-tidy: clean"; else echo "clang-tidy: findings above"; fi
 exit "$status"
