@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
-# Proves the README's two commands on a fresh Debian 12 system, made here in
-# a folder without touching this machine's own packages: debootstrap makes a
-# minimal bookworm system from the archive this machine's apt uses, with git
+# Proves the README's two commands on a fresh Debian system, made here in a
+# folder without touching this machine's own packages: debootstrap makes a
+# minimal system of the suite asked for (bookworm, Debian 12, unless
+# --suite says trixie or forky) from the archive this machine's apt uses, with git
 # and ca-certificates added and nothing else; the current commit is cloned
 # into it; the test command runs there as root (with Debian's own Node.js,
 # never this machine's); then scripts/play.sh builds and starts the game on
 # an Xvfb of ours until its "Form1" window shows. Prints each part's time.
 # Everything it starts and mounts is stopped and taken down at the end, on
 # failure and Ctrl+C too, and the system is deleted unless --keep.
-#   scripts/fresh-debian.sh [--keep] [--dir DIR] [--cache DIR] [--command CMD]
+#   scripts/fresh-debian.sh [--suite SUITE] [--keep] [--dir DIR] [--cache DIR] [--command CMD]
+# --suite: bookworm (the default), trixie or forky, from the same mirror.
 # --dir: where to make the system (default a new folder in /var/tmp).
 # --cache: keeps the downloaded packages in DIR for the next run.
 # --command: runs CMD instead of the test command, to try this script out;
@@ -17,20 +19,24 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+suite=bookworm
 keep=no
 parent=/var/tmp
 cache=
 command=scripts/test.sh
 while (($#)); do
   case $1 in
+    --suite) suite=$2; shift ;;
     --keep) keep=yes ;;
     --dir) parent=$2; shift ;;
     --cache) cache=$(realpath -m "$2"); shift ;;
     --command) command=$2; shift ;;
-    *) echo "usage: scripts/fresh-debian.sh [--keep] [--dir DIR] [--cache DIR] [--command CMD]" >&2; exit 2 ;;
+    *) echo "usage: scripts/fresh-debian.sh [--suite SUITE] [--keep] [--dir DIR] [--cache DIR] [--command CMD]" >&2; exit 2 ;;
   esac
   shift
 done
+[[ $suite =~ ^(bookworm|trixie|forky)$ ]] ||
+  { echo "fresh-debian: no suite '$suite' (bookworm, trixie or forky)" >&2; exit 2; }
 [[ $(id -u) -eq 0 ]] || { echo "fresh-debian: needs root (debootstrap, chroot, mounts)" >&2; exit 2; }
 scripts/deps.sh fresh
 commit=$(git rev-parse HEAD)
@@ -67,11 +73,17 @@ archives() {
       }'
   done
 }
-# Only bookworm's own suites: another vendor's archive (a newer Node.js, say)
-# is just what a fresh system does not have.
-sources=$(archives | awk '$2 ~ /^bookworm(-updates|-security)?$/' | sort -u)
-mirror=$(awk '$2 == "bookworm" { print $1; exit }' <<<"$sources")
-[[ -n $mirror ]] || { echo "fresh-debian: this machine's apt reads no bookworm archive" >&2; exit 1; }
+# Only Debian's own suites, those of this machine's release renamed for the
+# one asked for: another vendor's archive (a newer Node.js, say) is just what
+# a fresh system does not have. Testing has no -updates suite.
+host_suite=$(. /etc/os-release && echo "$VERSION_CODENAME")
+sources=$(archives | awk -v host="$host_suite" -v suite="$suite" '
+  $2 ~ "^" host "(-updates|-security)?$" {
+    sub("^" host, suite, $2)
+    if (!(suite == "forky" && $2 == "forky-updates")) print
+  }' | sort -u)
+mirror=$(awk -v suite="$suite" '$2 == suite { print $1; exit }' <<<"$sources")
+[[ -n $mirror ]] || { echo "fresh-debian: this machine's apt reads no Debian archive of $host_suite" >&2; exit 1; }
 # debootstrap fetches through apt's proxy, if this machine's apt has one.
 eval "$(apt-config shell http_proxy Acquire::http::Proxy https_proxy Acquire::https::Proxy)"
 [[ -z ${http_proxy:-} ]] || export http_proxy
@@ -162,7 +174,10 @@ in_root() {
 make_system() {
   local options=(--variant=minbase "--include=git,ca-certificates")
   [[ -z $cache ]] || { mkdir -p "$cache/debootstrap"; options+=(--cache-dir="$cache/debootstrap"); }
-  debootstrap "${options[@]}" bookworm "$root" "$mirror" >"$tree/debootstrap.log" 2>&1 ||
+  # An older debootstrap knows no script for a newer testing: sid's serves.
+  local script=/usr/share/debootstrap/scripts/$suite
+  [[ -e $script ]] || script=/usr/share/debootstrap/scripts/sid
+  debootstrap "${options[@]}" "$suite" "$root" "$mirror" "$script" >"$tree/debootstrap.log" 2>&1 ||
     { tail -n 30 "$tree/debootstrap.log" >&2; return 1; }
 }
 
@@ -184,12 +199,14 @@ prepare_system() {
 
   # The archive as this machine reads it, and apt's network settings
   # (proxy, checks of dates in a snapshot's Release files) but nothing else
-  # of its configuration.
+  # of its configuration: no file a package owns, which is that package's
+  # own (appstream's, say) and another release's package ships its own.
   awk '{ printf "deb %s %s", $1, $2; for (i = 3; i <= NF; i++) printf " %s", $i; print "" }' <<<"$sources" \
     >"$root/etc/apt/sources.list"
   local conf
   for conf in /etc/apt/apt.conf /etc/apt/apt.conf.d/*; do
-    [[ -f $conf ]] && grep -q '^[[:space:]]*Acquire' "$conf" && cp "$conf" "$root/etc/apt/apt.conf.d/"
+    [[ -f $conf ]] && grep -q '^[[:space:]]*Acquire' "$conf" && ! dpkg -S "$conf" >/dev/null 2>&1 &&
+      cp "$conf" "$root/etc/apt/apt.conf.d/"
   done
   # Certificate authorities this machine adds to Debian's, as
   # update-ca-certificates makes the bundle of them in there; npm and
@@ -264,7 +281,7 @@ play_window() {
 }
 
 total=$SECONDS
-part "making a minimal Debian 12 with git" make_system
+part "making a minimal Debian $suite with git" make_system
 part "mounting, certificates, cloning $commit" prepare_system
 if [[ $command == scripts/test.sh ]]; then
   part "the test command: scripts/test.sh" run_command
