@@ -28,6 +28,77 @@ std::string Step::text() const
 
 namespace {
 
+bool is_number(const std::string& word)
+{
+    return !word.empty() && word.find_first_not_of("0123456789") == std::string::npos;
+}
+
+// The keys a scenario may name, and the modifiers that may come before one.
+const std::map<std::string, unsigned long>& keysyms()
+{
+    static const std::map<std::string, unsigned long> names{{"Left", XK_Left},
+                                                            {"Right", XK_Right},
+                                                            {"Up", XK_Up},
+                                                            {"Down", XK_Down},
+                                                            {"Return", XK_Return},
+                                                            {"Escape", XK_Escape},
+                                                            {"Space", XK_space},
+                                                            {"Tab", XK_Tab},
+                                                            {"Home", XK_Home},
+                                                            {"F1", XK_F1},
+                                                            {"a", XK_a},
+                                                            {"z", XK_z},
+                                                            {"apostrophe", XK_apostrophe},
+                                                            {"percent", XK_percent},
+                                                            {"Shift", XK_Shift_L},
+                                                            {"Ctrl", XK_Control_L},
+                                                            {"Alt", XK_Alt_L}};
+    return names;
+}
+
+bool is_key(const std::string& key)
+{
+    std::size_t from = 0;
+    for (auto plus = key.find('+'); plus != std::string::npos; plus = key.find('+', from)) {
+        if (!keysyms().contains(key.substr(from, plus - from)))
+            return false;
+        from = plus + 1;
+    }
+    return keysyms().contains(key.substr(from));
+}
+
+// Whether a step is one of the README's, with arguments it allows.
+bool well_formed(const std::vector<std::string>& w)
+{
+    const auto one_of = [](const std::string& word, std::initializer_list<const char*> words) {
+        return std::any_of(words.begin(), words.end(),
+                           [&](const char* each) { return word == each; });
+    };
+    const std::string all = [&] {
+        std::string joined;
+        for (const std::string& word : w)
+            joined += (joined.empty() ? "" : " ") + word;
+        return joined;
+    }();
+    if (one_of(all, {"expect set-up board", "hold board", "close game", "expect new game",
+                     "expect running", "expect exit 0", "play until lost", "play until won",
+                     "expect board lost", "expect board full", "expect board held"}))
+        return true;
+    switch (w.size()) {
+    case 2:
+        return (w[0] == "press" && is_key(w[1])) || (w[0] == "wait" && is_number(w[1])) ||
+               (w[0] == "click" && one_of(w[1], {"OK", "Cancel"}));
+    case 3:
+        return (w[0] == "expect" && w[1] == "bucket" &&
+                one_of(w[2], {"left", "middle", "right"})) ||
+               (w[0] == "expect" && w[1] == "ticks" && is_number(w[2])) ||
+               (w[0] == "expect" && w[1] == "box" && one_of(w[2], {"lost", "won", "none"})) ||
+               (w[0] == "click" && w[1] == "beside" && one_of(w[2], {"OK", "Cancel"}));
+    case 4: return w[0] == "press" && is_key(w[1]) && w[2] == "at" && one_of(w[3], {"game", "box"});
+    default: return false;
+    }
+}
+
 Scenario read_scenario(const std::filesystem::path& file)
 {
     Scenario scenario;
@@ -44,11 +115,14 @@ Scenario read_scenario(const std::filesystem::path& file)
             step.words.push_back(word);
         if (step.words.empty())
             continue;
-        if (step.words[0] == "dpi" && scenario.steps.empty() && scenario.dpis.empty()) {
+        if (step.words[0] == "dpi" && scenario.steps.empty() && scenario.dpis.empty() &&
+            std::all_of(step.words.begin() + 1, step.words.end(), is_number)) {
             for (std::size_t i = 1; i < step.words.size(); ++i)
                 scenario.dpis.push_back(std::stoi(step.words[i]));
             continue;
         }
+        if (!well_formed(step.words))
+            throw std::runtime_error(file.string() + ": " + step.text() + ": no such step");
         scenario.steps.push_back(step);
     }
     if (scenario.dpis.empty())
@@ -137,31 +211,14 @@ void PrintTo(const ScenarioCase& run, std::ostream* out)
 
 void press(const XClient& x, const std::string& key)
 {
-    static const std::map<std::string, unsigned long> keysyms{{"Left", XK_Left},
-                                                              {"Right", XK_Right},
-                                                              {"Up", XK_Up},
-                                                              {"Down", XK_Down},
-                                                              {"Return", XK_Return},
-                                                              {"Escape", XK_Escape},
-                                                              {"Space", XK_space},
-                                                              {"Tab", XK_Tab},
-                                                              {"Home", XK_Home},
-                                                              {"F1", XK_F1},
-                                                              {"a", XK_a},
-                                                              {"z", XK_z},
-                                                              {"apostrophe", XK_apostrophe},
-                                                              {"percent", XK_percent},
-                                                              {"Shift", XK_Shift_L},
-                                                              {"Ctrl", XK_Control_L},
-                                                              {"Alt", XK_Alt_L}};
     std::vector<unsigned long> held;
     std::string rest = key;
     for (auto plus = rest.find('+'); plus != std::string::npos; plus = rest.find('+')) {
-        held.push_back(keysyms.at(rest.substr(0, plus)));
+        held.push_back(keysyms().at(rest.substr(0, plus)));
         rest = rest.substr(plus + 1);
     }
-    const auto found = keysyms.find(rest);
-    if (found == keysyms.end())
+    const auto found = keysyms().find(rest);
+    if (found == keysyms().end())
         throw std::runtime_error("no key named " + rest);
     x.key(found->second, held);
 }
