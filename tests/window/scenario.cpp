@@ -18,12 +18,21 @@
 
 namespace blockdrop::window_testing {
 
+namespace {
+
+std::string joined(const std::vector<std::string>& words)
+{
+    std::string all;
+    for (const std::string& word : words)
+        all += (all.empty() ? "" : " ") + word;
+    return all;
+}
+
+} // namespace
+
 std::string Step::text() const
 {
-    std::string joined;
-    for (const std::string& word : words)
-        joined += (joined.empty() ? "" : " ") + word;
-    return "line " + std::to_string(line) + ": " + joined;
+    return "line " + std::to_string(line) + ": " + joined(words);
 }
 
 namespace {
@@ -56,15 +65,25 @@ const std::map<std::string, unsigned long>& keysyms()
     return names;
 }
 
+// The keysyms of a key as a scenario names it ("Shift+Left"): the
+// modifiers held, then the key; nothing when a name is not one of ours.
+std::optional<std::vector<unsigned long>> keysyms_of(const std::string& key)
+{
+    std::vector<unsigned long> found;
+    std::size_t from = 0;
+    for (std::size_t plus = 0; plus != std::string::npos; from = plus + 1) {
+        plus = key.find('+', from);
+        const auto name = keysyms().find(key.substr(from, plus - from));
+        if (name == keysyms().end())
+            return std::nullopt;
+        found.push_back(name->second);
+    }
+    return found;
+}
+
 bool is_key(const std::string& key)
 {
-    std::size_t from = 0;
-    for (auto plus = key.find('+'); plus != std::string::npos; plus = key.find('+', from)) {
-        if (!keysyms().contains(key.substr(from, plus - from)))
-            return false;
-        from = plus + 1;
-    }
-    return keysyms().contains(key.substr(from));
+    return keysyms_of(key).has_value();
 }
 
 // Whether a step is one of the README's, with arguments it allows.
@@ -74,15 +93,9 @@ bool well_formed(const std::vector<std::string>& w)
         return std::any_of(words.begin(), words.end(),
                            [&](const char* each) { return word == each; });
     };
-    const std::string all = [&] {
-        std::string joined;
-        for (const std::string& word : w)
-            joined += (joined.empty() ? "" : " ") + word;
-        return joined;
-    }();
-    if (one_of(all, {"expect set-up board", "hold board", "close game", "expect new game",
-                     "expect running", "expect exit 0", "play until lost", "play until won",
-                     "expect board lost", "expect board full", "expect board held"}))
+    if (one_of(joined(w), {"expect set-up board", "hold board", "close game", "expect new game",
+                           "expect running", "expect exit 0", "play until lost", "play until won",
+                           "expect board lost", "expect board full", "expect board held"}))
         return true;
     switch (w.size()) {
     case 2:
@@ -211,16 +224,12 @@ void PrintTo(const ScenarioCase& run, std::ostream* out)
 
 void press(const XClient& x, const std::string& key)
 {
-    std::vector<unsigned long> held;
-    std::string rest = key;
-    for (auto plus = rest.find('+'); plus != std::string::npos; plus = rest.find('+')) {
-        held.push_back(keysyms().at(rest.substr(0, plus)));
-        rest = rest.substr(plus + 1);
-    }
-    const auto found = keysyms().find(rest);
-    if (found == keysyms().end())
-        throw std::runtime_error("no key named " + rest);
-    x.key(found->second, held);
+    auto held = keysyms_of(key);
+    if (!held)
+        throw std::runtime_error("no key named " + key);
+    const unsigned long pressed = held->back();
+    held->pop_back();
+    x.key(pressed, *held);
 }
 
 namespace {
