@@ -40,8 +40,7 @@ protected:
         std::filesystem::create_directories(folder_);
         const auto fifo = folder_ / "script";
         ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-        std::vector<EnvChange> environment =
-            draws_.empty() ? std::vector<EnvChange>{} : rehearsal(draws_);
+        std::vector<EnvChange> environment = rehearsal(draws_);
         environment.push_back({"BLOCKDROP_PAD_SCRIPT", fifo});
         game = std::make_unique<GameProcess>(std::vector<std::string>{test_game_binary()},
                                              server.display(), environment);

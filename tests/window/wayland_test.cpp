@@ -65,7 +65,7 @@ protected:
         auto environment = native() ? sway.native_environment() : sway.xwayland_environment();
         if (GetParam() == Path::wayland_by_name)
             environment.push_back({"SDL_VIDEODRIVER", "wayland"});
-        for (const EnvChange& change : draws.empty() ? std::vector<EnvChange>{} : rehearsal(draws))
+        for (const EnvChange& change : rehearsal(draws))
             environment.push_back(change);
         const std::string binary = draws.empty() ? game_binary() : test_game_binary();
         game = std::make_unique<GameProcess>(sway.as_its_user({sway.reachable(binary)}), "",

@@ -45,8 +45,7 @@ std::string windows_test_game()
 std::unique_ptr<GameProcess> start_windows_game(const std::string& display,
                                                 const std::vector<double>& draws)
 {
-    std::vector<EnvChange> environment =
-        draws.empty() ? std::vector<EnvChange>{} : rehearsal(draws);
+    std::vector<EnvChange> environment = rehearsal(draws);
     environment.push_back({"WINEPREFIX", wine_prefix()});
     environment.push_back({"WINEDEBUG", "-all"});
     return std::make_unique<GameProcess>(

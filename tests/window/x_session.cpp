@@ -76,6 +76,8 @@ bool wait_until(const std::function<bool()>& done, std::chrono::milliseconds tim
 
 std::vector<EnvChange> rehearsal(const std::vector<double>& draws)
 {
+    if (draws.empty())
+        return {};
     return {{"BLOCKDROP_TEST_DRAWS", spelled(draws)},
             {"BLOCKDROP_TEST_PERIOD_MS", std::to_string(rehearsal_period.count())}};
 }

@@ -63,7 +63,7 @@ struct EnvChange {
 inline constexpr std::chrono::milliseconds rehearsal_period{400};
 
 // The environment that has a test build of the game play these draws
-// (tests/support/rehearsal.hpp) at rehearsal_period.
+// (tests/support/rehearsal.hpp) at rehearsal_period; none for no draws.
 std::vector<EnvChange> rehearsal(const std::vector<double>& draws);
 
 // The game binary running on a display, killed if a test leaves it running.
