@@ -5,6 +5,9 @@
 # holds and depends on, runs lintian, appstreamcli and desktop-file-validate
 # over it, installs it for real, plays the installed /usr/games/blockdrop
 # through the window tests and removes the package again. Builds all it runs.
+#   scripts/check-package.sh [--play DEB]
+# --play: only installs DEB (built on another release, say), plays it and
+#   removes it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh build game test package
@@ -36,6 +39,36 @@ cleanup() {
   rm -rf "$scratch" "${shm_copy:-}"
 }
 trap cleanup EXIT
+
+# Installs the package, plays the installed game and removes it again.
+play_installed() {
+  scripts/build.sh --target window_tests
+  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get -o DPkg::Lock::Timeout=900 install -y -q \
+    --no-install-recommends "$(realpath "$deb")" >/dev/null
+  installed=yes
+  game=/usr/games/blockdrop
+  [[ -x $game ]] || fail "installing the package did not put the game in /usr/games"
+  # The set-up board to the pixel, the keys, the icon and closing, on the
+  # installed game: all four must have run and passed.
+  played=(Shared/SdlWindow.Scenario/set_up_board_at_96 Shared/SdlWindow.Scenario/shifts
+    Shared/SdlWindow.Scenario/close_game GameWindow.HasTheGamesIconAtTheSizesTaskBarsUse)
+  BLOCKDROP_GAME=$game build/tests/window_tests --gtest_filter="$(IFS=:; echo "${played[*]}")" |
+    tee "$scratch/played.log"
+  grep -qx "\[  PASSED  \] ${#played[@]} tests\." "$scratch/played.log" ||
+    fail "the installed game was not played by all ${#played[@]} window tests named"
+  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get -o DPkg::Lock::Timeout=900 purge -y -q blockdrop >/dev/null
+  installed=no
+  [[ ! -e $game ]] || fail "removing the package left $game behind"
+}
+
+# --play DEB: only that, for a package built elsewhere (on another release).
+if [[ ${1:-} == --play ]]; then
+  deb=$(realpath "$2")
+  echo "== installing $deb and playing the installed game"
+  play_installed
+  echo "check-package: $deb installed, played and removed"
+  exit 0
+fi
 
 echo "== building the package"
 build_package "$PWD"
@@ -120,21 +153,5 @@ desktop-file-validate "$scratch/root/usr/share/applications/$id.desktop"
 echo "desktop-file-validate: clean"
 
 echo "== installing it and playing the installed game"
-scripts/build.sh --target window_tests
-DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get -o DPkg::Lock::Timeout=900 install -y -q \
-  --no-install-recommends "./$deb" >/dev/null
-installed=yes
-game=/usr/games/blockdrop
-[[ -x $game ]] || fail "installing the package did not put the game in /usr/games"
-# The set-up board to the pixel, the keys, the icon and closing, on the
-# installed game: all four must have run and passed.
-played=(Shared/SdlWindow.Scenario/set_up_board_at_96 Shared/SdlWindow.Scenario/shifts
-  Shared/SdlWindow.Scenario/close_game GameWindow.HasTheGamesIconAtTheSizesTaskBarsUse)
-BLOCKDROP_GAME=$game build/tests/window_tests --gtest_filter="$(IFS=:; echo "${played[*]}")" |
-  tee "$scratch/played.log"
-grep -qx "\[  PASSED  \] ${#played[@]} tests\." "$scratch/played.log" ||
-  fail "the installed game was not played by all ${#played[@]} window tests named"
-DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get -o DPkg::Lock::Timeout=900 purge -y -q blockdrop >/dev/null
-installed=no
-[[ ! -e $game ]] || fail "removing the package left $game behind"
+play_installed
 echo "check-package: $deb built, checked, installed, played and removed"

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Proves the README's two commands on a fresh Debian system, made here in a
 # folder without touching this machine's own packages: debootstrap makes a
-# minimal system of the suite asked for (bookworm, Debian 12, unless
-# --suite says trixie or forky) from the archive this machine's apt uses, with git
+# minimal system of the suite asked for (trixie, Debian 13, unless --suite
+# says bookworm or forky) from the archive this machine's apt uses, with git
 # and ca-certificates added and nothing else; the current commit is cloned
 # into it; the test command runs there as root (with Debian's own Node.js,
 # never this machine's); then scripts/play.sh builds and starts the game on
@@ -10,7 +10,8 @@
 # Everything it starts and mounts is stopped and taken down at the end, on
 # failure and Ctrl+C too, and the system is deleted unless --keep.
 #   scripts/fresh-debian.sh [--suite SUITE] [--keep] [--dir DIR] [--cache DIR] [--command CMD]
-# --suite: bookworm (the default), trixie or forky, from the same mirror.
+# --suite: trixie (the default, Debian 13), bookworm (Debian 12) or forky
+#   (testing, for a probe with --command), from the same mirror.
 # --dir: where to make the system (default a new folder in /var/tmp).
 # --cache: keeps the downloaded packages in DIR for the next run.
 # --command: runs CMD instead of the test command, to try this script out;
@@ -19,7 +20,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-suite=bookworm
+suite=trixie
 keep=no
 parent=/var/tmp
 cache=

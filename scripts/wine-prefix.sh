@@ -2,11 +2,21 @@
 # Makes or takes down the Wine prefix that one run of the Windows tests
 # shares, so that the 8 s and 700 MB of a new prefix are spent once per run.
 #   scripts/wine-prefix.sh up DIR     a fresh prefix in DIR, its wineserver kept alive
+#   scripts/wine-prefix.sh restart DIR  a new server for DIR, which reads its DPI anew
 #   scripts/wine-prefix.sh down DIR   ends every Wine process of DIR and removes it
 set -euo pipefail
 action=$1
 export WINEPREFIX=$2
 export WINEDEBUG=-all
+# One server for the whole run: a later start of a program takes 1.5 s
+# instead of 3. Its output goes nowhere: CTest waits for every process that
+# holds a test's output open. The first program in the prefix starts Wine's
+# services, which then live as long as the server: started from here, with
+# no output, not from inside a test whose output CTest would wait on.
+serve() {
+  wineserver -p </dev/null >/dev/null 2>&1
+  DISPLAY= wine cmd /c exit </dev/null >/dev/null 2>&1
+}
 case "$action" in
   up)
     [[ -d "$WINEPREFIX" ]] && { wineserver -k 2>/dev/null || true; rm -rf "$WINEPREFIX"; }
@@ -17,14 +27,15 @@ case "$action" in
     # unless it manages its windows itself.
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
     wineserver -w
-    # One server for the whole run: a later start of a program takes 1.5 s
-    # instead of 3. Its output goes nowhere: CTest waits for every process
-    # that holds a test's output open.
-    wineserver -p </dev/null >/dev/null 2>&1
-    # The first program in the prefix starts Wine's services, which then
-    # live as long as the server: started from here, with no output, not
-    # from inside a test whose output CTest would wait on.
-    DISPLAY= wine cmd /c exit </dev/null >/dev/null 2>&1
+    serve
+    ;;
+  restart)
+    # Wine 10 reads the DPI (LogPixels) into its monitors when its server
+    # starts, as Windows does at sign-in: a new DPI takes a new server. No
+    # program of the prefix may be running.
+    wineserver -k 2>/dev/null || true
+    wineserver -w 2>/dev/null || true
+    serve
     ;;
   down)
     wineserver -k 2>/dev/null || true
@@ -45,5 +56,5 @@ case "$action" in
     fi
     echo "no Wine process left"
     ;;
-  *) echo "usage: $0 up|down DIR" >&2; exit 2 ;;
+  *) echo "usage: $0 up|restart|down DIR" >&2; exit 2 ;;
 esac

@@ -27,13 +27,19 @@ public:
     virtual bool prepare(int width, int height) = 0;
 
     // Device pixels to a window unit as the display says now, where the
-    // canvas knows better than SDL (which, on Wayland, misses a scale
-    // changed while the game runs); 0 where it does not.
+    // canvas sets the surface's scale itself (Wayland before SDL 2.30.9,
+    // which misses a scale changed while the game runs); 0 where SDL's
+    // figure holds.
     virtual int buffer_scale() { return 0; }
+
+    // Whether the picture must fill the window's size in pixels, which the
+    // display scales to the window (SDL's viewport on Wayland), rather than
+    // sit at its top left at its own size.
+    virtual bool sized_by_window() { return false; }
 
     // Has `paint` draw a picture of `width` x `height` device pixels, in one
     // part or several, and puts it on screen at the window's top left, at
-    // `buffer_scale` device pixels to a window unit, once it is whole. False
+    // `buffer_scale` device pixels to a window unit (0: SDL's), once it is whole. False
     // when nothing could be drawn on now (SDL's error says why): the next
     // picture tries again.
     virtual bool show(int width, int height, int buffer_scale, const Painter& paint) = 0;

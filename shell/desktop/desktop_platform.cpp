@@ -9,6 +9,7 @@
 #include <SDL.h>
 
 #include <chrono>
+#include <cmath>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -26,8 +27,10 @@ int DesktopPlatform::MsgBox(std::string_view prompt, Buttons buttons, std::strin
     // The button under the pointer, at the scale of the moment: the mouse
     // comes in window units, the layout is in device pixels.
     const auto button_under = [&](int x, int y) {
-        const int pixels = window_.pixels_per_unit();
-        return button_at(box_layout(buttons, window_.scale()), x * pixels, y * pixels);
+        const double pixels = window_.pixels_per_unit();
+        return button_at(box_layout(buttons, window_.scale()),
+                         static_cast<int>(std::lround(x * pixels)),
+                         static_cast<int>(std::lround(y * pixels)));
     };
     // The board as the tick has left it stays on screen around the box.
     window_.paint(board(), box);

@@ -109,6 +109,11 @@ int main()
     // A Wayland compositor finds the game's desktop entry, and its icon and
     // name, by the window's app_id. The user's own choice stands.
     SDL_setenv("SDL_VIDEO_WAYLAND_WMCLASS", "invalid.blockdrop.blockdrop", 0);
+    // The game draws at the display's scale itself, fractional ones
+    // included. SDL 3 under SDL 2's interface (sdl2-compat) would otherwise
+    // size the window in the display's pixels and hide the scale from it;
+    // only the environment overrides that library's own setting.
+    SDL_setenv("SDL_VIDEO_WAYLAND_SCALE_TO_DISPLAY", "0", 0);
     // Leave SIGINT and SIGTERM their default action, so they end the game at
     // any time, a dialog included.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");

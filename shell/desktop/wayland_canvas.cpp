@@ -1,5 +1,7 @@
 #include "shell/desktop/wayland_canvas.hpp"
 
+#include "shell/desktop/sdl_version.hpp"
+
 #include <SDL_syswm.h>
 
 #include <wayland-client.h>
@@ -79,11 +81,19 @@ void released(void* data, wl_buffer* /*buffer*/)
 
 constexpr wl_buffer_listener buffer_listener{released};
 
+// An output as the registry names it, with its scale.
+struct Output {
+    wl_output* output;
+    std::uint32_t name;
+    std::int32_t scale;
+};
+
 // What the registry gives us: shared memory, and the outputs with their
-// scales.
+// scales when the game sets the surface's scale itself.
 struct Globals {
+    bool outputs_wanted = false;
     wl_shm* shm = nullptr;
-    std::vector<std::pair<wl_output*, std::int32_t>> outputs;
+    std::vector<Output> outputs;
 };
 
 void output_geometry(void* /*data*/, wl_output* /*output*/, std::int32_t /*x*/, std::int32_t /*y*/,
@@ -102,9 +112,9 @@ void output_done(void* /*data*/, wl_output* /*output*/) {}
 
 void output_scale(void* data, wl_output* output, std::int32_t factor)
 {
-    for (auto& [known, scale] : static_cast<Globals*>(data)->outputs) {
-        if (known == output)
-            scale = factor;
+    for (Output& known : static_cast<Globals*>(data)->outputs) {
+        if (known.output == output)
+            known.scale = factor;
     }
 }
 
@@ -119,15 +129,24 @@ void announced(void* data, wl_registry* registry, std::uint32_t name, const char
     auto* globals = static_cast<Globals*>(data);
     if (std::strcmp(interface, wl_shm_interface.name) == 0) {
         globals->shm = static_cast<wl_shm*>(wl_registry_bind(registry, name, &wl_shm_interface, 1));
-    } else if (std::strcmp(interface, wl_output_interface.name) == 0 && version >= 2) {
+    } else if (globals->outputs_wanted && std::strcmp(interface, wl_output_interface.name) == 0 &&
+               version >= 2) {
         auto* output =
             static_cast<wl_output*>(wl_registry_bind(registry, name, &wl_output_interface, 2));
-        globals->outputs.emplace_back(output, 1);
+        globals->outputs.push_back(Output{output, name, 1});
         wl_output_add_listener(output, &output_listener, globals);
     }
 }
 
-void withdrawn(void* /*data*/, wl_registry* /*registry*/, std::uint32_t /*name*/) {}
+// An output unplugged no longer counts.
+void withdrawn(void* data, wl_registry* /*registry*/, std::uint32_t name)
+{
+    std::erase_if(static_cast<Globals*>(data)->outputs, [&](const Output& known) {
+        if (known.name == name)
+            wl_output_destroy(known.output);
+        return known.name == name;
+    });
+}
 
 constexpr wl_registry_listener registry_listener{announced, withdrawn};
 
@@ -140,6 +159,13 @@ public:
     WaylandCanvas(wl_display* display, wl_surface* surface)
         : display_(display), surface_(surface), queue_(wl_display_create_queue(display))
     {
+        // SDL 2.30.9 and later give every window a viewport of the window's
+        // size and follow the scale the compositor prefers for it (from the
+        // outputs it is on, fractional ones included): the buffer then has
+        // the window's size in pixels, and its scale stays SDL's. Before,
+        // SDL misses a scale changed while the game runs, so the game sets
+        // its own from the outputs.
+        globals_.outputs_wanted = !sdl_at_least(2, 30, 9);
         // The buffers' events go to a queue of our own, so SDL's event pump
         // never sees them and ours never sees SDL's.
         auto* wrapped = static_cast<wl_display*>(wl_proxy_create_wrapper(display));
@@ -160,24 +186,29 @@ public:
     ~WaylandCanvas() override
     {
         buffers_.clear();
-        for (const auto& output : globals_.outputs)
-            wl_output_destroy(output.first);
+        for (const Output& output : globals_.outputs)
+            wl_output_destroy(output.output);
         wl_shm_destroy(globals_.shm);
         wl_registry_destroy(registry_);
         wl_event_queue_destroy(queue_);
     }
 
-    // The largest scale of the outputs: crisp on every one, reduced by the
-    // compositor where it is less. SDL's own figure is read when the window
-    // is made and missed later changes.
+    // Where the game sets the scale, the largest of the outputs plugged in:
+    // crisp on every one, reduced by the compositor where it is less. Which
+    // outputs the window is on only the surface's own events say, and SDL
+    // takes those.
     int buffer_scale() override
     {
+        if (!globals_.outputs_wanted)
+            return 0;
         wl_display_dispatch_queue_pending(display_, queue_);
         int largest = 1;
-        for (const auto& output : globals_.outputs)
-            largest = std::max(largest, static_cast<int>(output.second));
+        for (const Output& output : globals_.outputs)
+            largest = std::max(largest, static_cast<int>(output.scale));
         return largest;
     }
+
+    bool sized_by_window() override { return !globals_.outputs_wanted; }
     WaylandCanvas(const WaylandCanvas&) = delete;
     WaylandCanvas& operator=(const WaylandCanvas&) = delete;
 
@@ -189,7 +220,8 @@ public:
         if (drawn == nullptr)
             return false;
         paint(drawn->surface, 0);
-        wl_surface_set_buffer_scale(surface_, buffer_scale);
+        if (buffer_scale > 0)
+            wl_surface_set_buffer_scale(surface_, buffer_scale);
         wl_surface_attach(surface_, drawn->buffer, 0, 0);
         wl_surface_damage(surface_, 0, 0, std::numeric_limits<std::int32_t>::max(),
                           std::numeric_limits<std::int32_t>::max());
@@ -256,8 +288,8 @@ private:
             return nullptr;
         wl_shm_pool* pool =
             wl_shm_create_pool(globals_.shm, made->file, static_cast<std::int32_t>(made->size));
-        made->buffer = wl_shm_pool_create_buffer(pool, 0, width, height, width * 4,
-                                                 WL_SHM_FORMAT_XRGB8888);
+        made->buffer =
+            wl_shm_pool_create_buffer(pool, 0, width, height, width * 4, WL_SHM_FORMAT_XRGB8888);
         wl_shm_pool_destroy(pool);
         wl_buffer_add_listener(made->buffer, &buffer_listener, made.get());
         buffers_.push_back(std::move(made));

@@ -63,7 +63,7 @@ DesktopWindow::DesktopWindow(const std::string& font_file)
     SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
     set_window_icon(window_);
     font_ = std::make_unique<BoxFont>(font_file, box_layout(Buttons::ok, scale_).text_pixels);
-    const PixelSize picture = client_size(scale_);
+    const PixelSize picture = picture_size();
     if (!canvas_->prepare(picture.width, picture.height))
         fail("cannot draw the window");
 }
@@ -80,7 +80,7 @@ void DesktopWindow::show()
     SDL_ShowWindow(window_);
 }
 
-int DesktopWindow::pixels_per_unit()
+double DesktopWindow::pixels_per_unit()
 {
     if (const int scale = canvas_->buffer_scale(); scale > 0)
         return scale;
@@ -88,8 +88,16 @@ int DesktopWindow::pixels_per_unit()
     int pixels = 0;
     SDL_GetWindowSize(window_, &units, nullptr);
     SDL_GetWindowSizeInPixels(window_, &pixels, nullptr);
-    // Wayland's buffer scales are whole numbers.
-    return units > 0 ? std::max(1, (pixels + units / 2) / units) : 1;
+    return units > 0 && pixels > 0 ? static_cast<double>(pixels) / units : 1.0;
+}
+
+PixelSize DesktopWindow::picture_size() const
+{
+    if (!canvas_->sized_by_window())
+        return client_size(scale_);
+    PixelSize pixels;
+    SDL_GetWindowSizeInPixels(window_, &pixels.width, &pixels.height);
+    return pixels;
 }
 
 void DesktopWindow::paint(const Form1& form, const BoxText* box)
@@ -98,12 +106,13 @@ void DesktopWindow::paint(const Form1& form, const BoxText* box)
     // a buffer on a surface not yet shown is an error).
     if ((SDL_GetWindowFlags(window_) & SDL_WINDOW_SHOWN) == 0)
         return;
-    const int buffer_scale = pixels_per_unit();
-    if (desktop_scale_ * buffer_scale != scale_) {
-        scale_ = desktop_scale_ * buffer_scale;
+    const double per_unit = pixels_per_unit();
+    if (desktop_scale_ * per_unit != scale_) {
+        scale_ = desktop_scale_ * per_unit;
         font_->resize(box_layout(Buttons::ok, scale_).text_pixels);
     }
-    const PixelSize picture = client_size(scale_);
+    const int buffer_scale = canvas_->buffer_scale();
+    const PixelSize picture = picture_size();
     const std::vector<Fill> fills = board_fills(form, scale_, picture);
     const BoxLayout layout = box_layout(box != nullptr ? box->buttons : Buttons::ok, scale_);
     canvas_->show(picture.width, picture.height, buffer_scale, [&](SDL_Surface* part, int top) {

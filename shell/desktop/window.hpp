@@ -2,6 +2,7 @@
 
 #include "shell/desktop/canvas.hpp"
 #include "shell/desktop/message_box.hpp"
+#include "shell/layout.hpp"
 
 #include <SDL.h>
 
@@ -43,14 +44,16 @@ public:
     double scale() const { return scale_; }
 
     // Device pixels to one of the window's units (the units of SDL's mouse
-    // events): 1 on X11, the output's scale on Wayland.
-    int pixels_per_unit();
+    // events): 1 on X11, the output's scale on Wayland (1.5, say, where SDL
+    // follows fractional scales).
+    double pixels_per_unit();
 
     SDL_Window* handle() const { return window_; }
     Uint32 id() const { return SDL_GetWindowID(window_); }
 
 private:
     void paint(const Form1& form, const BoxText* box);
+    PixelSize picture_size() const;
 
     SDL_Window* window_ = nullptr;
     double desktop_scale_ = 1.0;

@@ -1,5 +1,7 @@
 #include "shell/desktop/without_gl.hpp"
 
+#include "shell/desktop/sdl_version.hpp"
+
 #include <SDL_vulkan.h>
 
 #include <algorithm>
@@ -60,6 +62,10 @@ Uint32 flags_without_gl()
 {
     const char* driver = SDL_GetCurrentVideoDriver();
     if (driver == nullptr || std::strcmp(driver, "wayland") != 0)
+        return 0;
+    // SDL 2.30.0 stopped making every Wayland window a GL one when no
+    // graphics flag is given: from there on the stand-in is not needed.
+    if (sdl_at_least(2, 30, 0))
         return 0;
     // An empty name opens the program itself, where the entry point is.
     return SDL_Vulkan_LoadLibrary("") == 0 ? SDL_WINDOW_VULKAN : 0;

@@ -25,6 +25,16 @@ bool x11_info(SDL_Window* window, SDL_SysWMinfo& info)
 
 constexpr int icon_sizes[] = {16, 32, 48, 64};
 
+// A window of depth 32 (SDL 3 picks such a visual) has an alpha channel,
+// which a compositing server (Xwayland) honours: its pixels are made
+// opaque, or the board would show as the black behind it.
+Uint32 alpha_mask(const Visual& visual, int depth)
+{
+    if (depth != 32)
+        return 0;
+    return ~static_cast<Uint32>(visual.red_mask | visual.green_mask | visual.blue_mask);
+}
+
 // The picture is drawn a band of rows at a time into an image of this
 // size at most, and put together in a pixmap the X server keeps: the game
 // holds a quarter of a megabyte however large its scale, and the window
@@ -37,7 +47,8 @@ public:
         : display_(display), window_(window), visual_(attributes.visual), depth_(attributes.depth),
           format_(SDL_MasksToPixelFormatEnum(32, static_cast<Uint32>(visual_->red_mask),
                                              static_cast<Uint32>(visual_->green_mask),
-                                             static_cast<Uint32>(visual_->blue_mask), 0))
+                                             static_cast<Uint32>(visual_->blue_mask),
+                                             alpha_mask(*visual_, depth_)))
     {
         // Copies from the pixmap would otherwise each send an event.
         XGCValues values{};

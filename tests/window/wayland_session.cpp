@@ -12,6 +12,7 @@
 #include <pwd.h>
 #include <sstream>
 #include <stdexcept>
+#include <string_view>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
@@ -164,7 +165,12 @@ std::vector<EnvChange> Sway::native_environment() const
 
 std::vector<EnvChange> Sway::xwayland_environment() const
 {
-    return {{"DISPLAY", x_display_}, {"XDG_RUNTIME_DIR", runtime_dir_}, {"WAYLAND_DISPLAY", {}}};
+    // SDL 3 finds sway's socket in the runtime folder even with no
+    // WAYLAND_DISPLAY, and prefers it: X11 is asked for by name.
+    return {{"DISPLAY", x_display_},
+            {"XDG_RUNTIME_DIR", runtime_dir_},
+            {"WAYLAND_DISPLAY", {}},
+            {"SDL_VIDEODRIVER", "x11"}};
 }
 
 std::string Sway::reachable(const std::string& binary) const
@@ -188,9 +194,8 @@ std::vector<std::string> Sway::as_its_user(const std::vector<std::string>& comma
     return line;
 }
 
-std::optional<std::string> Sway::run(const std::vector<std::string>& command) const
+std::optional<std::string> Sway::run(std::vector<std::string> words) const
 {
-    std::vector<std::string> words = command;
     auto argv = argv_of(words);
     int out[2];
     if (pipe2(out, O_CLOEXEC) != 0)
@@ -229,6 +234,15 @@ std::optional<std::string> Sway::run(const std::vector<std::string>& command) co
     return output;
 }
 
+std::optional<std::string> Sway::layout_tree() const
+{
+    // Copied from a constant: GCC 16 takes a vector built from a list of
+    // literals alone, destroyed after an inlined run(), for a free of memory
+    // that is not the heap's (-Wfree-nonheap-object).
+    static const std::vector<std::string> get_tree{"swaymsg", "-t", "get_tree"};
+    return run(get_tree);
+}
+
 void Sway::set_scale(double scale) const
 {
     if (!run({"swaymsg", "output", "HEADLESS-1", "scale", number_text(scale)}))
@@ -237,7 +251,7 @@ void Sway::set_scale(double scale) const
 
 std::optional<Geometry> Sway::window_of(pid_t pid) const
 {
-    const auto tree = run({"swaymsg", "-t", "get_tree"});
+    const auto tree = layout_tree();
     if (!tree)
         return std::nullopt;
     // A view's "rect" and "window_rect" come before its "pid" in its node,
@@ -260,17 +274,17 @@ std::optional<Geometry> Sway::window_of(pid_t pid) const
 
 std::optional<std::string> Sway::app_id_of(pid_t pid) const
 {
-    const auto tree = run({"swaymsg", "-t", "get_tree"});
+    const auto tree = layout_tree();
     if (!tree)
         return std::nullopt;
     // A view's "app_id" follows its "pid".
     const auto at = tree->find("\"pid\": " + std::to_string(pid) + ",");
-    const std::string key = R"("app_id": ")";
+    constexpr std::string_view key = R"("app_id": ")";
     const auto id = at == std::string::npos ? at : tree->find(key, at);
     if (id == std::string::npos || tree->find("\"pid\": ", at + 1) < id)
         return std::nullopt;
     const auto start = id + key.size();
-    return tree->substr(start, tree->find('"', start) - start);
+    return std::string(*tree, start, tree->find('"', start) - start);
 }
 
 std::optional<Geometry> Sway::wait_for_window(pid_t pid, std::chrono::milliseconds timeout) const

@@ -42,7 +42,9 @@ public:
     // Runs a command against this compositor (swaymsg, grim, wtype,
     // xdotool) as its user, waits for it and gives its standard output;
     // nothing if it failed.
-    std::optional<std::string> run(const std::vector<std::string>& command) const;
+    std::optional<std::string> run(std::vector<std::string> words) const;
+    // What swaymsg -t get_tree prints.
+    std::optional<std::string> layout_tree() const;
 
     // The output's scale: 1, 1.5, 2...
     void set_scale(double scale) const;

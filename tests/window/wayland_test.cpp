@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <SDL.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -77,9 +79,23 @@ protected:
         wait_board(fresh, 5s);
     }
 
-    // The scale the game draws at: the output's, rounded up to a whole
-    // buffer scale, natively; through Xwayland 96 dpi, which sway magnifies.
-    double drawn_scale() const { return native() ? std::ceil(scale_) : 1.0; }
+    // The scale the game draws at natively: the output's where SDL follows
+    // fractional scales (2.30.9 on), else rounded up to a whole buffer
+    // scale; through Xwayland 96 dpi, which sway magnifies.
+    double drawn_scale() const
+    {
+        if (!native())
+            return 1.0;
+        return sdl_follows_fractional_scales() ? scale_ : std::ceil(scale_);
+    }
+
+    static bool sdl_follows_fractional_scales()
+    {
+        SDL_version running;
+        SDL_GetVersion(&running);
+        return SDL_VERSIONNUM(running.major, running.minor, running.patch) >=
+               SDL_VERSIONNUM(2, 30, 9);
+    }
 
     // A picture of the client area in the game's own pixels.
     std::optional<Image> picture() const { return sway.capture(area_); }
@@ -173,6 +189,21 @@ TEST_P(WaylandGame, DrawsTheSetUpBoardAtScaleTwo)
         // 96-dpi picture, magnified by the compositor.
         expect_set_up_board(halved(*image), 1, true);
     }
+}
+
+TEST_P(WaylandGame, DrawsTheSetUpBoardToThePixelAtScaleOneAndAHalf)
+{
+    if (!native())
+        GTEST_SKIP() << "through Xwayland sway magnifies the 96-dpi picture by 1.5";
+    if (!sdl_follows_fractional_scales())
+        GTEST_SKIP() << "SDL before 2.30.9 has no fractional scale: the game draws at 2 and "
+                        "the compositor shrinks the picture";
+    launch(1.5);
+    const auto image = picture();
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->width, 609);
+    EXPECT_EQ(image->height, 636);
+    expect_set_up_board(*image, 1.5, true);
 }
 
 TEST_P(WaylandGame, FollowsAScaleChangeWhileRunning)

@@ -61,10 +61,11 @@ Area client_area(std::pair<int, int> window_size, int client_width, int client_h
 
 bool set_wine_dpi(int dpi)
 {
-    const std::string command = "WINEPREFIX='" + wine_prefix() +
-                                "' WINEDEBUG=-all wine reg add 'HKCU\\Control Panel\\Desktop' /v "
-                                "LogPixels /t REG_DWORD /d " +
-                                std::to_string(dpi) + " /f >/dev/null 2>&1";
+    const std::string prefix = "WINEPREFIX='" + wine_prefix() + "' WINEDEBUG=-all ";
+    const std::string command =
+        prefix + "wine reg add 'HKCU\\Control Panel\\Desktop' /v LogPixels /t REG_DWORD /d " +
+        std::to_string(dpi) + " /f >/dev/null 2>&1 && " + BLOCKDROP_SOURCE_DIR +
+        "/scripts/wine-prefix.sh restart '" + wine_prefix() + "'";
     return std::system(command.c_str()) == 0;
 }
 

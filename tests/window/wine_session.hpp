@@ -39,7 +39,9 @@ struct Area {
 Area client_area(std::pair<int, int> window_size, int client_width, int client_height);
 
 // Sets the DPI that Wine reports to the programs started after it, in the
-// run's prefix (`LogPixels`). True if the registry took it.
+// run's prefix (`LogPixels`), and restarts the prefix's server so that its
+// monitors take it. No program of the prefix may be running. True if both
+// worked.
 bool set_wine_dpi(int dpi);
 
 // The Wine processes of the run's prefix on `display` (the game, and Wine's

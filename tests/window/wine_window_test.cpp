@@ -230,11 +230,19 @@ protected:
                          << dpi << " dpi";
         const std::vector<double> draws =
             rehearsed_draws(GetParam().scenario).value_or(std::vector<double>{});
-        if (dpi == 96)
-            return launch(96, draws);
-        ASSERT_TRUE(set_wine_dpi(dpi));
+        if (dpi != 96) {
+            ASSERT_TRUE(dpi_set_ = set_wine_dpi(dpi));
+        }
         launch(dpi, draws);
-        EXPECT_TRUE(set_wine_dpi(96));
+    }
+
+    // Once the game and its desktop are gone, the next case gets 96 dpi.
+    void TearDown() override
+    {
+        WineWindow::TearDown();
+        if (dpi_set_) {
+            EXPECT_TRUE(set_wine_dpi(96));
+        }
     }
 
     std::optional<std::string> cannot(const Step& step, bool box_up) const override
@@ -353,6 +361,9 @@ protected:
         EXPECT_TRUE(x.wait_until_none("Form1", 3s));
         expect_no_game_process();
     }
+
+private:
+    bool dpi_set_ = false;
 };
 
 TEST_P(WindowsGame, Scenario)

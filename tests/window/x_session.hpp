@@ -103,8 +103,12 @@ struct Image {
     int height = 0;
     std::vector<Rgb> pixels;
 
+    // Outside the picture (a window smaller than the scale says), a colour
+    // the game never draws, so that a check fails instead of reading past it.
     Rgb at(int x, int y) const
     {
+        if (x < 0 || y < 0 || x >= width || y >= height)
+            return Rgb{-1, -1, -1};
         return pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
                       static_cast<std::size_t>(x)];
     }
