@@ -72,7 +72,9 @@ protected:
         const std::string binary = draws.empty() ? game_binary() : test_game_binary();
         game = std::make_unique<GameProcess>(sway.as_its_user({sway.reachable(binary)}), "",
                                              environment);
-        const auto area = sway.wait_for_window(game->pid(), 10s);
+        // Sway starts Xwayland for its first X client, which takes seconds
+        // on a busy machine.
+        const auto area = sway.wait_for_window(game->pid(), 30s);
         ASSERT_TRUE(area) << "the game window did not appear";
         area_ = *area;
         scale_ = output_scale;
