@@ -75,7 +75,13 @@ protected:
         // Sway starts Xwayland for its first X client, which takes seconds
         // on a busy machine.
         const auto area = sway.wait_for_window(game->pid(), 30s);
-        ASSERT_TRUE(area) << "the game window did not appear";
+        if (!area) {
+            const auto status = game->wait(0ms);
+            FAIL() << "the game window did not appear; the game "
+                   << (status ? "ended with status " + std::to_string(*status) : "still runs")
+                   << "; sway's tree:\n"
+                   << sway.layout_tree().value_or("(swaymsg failed)");
+        }
         area_ = *area;
         scale_ = output_scale;
         wait_board(fresh, 5s);
