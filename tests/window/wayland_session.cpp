@@ -106,6 +106,8 @@ Sway::Sway()
     if (pid_ < 0)
         fail("fork failed");
     if (pid_ == 0) {
+        // A group of its own, with the Xwayland and swaybg it starts.
+        setpgid(0, 0);
         const int log = open((runtime_dir_ + "/sway.log").c_str(), O_WRONLY | O_CREAT, 0644);
         dup2(log, STDOUT_FILENO);
         dup2(log, STDERR_FILENO);
@@ -150,8 +152,15 @@ Sway::Sway()
 Sway::~Sway()
 {
     if (pid_ > 0) {
-        kill(pid_, SIGTERM);
+        kill(-pid_, SIGTERM);
         waitpid(pid_, nullptr, 0);
+        // Xwayland outlives sway for a moment, still listening on its
+        // abstract socket: the next sway may take the same display number,
+        // and its game would reach the old server, where no window shows.
+        const auto deadline = Clock::now() + 5s;
+        while (kill(-pid_, 0) == 0 && Clock::now() < deadline)
+            std::this_thread::sleep_for(20ms);
+        kill(-pid_, SIGKILL);
     }
     std::error_code ignored;
     fs::remove_all(runtime_dir_, ignored);
