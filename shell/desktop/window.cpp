@@ -82,8 +82,13 @@ void DesktopWindow::show()
 
 double DesktopWindow::pixels_per_unit()
 {
-    if (const int scale = canvas_->buffer_scale(); scale > 0)
-        return scale;
+    return pixels_per_unit(canvas_->buffer_scale());
+}
+
+double DesktopWindow::pixels_per_unit(int buffer_scale) const
+{
+    if (buffer_scale > 0)
+        return buffer_scale;
     int units = 0;
     int pixels = 0;
     SDL_GetWindowSize(window_, &units, nullptr);
@@ -106,12 +111,12 @@ void DesktopWindow::paint(const Form1& form, const BoxText* box)
     // a buffer on a surface not yet shown is an error).
     if ((SDL_GetWindowFlags(window_) & SDL_WINDOW_SHOWN) == 0)
         return;
-    const double per_unit = pixels_per_unit();
+    const int buffer_scale = canvas_->buffer_scale();
+    const double per_unit = pixels_per_unit(buffer_scale);
     if (desktop_scale_ * per_unit != scale_) {
         scale_ = desktop_scale_ * per_unit;
         font_->resize(box_layout(Buttons::ok, scale_).text_pixels);
     }
-    const int buffer_scale = canvas_->buffer_scale();
     const PixelSize picture = picture_size();
     const std::vector<Fill> fills = board_fills(form, scale_, picture);
     const BoxLayout layout = box_layout(box != nullptr ? box->buttons : Buttons::ok, scale_);

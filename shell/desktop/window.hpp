@@ -54,6 +54,8 @@ public:
 private:
     void paint(const Form1& form, const BoxText* box);
     PixelSize picture_size() const;
+    // The same, with the canvas's buffer scale already asked (0: SDL's).
+    double pixels_per_unit(int buffer_scale) const;
 
     SDL_Window* window_ = nullptr;
     double desktop_scale_ = 1.0;

@@ -1,5 +1,6 @@
 // The real game on a Wayland compositor (a headless sway), natively and
 // through Xwayland, and under X when another client makes its window huge.
+#include "shell/desktop/sdl_version.hpp"
 #include "tests/support/rehearsal.hpp"
 #include "tests/window/scenario.hpp"
 #include "tests/window/screen_board.hpp"
@@ -8,8 +9,6 @@
 #include "tests/window/x_session.hpp"
 
 #include <gtest/gtest.h>
-
-#include <SDL.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -120,13 +119,7 @@ protected:
         return sdl_follows_fractional_scales() ? scale_ : std::ceil(scale_);
     }
 
-    static bool sdl_follows_fractional_scales()
-    {
-        SDL_version running;
-        SDL_GetVersion(&running);
-        return SDL_VERSIONNUM(running.major, running.minor, running.patch) >=
-               SDL_VERSIONNUM(2, 30, 9);
-    }
+    static bool sdl_follows_fractional_scales() { return sdl_at_least(2, 30, 9); }
 
     // A picture of the client area in the game's own pixels.
     std::optional<Image> picture() const { return sway.capture(area_); }
