@@ -31,8 +31,9 @@ declare -A groups=(
   # xvfb-run (the pads' box test) needs xauth, which xvfb only recommends.
   [wine]="wine wine64 fonts-wine xvfb xauth"
   # The Wayland window tests: a headless sway with Xwayland, screenshots
-  # with grim, keys with wtype (native) and xdotool (Xwayland).
-  [wayland]="sway grim wtype xwayland xdotool"
+  # with grim, keys with wtype (native) and xdotool (Xwayland), xprop to
+  # wait for Xwayland's window manager.
+  [wayland]="sway grim wtype xwayland xdotool x11-utils"
   # scripts/fresh-debian.sh: a new Debian system made in a folder, the
   # commit cloned into it, and its window looked for on an Xvfb of ours.
   [fresh]="debootstrap git xvfb xdotool"

@@ -174,6 +174,17 @@ std::vector<EnvChange> Sway::native_environment() const
 
 std::vector<EnvChange> Sway::xwayland_environment() const
 {
+    // Sway starts Xwayland for its first X client and connects its window
+    // manager then; a client that maps its window before the manager is in
+    // is never shown. So a first client waits here until the manager's own
+    // window is named on the root.
+    const auto deadline = Clock::now() + 30s;
+    while (run({"xprop", "-root", "_NET_SUPPORTING_WM_CHECK"}).value_or("").find("window id") ==
+           std::string::npos) {
+        if (Clock::now() > deadline)
+            fail("Xwayland's window manager did not start within 30 s");
+        std::this_thread::sleep_for(50ms);
+    }
     // SDL 3 finds sway's socket in the runtime folder even with no
     // WAYLAND_DISPLAY, and prefers it: X11 is asked for by name.
     return {{"DISPLAY", x_display_},

@@ -26,7 +26,8 @@ public:
     Sway& operator=(const Sway&) = delete;
 
     // What a client needs to reach this compositor, natively and through
-    // its Xwayland: XDG_RUNTIME_DIR and WAYLAND_DISPLAY, and DISPLAY.
+    // its Xwayland: XDG_RUNTIME_DIR and WAYLAND_DISPLAY, and DISPLAY (once
+    // Xwayland runs with its window manager).
     std::vector<EnvChange> native_environment() const;
     std::vector<EnvChange> xwayland_environment() const;
 

@@ -93,8 +93,7 @@ protected:
         const std::string binary = draws.empty() ? game_binary() : test_game_binary();
         game = std::make_unique<GameProcess>(sway.as_its_user({sway.reachable(binary)}), "",
                                              environment);
-        // Sway starts Xwayland for its first X client, which takes seconds
-        // on a busy machine.
+        // A window may take seconds to appear on a busy machine.
         const auto area = sway.wait_for_window(game->pid(), 30s);
         if (!area) {
             const auto status = game->wait(0ms);
