@@ -13,6 +13,15 @@ inline constexpr int client_height_twips = 6360;
 // bucket cells and black walls both stand out from it.
 inline constexpr Colour window_background = rgb(192, 192, 192);
 
+// The desktop's own message box, in a classic dialog's colours: a dark
+// frame, a light face, a navy title bar with white text, grey buttons.
+inline constexpr Colour box_frame = rgb(64, 64, 64);
+inline constexpr Colour box_face = rgb(240, 240, 240);
+inline constexpr Colour box_title_bar = rgb(0, 0, 128);
+inline constexpr Colour box_title_text = rgb(255, 255, 255);
+inline constexpr Colour box_text = rgb(0, 0, 0);
+inline constexpr Colour box_button = rgb(225, 225, 225);
+
 // Drawn at the standard 96 dots per inch: 15 twips to a pixel, so a cell is
 // 33 pixels and the window's client area 406 x 424.
 inline constexpr int twips_per_pixel = 15;

@@ -27,9 +27,9 @@ void FrontEnd::reload(Form1& form)
     load_window(form, *this);
     const auto now = std::chrono::steady_clock::now();
     if (period_.count() > 0 && form.Clock.Enabled)
-        window_.grid.start(now, period_);
+        game_.grid.start(now, period_);
     else
-        window_.grid.follow(form.Clock, now);
+        game_.grid.follow(form.Clock, now);
     paint(form);
 }
 
@@ -37,29 +37,29 @@ void FrontEnd::key_down(int key_code, int shift)
 {
     if (in_tick_)
         return;
-    const Form1 before = window_.form;
-    Form_KeyDown(window_.form, key_code, shift);
-    if (!(window_.form == before))
-        paint(window_.form);
+    const Form1 before = game_.form;
+    Form_KeyDown(game_.form, key_code, shift);
+    if (!(game_.form == before))
+        paint(game_.form);
 }
 
 bool FrontEnd::tick(Time now)
 {
-    if (in_tick_ || !window_.form.Clock.Enabled || !window_.grid.take(now))
+    if (in_tick_ || !game_.form.Clock.Enabled || !game_.grid.take(now))
         return false;
     // Set for the whole tick: a platform whose message box dispatches the
     // window's own events meanwhile must not run a key or a tick inside it.
     // The flag stays set if End unwinds the tick, as the game is over then.
     in_tick_ = true;
-    Clock_Timer(window_.form, *this);
+    Clock_Timer(game_.form, *this);
     in_tick_ = false;
-    paint(window_.form);
+    paint(game_.form);
     return true;
 }
 
 int FrontEnd::wait_ms(Time now) const
 {
-    return window_.form.Clock.Enabled ? window_.grid.wait_ms(now) : -1;
+    return game_.form.Clock.Enabled ? game_.grid.wait_ms(now) : -1;
 }
 
 } // namespace blockdrop

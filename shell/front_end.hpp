@@ -11,9 +11,9 @@
 
 namespace blockdrop {
 
-// The window's state as a front end keeps it: the board and the grid its
+// The game's state as a front end keeps it: the board and the grid its
 // clock ticks on.
-struct WindowState {
+struct GameState {
     Form1 form;
     TickGrid grid;
 };
@@ -27,11 +27,11 @@ class FrontEnd : public Platform {
 public:
     using Time = TickGrid::Time;
 
-    explicit FrontEnd(WindowState& window) : window_(window) {}
+    explicit FrontEnd(GameState& game) : game_(game) {}
 
     // Loads the window as at program start: design values, Form_Load, the
     // grid starts with the clock, and the new board is painted.
-    void load() { reload(window_.form); }
+    void load() { reload(game_.form); }
 
     void Randomize() override { random_.seed_from_clock(); }
     double Rnd() override;
@@ -53,7 +53,7 @@ public:
     // True while a tick, and any message box it opened, is in progress.
     bool in_tick() const { return in_tick_; }
 
-    void repaint() { paint(window_.form); }
+    void repaint() { paint(game_.form); }
 
     // For a test build only: these draws, taken in turn over and over, in
     // place of the generator's, and the clock's period in place of the
@@ -65,11 +65,11 @@ protected:
     // Draws the board as it stands.
     virtual void paint(const Form1& form) = 0;
 
-    const Form1& board() const { return window_.form; }
-    TickGrid& grid() { return window_.grid; }
+    const Form1& board() const { return game_.form; }
+    TickGrid& grid() { return game_.grid; }
 
 private:
-    WindowState& window_;
+    GameState& game_;
     RandomSource random_;
     std::vector<double> draws_;
     std::size_t next_draw_ = 0;

@@ -127,4 +127,16 @@ Picture game_icon(int size)
     return rasterise(drawing(), size);
 }
 
+std::vector<std::uint32_t> argb_pixels(int size)
+{
+    const Picture picture = game_icon(size);
+    std::vector<std::uint32_t> pixels;
+    pixels.reserve(picture.pixels.size());
+    for (const Pixel& p : picture.pixels)
+        pixels.push_back(static_cast<std::uint32_t>(p.alpha) << 24U |
+                         static_cast<std::uint32_t>(p.red) << 16U |
+                         static_cast<std::uint32_t>(p.green) << 8U | p.blue);
+    return pixels;
+}
+
 } // namespace blockdrop::icon

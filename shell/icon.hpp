@@ -38,4 +38,8 @@ std::string_view drawing();
 // The game's icon at `size` x `size` pixels: the drawing rasterised.
 Picture game_icon(int size);
 
+// The same as ARGB words, row by row, as X11's _NET_WM_ICON and SDL take
+// it.
+std::vector<std::uint32_t> argb_pixels(int size);
+
 } // namespace blockdrop::icon

@@ -1,8 +1,10 @@
 #include "shell/layout.hpp"
 
 #include "board/form.hpp"
+#include "board/setup.hpp"
 #include "shell/design.hpp"
 
+#include <algorithm>
 #include <cmath>
 
 namespace blockdrop {
@@ -23,6 +25,16 @@ PixelRect pixel_rect(const Shape& cell, double scale)
     const int y = scaled_pixels(cell.Top, scale);
     return PixelRect{x, y, scaled_pixels(cell.Left + cell.Width, scale) - x,
                      scaled_pixels(cell.Top + cell.Height, scale) - y};
+}
+
+int board_bottom_twips()
+{
+    Form1 form;
+    loadshapes(form);
+    int bottom = 0;
+    for (int i = 0; i < ShapeArray::size; ++i)
+        bottom = std::max(bottom, form.Block(i).Top + form.Block(i).Height);
+    return bottom;
 }
 
 PixelSize client_size(double scale)

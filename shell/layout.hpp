@@ -46,6 +46,10 @@ PixelRect pixel_rect(const Shape& cell, double scale = 1.0);
 // A length in twips as device pixels at `scale`, rounded to the nearest.
 int scaled_pixels(int twips, double scale);
 
+// Twips from the client area's top to the bottom edge of the lowest cell
+// the set-up places (4010).
+int board_bottom_twips();
+
 // The window's client area at `scale`: 406 x 424 at 1, 609 x 636 at 1.5.
 PixelSize client_size(double scale);
 

@@ -1,14 +1,16 @@
 // Where the desktop's message box goes, which clicks answer it, the
 // desktop's dpi as its X resources give it, and the window's icon.
-#include "shell/desktop/box_layout.hpp"
-#include "shell/desktop/desktop_dpi.hpp"
-#include "shell/desktop/icon.hpp"
-#include "shell/desktop/message_box.hpp"
+#include "shell/design.hpp"
+#include "shell/desktop/dialog/box_font.hpp"
+#include "shell/desktop/dialog/box_layout.hpp"
+#include "shell/desktop/display_server.hpp"
+#include "shell/desktop/x11/xft_dpi.hpp"
 #include "shell/icon.hpp"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <fstream>
 #include <memory>
@@ -92,21 +94,99 @@ TEST_P(BoxAtScale, AClickAnswersOnlyOnAButton)
         << "where Cancel would be";
 }
 
-// The box drawn over black, as the window's picture holds it.
+// The loss box as the window tests see it at 96, 144 and 192 dpi: every
+// edge on a whole pixel, the default button's border twice as wide.
+TEST(BoxDrawing, IsTheseFillsAndTextRunsAtEachScaleTheWindowTestsUse)
+{
+    const auto fills = [](std::array<PixelRect, 7> rects) {
+        const std::array colours{box_frame,  box_face,  box_title_bar, box_frame,
+                                 box_button, box_frame, box_button};
+        std::vector<Fill> expected;
+        for (std::size_t i = 0; i < rects.size(); ++i)
+            expected.push_back({rects[i], colours[i]});
+        return expected;
+    };
+    const auto texts = [](std::array<PixelRect, 4> bands, int left) {
+        return std::vector<TextRun>{{"You Lost", box_title_text, bands[0], left},
+                                    {"You lost. Try again?", box_text, bands[1], left},
+                                    {"OK", box_text, bands[2], std::nullopt},
+                                    {"Cancel", box_text, bands[3], std::nullopt}};
+    };
+    const struct {
+        double scale;
+        std::vector<Fill> fills;
+        std::vector<TextRun> texts;
+    } expected[] = {
+        {1.0,
+         fills({{{43, 284, 320, 124},
+                 {44, 285, 318, 122},
+                 {44, 285, 318, 23},
+                 {195, 373, 75, 23},
+                 {197, 375, 71, 19},
+                 {276, 373, 75, 23},
+                 {277, 374, 73, 21}}}),
+         texts({{{44, 285, 318, 23}, {44, 308, 318, 60}, {197, 375, 71, 19}, {277, 374, 73, 21}}},
+               55)},
+        {1.5,
+         fills({{{65, 426, 480, 186},
+                 {67, 428, 476, 182},
+                 {67, 428, 476, 34},
+                 {292, 559, 113, 35},
+                 {296, 563, 105, 27},
+                 {414, 559, 113, 35},
+                 {416, 561, 109, 31}}}),
+         texts({{{67, 428, 476, 34}, {67, 462, 476, 90}, {296, 563, 105, 27}, {416, 561, 109, 31}}},
+               83)},
+        {2.0,
+         fills({{{86, 568, 640, 248},
+                 {88, 570, 636, 244},
+                 {88, 570, 636, 46},
+                 {390, 746, 150, 46},
+                 {394, 750, 142, 38},
+                 {552, 746, 150, 46},
+                 {554, 748, 146, 42}}}),
+         texts(
+             {{{88, 570, 636, 46}, {88, 616, 636, 120}, {394, 750, 142, 38}, {554, 748, 146, 42}}},
+             110)},
+    };
+    for (const auto& at : expected) {
+        const Drawing drawing =
+            box_drawing(box_layout(Buttons::ok_cancel, at.scale),
+                        {"You Lost", "You lost. Try again?", Buttons::ok_cancel});
+        EXPECT_EQ(drawing.fills, at.fills) << "at " << at.scale;
+        EXPECT_EQ(drawing.texts, at.texts) << "at " << at.scale;
+    }
+    // The win box: the same frame, only an OK button, in the middle.
+    const Drawing won = box_drawing(box_layout(Buttons::ok, 1.0), {"You Won", "You win! Great!"});
+    ASSERT_EQ(won.fills.size(), 5U);
+    EXPECT_EQ(won.fills[3].rect, (PixelRect{165, 373, 75, 23}));
+    EXPECT_EQ(won.texts.back().text, "OK");
+}
+
+// The box drawn over black, as the window's picture holds it, through the
+// display servers' painting: straight onto 32-bit pixels, converted onto
+// any others.
 struct DrawnBox {
     std::unique_ptr<SDL_Surface, void (*)(SDL_Surface*)> surface{nullptr, SDL_FreeSurface};
 
-    DrawnBox(const BoxLayout& layout, BoxFont& font, const BoxText& text)
+    DrawnBox(const BoxLayout& layout, BoxFont& font, const BoxText& text,
+             Uint32 format = SDL_PIXELFORMAT_RGB888)
     {
         surface.reset(SDL_CreateRGBSurfaceWithFormat(0, layout.frame.x + layout.frame.width,
                                                      layout.frame.y + layout.frame.height, 32,
-                                                     SDL_PIXELFORMAT_RGB888));
-        draw_message_box(surface.get(), font, layout, text);
+                                                     format));
+        EXPECT_TRUE(paint_in_32_bits(surface.get(), [&](SDL_Surface* part, int top) {
+            draw(part, top, box_drawing(layout, text), font);
+        }));
     }
 
     Uint32 at(int x, int y) const
     {
-        return static_cast<const Uint32*>(surface->pixels)[y * surface->pitch / 4 + x];
+        const auto* row = static_cast<const Uint8*>(surface->pixels) +
+                          static_cast<std::ptrdiff_t>(y) * surface->pitch;
+        if (surface->format->BytesPerPixel == 2)
+            return reinterpret_cast<const Uint16*>(row)[x];
+        return reinterpret_cast<const Uint32*>(row)[x];
     }
 
     // The pixels of `part` that are not its ground colour (the colour of
@@ -192,6 +272,29 @@ TEST_P(BoxAtScale, AResizedFontDrawsAsAFreshOneAndBrokenTextStillDraws)
     EXPECT_TRUE(within(*ink, layout.prompt));
 }
 
+// A driver whose window surface has 16-bit pixels gets the same box, its
+// text included, converted.
+TEST_P(BoxAtScale, ShowsItsTextOnSixteenBitPixels)
+{
+    const BoxLayout layout = box_layout(Buttons::ok_cancel, GetParam());
+    const auto file = BoxFont::find();
+    ASSERT_TRUE(file);
+    BoxFont font(*file, layout.text_pixels);
+    const BoxText text{"You Lost", "You lost. Try again?", Buttons::ok_cancel};
+    const DrawnBox deep(layout, font, text);
+    const DrawnBox shallow(layout, font, text, SDL_PIXELFORMAT_RGB565);
+    ASSERT_EQ(shallow.surface->format->BytesPerPixel, 2);
+    for (const PixelRect& part : {layout.title_bar, layout.prompt}) {
+        // The faintest edges of the letters may round to the ground colour.
+        const auto ink = shallow.ink(part, 0);
+        const auto expected = deep.ink(part, 0);
+        ASSERT_TRUE(ink && expected);
+        EXPECT_TRUE(within(*ink, *expected));
+        EXPECT_GE(ink->width, expected->width - 2);
+        EXPECT_GE(ink->height, expected->height - 2);
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Desktop, BoxAtScale, ::testing::Values(0.5, 1.0, 1.25, 1.5, 2.0, 3.0));
 
 TEST(DesktopDpi, ComesFromXftDpiAndIsNinetySixWithoutIt)
@@ -219,7 +322,7 @@ TEST(DesktopDpi, IgnoresWhatIsNoNumberAndHoldsAbsurdValuesIn)
     EXPECT_EQ(dpi_from_resources("Xft.dpi: inf\n"), 96);
     EXPECT_EQ(dpi_from_resources("Xft.dpi: 10\n"), 48);
     EXPECT_EQ(dpi_from_resources("Xft.dpi: 100000\n"), 480);
-    EXPECT_EQ(scale_for_dpi(144), 1.5);
+    EXPECT_EQ(scale_at_dpi(144), 1.5);
 }
 
 std::string file_text(const std::string& path)
@@ -240,7 +343,7 @@ TEST(WindowIcon, IsTheInstalledSvgInArgb)
     EXPECT_EQ(icon::drawing(), svg);
     for (const int size : {16, 24, 32, 48, 64}) {
         const icon::Picture picture = icon::game_icon(size);
-        const auto pixels = icon_pixels(size);
+        const auto pixels = icon::argb_pixels(size);
         ASSERT_EQ(pixels.size(), picture.pixels.size());
         for (std::size_t i = 0; i < pixels.size(); ++i) {
             const icon::Pixel& p = picture.pixels[i];
@@ -250,7 +353,7 @@ TEST(WindowIcon, IsTheInstalledSvgInArgb)
         }
     }
     // At 16 pixels the top-left pixel is partly inside the round corner.
-    const std::uint32_t corner = icon_pixels(16)[0];
+    const std::uint32_t corner = icon::argb_pixels(16)[0];
     EXPECT_GT(corner >> 24U, 0U);
     EXPECT_LT(corner >> 24U, 255U);
     EXPECT_EQ(corner & 0xffffffU, 0xc0c0c0U);
@@ -259,7 +362,7 @@ TEST(WindowIcon, IsTheInstalledSvgInArgb)
 TEST(WindowIcon, ScalesTheDrawingWithRoundedCorners)
 {
     for (const int size : {16, 32, 48, 64}) {
-        const auto pixels = icon_pixels(size);
+        const auto pixels = icon::argb_pixels(size);
         ASSERT_EQ(pixels.size(), static_cast<std::size_t>(size * size));
         const auto at = [&](int design_x, int design_y) {
             const auto row = static_cast<std::size_t>(design_y * size / 64);
@@ -276,7 +379,7 @@ TEST(WindowIcon, ScalesTheDrawingWithRoundedCorners)
         EXPECT_EQ(at(23, 55), 0xff00ff00U) << size;
     }
     // At the design size every shape lands on its own pixels.
-    const auto pixels = icon_pixels(64);
+    const auto pixels = icon::argb_pixels(64);
     EXPECT_EQ(pixels[static_cast<std::size_t>(4 * 64 + 3)], 0xffc0c0c0U);
     EXPECT_EQ(pixels[static_cast<std::size_t>(4 * 64 + 4)], 0xff000000U);
     EXPECT_EQ(pixels[static_cast<std::size_t>(4 * 64 + 11)], 0xff000000U);

@@ -43,13 +43,13 @@ private:
 
 TEST(FrontEnd, LoadStartsTheGridAndPaintsOnlyWhatChanged)
 {
-    WindowState window;
-    CountingFrontEnd front(window);
+    GameState game;
+    CountingFrontEnd front(game);
     const auto start = std::chrono::steady_clock::now();
     front.load();
     EXPECT_EQ(front.paints, 1);
-    EXPECT_TRUE(window.form.Clock.Enabled);
-    EXPECT_TRUE(window.grid.running());
+    EXPECT_TRUE(game.form.Clock.Enabled);
+    EXPECT_TRUE(game.grid.running());
     EXPECT_GE(front.wait_ms(start), 999);
 
     front.key_down(key_left, 0);
@@ -66,21 +66,21 @@ TEST(FrontEnd, LoadStartsTheGridAndPaintsOnlyWhatChanged)
 
 TEST(FrontEnd, NoKeyAndNoTickRunsWhileABoxIsUp)
 {
-    WindowState window;
-    CountingFrontEnd front(window);
+    GameState game;
+    CountingFrontEnd front(game);
     front.load();
     // A full bucket: the next tick opens the win box.
     for (int column = 1; column <= 5; ++column) {
         for (int row = 5; row <= 7; ++row)
-            window.form.Block(column + 7 * row).BackColor = red;
+            game.form.Block(column + 7 * row).BackColor = red;
     }
     Form1 during;
     front.while_box_up = [&] {
         EXPECT_TRUE(front.in_tick());
-        const Form1 before = window.form;
+        const Form1 before = game.form;
         front.key_down(key_left, 0);
         EXPECT_FALSE(front.tick(std::chrono::steady_clock::now() + 10s));
-        during = window.form;
+        during = game.form;
         EXPECT_EQ(during, before) << "a key or a tick ran against the board under the box";
     };
     ASSERT_TRUE(front.tick(std::chrono::steady_clock::now() + 1s));
@@ -89,10 +89,10 @@ TEST(FrontEnd, NoKeyAndNoTickRunsWhileABoxIsUp)
     // The tick reloaded the window and spawned the new game's first piece;
     // the new grid waits a full period from the reload. The bucket rows
     // start at character 40 of the picture.
-    EXPECT_EQ(testing::picture(window.form).substr(40), ".ooooo.\n.ooooo.\n.ooooo.");
+    EXPECT_EQ(testing::picture(game.form).substr(40), ".ooooo.\n.ooooo.\n.ooooo.");
     EXPECT_GE(front.wait_ms(std::chrono::steady_clock::now()), 990);
     front.key_down(key_left, 0);
-    EXPECT_TRUE(window.form.Block(35).Visible) << "keys reach the new game";
+    EXPECT_TRUE(game.form.Block(35).Visible) << "keys reach the new game";
 }
 
 // A test build's rehearsal: its draws go round, its period holds through
@@ -102,8 +102,8 @@ TEST(FrontEnd, ARehearsalLosesOnTheNinthTickOrWinsOnTheTwentyFirst)
 {
     for (const auto& [draws, title] :
          {std::pair{draws_for_loss(), "You Lost"}, std::pair{draws_for_win(), "You Won"}}) {
-        WindowState window;
-        CountingFrontEnd front(window);
+        GameState game;
+        CountingFrontEnd front(game);
         front.rehearse(draws, 400ms);
         const auto start = std::chrono::steady_clock::now();
         front.load();

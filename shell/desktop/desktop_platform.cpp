@@ -1,16 +1,13 @@
 #include "shell/desktop/desktop_platform.hpp"
 
 #include "shell/box_answer.hpp"
-#include "shell/desktop/box_layout.hpp"
+#include "shell/desktop/dialog/box_layout.hpp"
 #include "shell/desktop/keys.hpp"
-#include "shell/desktop/pad.hpp"
+#include "shell/desktop/pads/desktop_pads.hpp"
 #include "shell/desktop/window.hpp"
-
-#include <SDL.h>
 
 #include <chrono>
 #include <cmath>
-#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -18,73 +15,110 @@ namespace blockdrop {
 
 void DesktopPlatform::paint(const Form1& form)
 {
-    window_.paint(form);
+    if (box_ != nullptr)
+        window_.paint(form, *box_);
+    else
+        window_.paint(form);
+}
+
+void DesktopPlatform::run_until_tick()
+{
+    run(nullptr);
 }
 
 int DesktopPlatform::MsgBox(std::string_view prompt, Buttons buttons, std::string_view title)
 {
     const BoxText box{title, prompt, buttons};
-    // The button under the pointer, at the scale of the moment: the mouse
-    // comes in window units, the layout is in device pixels.
-    const auto button_under = [&](int x, int y) {
-        const double pixels = window_.pixels_per_unit();
-        return button_at(box_layout(buttons, window_.scale()),
-                         static_cast<int>(std::lround(x * pixels)),
-                         static_cast<int>(std::lround(y * pixels)));
-    };
+    const BoxText* under = box_;
+    box_ = &box;
     // The board as the tick has left it stays on screen around the box.
-    window_.paint(board(), box);
+    repaint();
+    try {
+        const int answer = *run(&box);
+        box_ = under;
+        return answer;
+    } catch (...) {
+        box_ = under;
+        throw;
+    }
+}
 
+std::optional<int> DesktopPlatform::run(const BoxText* box)
+{
     // A click answers on the button's release, if it was pressed there too;
     // 0 while no button is pressed.
     int pressed = 0;
     for (;;) {
         const auto now = std::chrono::steady_clock::now();
-        const int wait = pads_ != nullptr ? pads_->wait_ms(now) : -1;
+        int wait = pads_.wait_ms(now);
+        if (box == nullptr) {
+            const int due = wait_ms(now);
+            if (due == 0)
+                return std::nullopt;
+            wait = earlier_wait(due, wait);
+        }
         SDL_Event event;
         const bool got = SDL_WaitEventTimeout(&event, wait) == 1;
         if (!got && wait < 0)
             throw std::runtime_error(std::string("cannot wait for events: ") + SDL_GetError());
-        if (pads_ != nullptr) {
-            if (got && pads_->take(event, now))
-                continue;
-            for (const PadAction action : pads_->poll(std::chrono::steady_clock::now())) {
-                if (const auto answer = pad_answer(action, buttons))
-                    return *answer;
-            }
+        if (got && !pads_.take(event, now)) {
+            if (const auto answer = handle(event, box, pressed))
+                return answer;
         }
-        if (!got)
-            continue;
-        switch (event.type) {
-        case SDL_QUIT: End();
-        case SDL_KEYDOWN:
-            // Every key but the box's two is dropped here, so none of them
-            // reaches the next game.
-            if (const auto answer = answer_for_key(virtual_key(event.key.keysym.sym), buttons))
-                return *answer;
-            break;
-        case SDL_MOUSEBUTTONDOWN:
-            if (event.button.button == SDL_BUTTON_LEFT)
-                pressed = button_under(event.button.x, event.button.y).value_or(0);
-            break;
-        case SDL_MOUSEBUTTONUP:
-            if (event.button.button == SDL_BUTTON_LEFT && pressed != 0 &&
-                button_under(event.button.x, event.button.y) == pressed)
-                return pressed;
-            pressed = 0;
-            break;
-        case SDL_WINDOWEVENT:
-            if (event.window.event == SDL_WINDOWEVENT_CLOSE)
-                End();
-            if (event.window.event == SDL_WINDOWEVENT_EXPOSED ||
-                event.window.event == SDL_WINDOWEVENT_SHOWN ||
-                event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED ||
-                event.window.event == SDL_WINDOWEVENT_DISPLAY_CHANGED)
-                window_.paint(board(), box);
-            break;
-        default: break;
+        for (const PadAction action : pads_.poll(std::chrono::steady_clock::now())) {
+            if (box == nullptr)
+                press_pad_keys(*this, {action});
+            else if (const auto answer = pad_answer(action, box->buttons))
+                return answer;
         }
     }
+}
+
+std::optional<int> DesktopPlatform::handle(const SDL_Event& event, const BoxText* box, int& pressed)
+{
+    switch (event.type) {
+    case SDL_QUIT: End();
+    case SDL_KEYDOWN:
+        if (event.key.windowID != window_.id())
+            break;
+        // With a box up every key but its two is dropped, so none of them
+        // reaches the next game.
+        if (box != nullptr)
+            return answer_for_key(virtual_key(event.key.keysym.sym), box->buttons);
+        key_down(virtual_key(event.key.keysym.sym), modifier_state(event.key.keysym.mod));
+        break;
+    case SDL_MOUSEBUTTONDOWN:
+        if (box != nullptr && event.button.button == SDL_BUTTON_LEFT)
+            pressed = button_under(box->buttons, event.button.x, event.button.y).value_or(0);
+        break;
+    case SDL_MOUSEBUTTONUP:
+        if (box != nullptr && event.button.button == SDL_BUTTON_LEFT && pressed != 0 &&
+            button_under(box->buttons, event.button.x, event.button.y) == pressed)
+            return pressed;
+        pressed = 0;
+        break;
+    case SDL_WINDOWEVENT:
+        if (event.window.event == SDL_WINDOWEVENT_CLOSE)
+            End();
+        if (event.window.event == SDL_WINDOWEVENT_EXPOSED ||
+            event.window.event == SDL_WINDOWEVENT_SHOWN ||
+            event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED ||
+            event.window.event == SDL_WINDOWEVENT_DISPLAY_CHANGED)
+            repaint();
+        break;
+    default: break;
+    }
+    return std::nullopt;
+}
+
+std::optional<int> DesktopPlatform::button_under(Buttons buttons, int x, int y)
+{
+    // The mouse comes in window units, the layout is in device pixels, at
+    // the scale of the moment.
+    const double pixels = window_.pixels_per_unit();
+    return button_at(box_layout(buttons, window_.scale()),
+                     static_cast<int>(std::lround(x * pixels)),
+                     static_cast<int>(std::lround(y * pixels)));
 }
 
 } // namespace blockdrop

@@ -1,10 +1,10 @@
-// The desktop front end: one SDL window, one thread. The loop sleeps until
-// the next event or the next tick of the window's clock, and turns each into
-// a call of the game's handlers.
+// The desktop front end: one SDL window, one thread. Its loop
+// (DesktopPlatform) sleeps until the next event or the next tick of the
+// window's clock, and turns each into a call of the game's handlers.
 #define SDL_MAIN_HANDLED
 #include "shell/desktop/desktop_platform.hpp"
-#include "shell/desktop/keys.hpp"
-#include "shell/desktop/pad.hpp"
+#include "shell/desktop/display_server.hpp"
+#include "shell/desktop/pads/desktop_pads.hpp"
 #include "shell/desktop/window.hpp"
 #include "shell/test_build.hpp"
 
@@ -13,33 +13,11 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <exception>
 #include <string>
 
 namespace blockdrop {
 namespace {
-
-// Handles one event; false when the window was closed.
-bool handle(const SDL_Event& event, DesktopPlatform& platform, const DesktopWindow& window)
-{
-    switch (event.type) {
-    case SDL_QUIT: return false;
-    case SDL_KEYDOWN:
-        if (event.key.windowID == window.id())
-            platform.key_down(virtual_key(event.key.keysym.sym),
-                              modifier_state(event.key.keysym.mod));
-        return true;
-    case SDL_WINDOWEVENT:
-        if (event.window.event == SDL_WINDOWEVENT_EXPOSED ||
-            event.window.event == SDL_WINDOWEVENT_SHOWN ||
-            event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED ||
-            event.window.event == SDL_WINDOWEVENT_DISPLAY_CHANGED)
-            platform.repaint();
-        return true;
-    default: return true;
-    }
-}
 
 // Where SDL looked for a display, for the message that it found none.
 std::string displays_tried()
@@ -57,30 +35,21 @@ std::string displays_tried()
 // choice.
 bool drawn_nowhere()
 {
-    const char* driver = SDL_GetCurrentVideoDriver();
-    return std::getenv("SDL_VIDEODRIVER") == nullptr && driver != nullptr &&
-           (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
+    return std::getenv("SDL_VIDEODRIVER") == nullptr &&
+           current_video_driver() == VideoDriver::nowhere;
 }
 
 int play(DesktopWindow& window)
 {
-    WindowState state;
-    DesktopPlatform platform(window, state);
+    GameState game;
     DesktopPads pads;
-    platform.attach(pads);
+    DesktopPlatform platform(window, pads, game);
     prepare_test_build(platform);
     platform.load();
     window.show();
-
     try {
         for (;;) {
-            const auto now = std::chrono::steady_clock::now();
-            const int wait = earlier_wait(platform.wait_ms(now), pads.wait_ms(now));
-            SDL_Event event;
-            if (SDL_WaitEventTimeout(&event, wait) == 1 && !pads.take(event, now) &&
-                !handle(event, platform, window))
-                return 0;
-            press_pad_keys(platform, pads.poll(std::chrono::steady_clock::now()));
+            platform.run_until_tick();
             platform.tick(std::chrono::steady_clock::now());
         }
     } catch (const ProgramEnd&) {

@@ -1,37 +1,23 @@
 #include "shell/desktop/window.hpp"
 
 #include "shell/design.hpp"
-#include "shell/desktop/desktop_dpi.hpp"
-#include "shell/desktop/without_gl.hpp"
-#include "shell/desktop/x11_window.hpp"
+#include "shell/desktop/dialog/box_layout.hpp"
+#include "shell/desktop/wayland/without_gl.hpp"
 #include "shell/layout.hpp"
 
 #include <algorithm>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace blockdrop {
 
 namespace {
 
-Uint32 mapped(const SDL_Surface* surface, Colour colour)
-{
-    return SDL_MapRGB(surface->format, colour.red, colour.green, colour.blue);
-}
-
 [[noreturn]] void fail(const char* what)
 {
     throw std::runtime_error(std::string(what) + ": " + SDL_GetError());
-}
-
-// The same box `rows` higher up.
-BoxLayout raised(BoxLayout layout, int rows)
-{
-    for (PixelRect* rect :
-         {&layout.frame, &layout.title_bar, &layout.prompt, &layout.ok, &layout.cancel})
-        rect->y -= rows;
-    return layout;
 }
 
 } // namespace
@@ -48,29 +34,29 @@ DesktopWindow::DesktopWindow(const std::string& font_file)
         fail("cannot create the window");
     // The desktop's scale is known once the window's display is: size the
     // window for it before it is first shown.
-    // Opening the font takes well under a millisecond, and a canvas no
+    // Opening the font takes well under a millisecond, and a display server no
     // longer: both are made here, where a failure stops the game before it
     // starts.
     try {
-        canvas_ = make_canvas(window_);
+        server_ = make_display_server(window_);
     } catch (const std::runtime_error& failure) {
         throw std::runtime_error(std::string("cannot draw the window: ") + failure.what());
     }
-    desktop_scale_ = scale_for_dpi(dpi_from_resources(x_resources(window_)));
+    desktop_scale_ = scale_at_dpi(server_->dpi());
     scale_ = desktop_scale_ * pixels_per_unit();
     const PixelSize scaled = client_size(desktop_scale_);
     SDL_SetWindowSize(window_, scaled.width, scaled.height);
     SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
-    set_window_icon(window_);
+    server_->set_icon(window_);
     font_ = std::make_unique<BoxFont>(font_file, box_layout(Buttons::ok, scale_).text_pixels);
     const PixelSize picture = picture_size();
-    if (!canvas_->prepare(picture.width, picture.height))
+    if (!server_->prepare(picture.width, picture.height))
         fail("cannot draw the window");
 }
 
 DesktopWindow::~DesktopWindow()
 {
-    canvas_.reset();
+    server_.reset();
     font_.reset();
     SDL_DestroyWindow(window_);
 }
@@ -82,7 +68,7 @@ void DesktopWindow::show()
 
 double DesktopWindow::pixels_per_unit()
 {
-    return pixels_per_unit(canvas_->buffer_scale());
+    return pixels_per_unit(server_->buffer_scale());
 }
 
 double DesktopWindow::pixels_per_unit(int buffer_scale) const
@@ -98,7 +84,7 @@ double DesktopWindow::pixels_per_unit(int buffer_scale) const
 
 PixelSize DesktopWindow::picture_size() const
 {
-    if (!canvas_->sized_by_window())
+    if (!server_->sized_by_window())
         return client_size(scale_);
     PixelSize pixels;
     SDL_GetWindowSizeInPixels(window_, &pixels.width, &pixels.height);
@@ -111,23 +97,21 @@ void DesktopWindow::paint(const Form1& form, const BoxText* box)
     // a buffer on a surface not yet shown is an error).
     if ((SDL_GetWindowFlags(window_) & SDL_WINDOW_SHOWN) == 0)
         return;
-    const int buffer_scale = canvas_->buffer_scale();
+    const int buffer_scale = server_->buffer_scale();
     const double per_unit = pixels_per_unit(buffer_scale);
     if (desktop_scale_ * per_unit != scale_) {
         scale_ = desktop_scale_ * per_unit;
         font_->resize(box_layout(Buttons::ok, scale_).text_pixels);
     }
     const PixelSize picture = picture_size();
-    const std::vector<Fill> fills = board_fills(form, scale_, picture);
-    const BoxLayout layout = box_layout(box != nullptr ? box->buttons : Buttons::ok, scale_);
-    canvas_->show(picture.width, picture.height, buffer_scale, [&](SDL_Surface* part, int top) {
-        for (const Fill& fill : fills) {
-            const SDL_Rect rect{fill.rect.x, fill.rect.y - top, fill.rect.width, fill.rect.height};
-            SDL_FillRect(part, &rect, mapped(part, fill.colour));
-        }
-        if (box != nullptr)
-            draw_message_box(part, *font_, raised(layout, top), *box);
-    });
+    Drawing drawing{board_fills(form, scale_, picture), {}};
+    if (box != nullptr) {
+        Drawing drawn_box = box_drawing(box_layout(box->buttons, scale_), *box);
+        drawing.fills.insert(drawing.fills.end(), drawn_box.fills.begin(), drawn_box.fills.end());
+        drawing.texts = std::move(drawn_box.texts);
+    }
+    server_->show(picture.width, picture.height, buffer_scale,
+                  [&](SDL_Surface* part, int top) { draw(part, top, drawing, *font_); });
 }
 
 void DesktopWindow::paint(const Form1& form)

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "shell/desktop/canvas.hpp"
-#include "shell/desktop/message_box.hpp"
+#include "shell/desktop/dialog/box_font.hpp"
+#include "shell/desktop/display_server.hpp"
 #include "shell/layout.hpp"
 
 #include <SDL.h>
@@ -54,14 +54,15 @@ public:
 private:
     void paint(const Form1& form, const BoxText* box);
     PixelSize picture_size() const;
-    // The same, with the canvas's buffer scale already asked (0: SDL's).
+    // The same, with the display server's buffer scale already asked (0:
+    // SDL's).
     double pixels_per_unit(int buffer_scale) const;
 
     SDL_Window* window_ = nullptr;
     double desktop_scale_ = 1.0;
     double scale_ = 1.0;
     std::unique_ptr<BoxFont> font_;
-    std::unique_ptr<Canvas> canvas_;
+    std::unique_ptr<DisplayServer> server_;
 };
 
 } // namespace blockdrop

@@ -21,8 +21,8 @@ namespace blockdrop::web {
 namespace {
 
 struct Game {
-    WindowState window;
-    WebPlatform platform{window};
+    GameState game;
+    WebPlatform platform{game};
     WebPads pads{platform, {}};
 };
 

@@ -49,7 +49,7 @@ void wait_for_message_or(HANDLE timer, int wait_ms)
 int play(HINSTANCE instance)
 {
     GameWindow window(instance);
-    WindowState state;
+    GameState state;
     WindowsPlatform platform(window, state);
     window.attach(platform);
     XInputReader xinput;

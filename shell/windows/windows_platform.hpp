@@ -14,7 +14,7 @@ class WindowsPads;
 // shares.
 class WindowsPlatform final : public FrontEnd, public PadEvents {
 public:
-    WindowsPlatform(GameWindow& window, WindowState& state) : FrontEnd(state), window_(window) {}
+    WindowsPlatform(GameWindow& window, GameState& state) : FrontEnd(state), window_(window) {}
 
     // The pads, which the message box reads too: A and Start answer OK, B
     // Cancel (OK where that is the only button).

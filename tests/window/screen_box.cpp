@@ -1,7 +1,7 @@
 #include "tests/window/screen_box.hpp"
 
-#include "shell/desktop/box_layout.hpp"
-#include "shell/desktop/message_box.hpp"
+#include "shell/desktop/dialog/box_font.hpp"
+#include "shell/desktop/dialog/box_layout.hpp"
 
 #include <SDL.h>
 
@@ -32,7 +32,7 @@ Image drawn(const BoxLayout& layout, const BoxText& text)
         0, frame.x + frame.width, frame.y + frame.height, 32, SDL_PIXELFORMAT_RGB888);
     if (surface == nullptr)
         throw std::runtime_error("cannot make an off-screen picture");
-    draw_message_box(surface, font, layout, text);
+    draw(surface, 0, box_drawing(layout, text), font);
     Image image{frame.width, frame.height, {}};
     SDL_LockSurface(surface);
     for (int y = frame.y; y < frame.y + frame.height; ++y) {

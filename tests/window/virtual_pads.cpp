@@ -6,7 +6,7 @@
 // BUTTON is SDL's name of a controller button (a, b, start, dpleft,
 // dpright, leftshoulder, rightshoulder); X runs from -1 to 1. The game reads
 // them through its own pad code, as it reads a real pad.
-#include "shell/desktop/pad.hpp"
+#include "shell/desktop/pads/desktop_pads.hpp"
 #include "shell/test_build.hpp"
 #include "tests/support/rehearsal.hpp"
 

@@ -1,9 +1,8 @@
-#include "shell/desktop/x11_window.hpp"
+#include "shell/desktop/x11/x11_server.hpp"
 
 #include "shell/design.hpp"
-#include "shell/desktop/icon.hpp"
-
-#include <SDL_syswm.h>
+#include "shell/desktop/x11/xft_dpi.hpp"
+#include "shell/icon.hpp"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -15,13 +14,6 @@
 namespace blockdrop {
 
 namespace {
-
-// The window's X display and id; nothing when it is not an X11 window.
-bool x11_info(SDL_Window* window, SDL_SysWMinfo& info)
-{
-    SDL_VERSION(&info.version);
-    return SDL_GetWindowWMInfo(window, &info) == SDL_TRUE && info.subsystem == SDL_SYSWM_X11;
-}
 
 constexpr int icon_sizes[] = {16, 32, 48, 64};
 
@@ -41,14 +33,13 @@ Uint32 alpha_mask(const Visual& visual, int depth)
 // shows only whole pictures.
 constexpr int band_bytes = 256 * 1024;
 
-class X11Canvas final : public Canvas {
+class X11Server final : public DisplayServer {
 public:
-    X11Canvas(Display* display, ::Window window, const XWindowAttributes& attributes)
+    X11Server(Display* display, ::Window window, const XWindowAttributes& attributes)
         : display_(display), window_(window), visual_(attributes.visual), depth_(attributes.depth),
-          format_(SDL_MasksToPixelFormatEnum(32, static_cast<Uint32>(visual_->red_mask),
-                                             static_cast<Uint32>(visual_->green_mask),
-                                             static_cast<Uint32>(visual_->blue_mask),
-                                             alpha_mask(*visual_, depth_)))
+          format_(SDL_MasksToPixelFormatEnum(
+              32, static_cast<Uint32>(visual_->red_mask), static_cast<Uint32>(visual_->green_mask),
+              static_cast<Uint32>(visual_->blue_mask), alpha_mask(*visual_, depth_)))
     {
         // Copies from the pixmap would otherwise each send an event.
         XGCValues values{};
@@ -65,13 +56,13 @@ public:
         }
     }
 
-    ~X11Canvas() override
+    ~X11Server() override
     {
         drop();
         XFreeGC(display_, gc_);
     }
-    X11Canvas(const X11Canvas&) = delete;
-    X11Canvas& operator=(const X11Canvas&) = delete;
+    X11Server(const X11Server&) = delete;
+    X11Server& operator=(const X11Server&) = delete;
 
     bool prepare(int width, int height) override
     {
@@ -112,6 +103,32 @@ public:
         return true;
     }
 
+    double dpi() override
+    {
+        // Read by Xlib when the connection opened: no round trip to the
+        // server.
+        const char* resources = XResourceManagerString(display_);
+        return dpi_from_resources(resources != nullptr ? resources : "");
+    }
+
+    // All the sizes in one _NET_WM_ICON: width, height, then the pixels,
+    // each in a long as Xlib passes 32-bit properties.
+    void set_icon(SDL_Window* /*window*/) override
+    {
+        std::vector<long> data;
+        for (const int size : icon_sizes) {
+            data.push_back(size);
+            data.push_back(size);
+            for (const std::uint32_t pixel : icon::argb_pixels(size))
+                data.push_back(static_cast<long>(pixel));
+        }
+        XChangeProperty(display_, window_, XInternAtom(display_, "_NET_WM_ICON", False),
+                        XA_CARDINAL, 32, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(data.data()),
+                        static_cast<int>(data.size()));
+        XFlush(display_);
+    }
+
 private:
     void drop()
     {
@@ -144,58 +161,14 @@ private:
 
 } // namespace
 
-std::string x_resources(SDL_Window* window)
+std::unique_ptr<DisplayServer> x11_server(Display* display, unsigned long window)
 {
-    SDL_SysWMinfo info;
-    if (!x11_info(window, info))
-        return {};
-    // Read by Xlib when the connection opened: no round trip to the server.
-    const char* resources = XResourceManagerString(info.info.x11.display);
-    return resources != nullptr ? std::string(resources) : std::string();
-}
-
-void set_window_icon(SDL_Window* window)
-{
-    SDL_SysWMinfo info;
-    if (x11_info(window, info)) {
-        // Width, height, then the pixels, each in a long as Xlib passes
-        // 32-bit properties.
-        std::vector<long> data;
-        for (const int size : icon_sizes) {
-            data.push_back(size);
-            data.push_back(size);
-            for (const std::uint32_t pixel : icon_pixels(size))
-                data.push_back(static_cast<long>(pixel));
-        }
-        Display* display = info.info.x11.display;
-        XChangeProperty(display, info.info.x11.window, XInternAtom(display, "_NET_WM_ICON", False),
-                        XA_CARDINAL, 32, PropModeReplace,
-                        reinterpret_cast<const unsigned char*>(data.data()),
-                        static_cast<int>(data.size()));
-        XFlush(display);
-        return;
-    }
-    constexpr int size = 64;
-    std::vector<std::uint32_t> pixels = icon_pixels(size);
-    SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormatFrom(pixels.data(), size, size, 32, size * 4,
-                                                           SDL_PIXELFORMAT_ARGB8888);
-    if (icon == nullptr)
-        return;
-    SDL_SetWindowIcon(window, icon);
-    SDL_FreeSurface(icon);
-}
-
-std::unique_ptr<Canvas> x11_canvas(SDL_Window* window)
-{
-    SDL_SysWMinfo info;
-    if (!x11_info(window, info))
-        return nullptr;
     XWindowAttributes attributes;
-    if (XGetWindowAttributes(info.info.x11.display, info.info.x11.window, &attributes) == 0 ||
+    if (XGetWindowAttributes(display, window, &attributes) == 0 ||
         (attributes.visual->c_class != TrueColor && attributes.visual->c_class != DirectColor) ||
         (attributes.depth != 24 && attributes.depth != 32))
         return nullptr;
-    return std::make_unique<X11Canvas>(info.info.x11.display, info.info.x11.window, attributes);
+    return std::make_unique<X11Server>(display, window, attributes);
 }
 
 } // namespace blockdrop

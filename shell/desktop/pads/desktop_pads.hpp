@@ -51,8 +51,4 @@ private:
     Time next_poll_{};
 };
 
-// The SDL event type that a change under /dev/input pushes; 0 where no
-// watch could be set.
-Uint32 watch_input_devices();
-
 } // namespace blockdrop

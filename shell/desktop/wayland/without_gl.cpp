@@ -1,5 +1,6 @@
-#include "shell/desktop/without_gl.hpp"
+#include "shell/desktop/wayland/without_gl.hpp"
 
+#include "shell/desktop/display_server.hpp"
 #include "shell/desktop/sdl_version.hpp"
 
 #include <SDL_vulkan.h>
@@ -60,8 +61,7 @@ namespace blockdrop {
 
 Uint32 flags_without_gl()
 {
-    const char* driver = SDL_GetCurrentVideoDriver();
-    if (driver == nullptr || std::strcmp(driver, "wayland") != 0)
+    if (current_video_driver() != VideoDriver::wayland)
         return 0;
     // SDL 2.30.0 stopped making every Wayland window a GL one when no
     // graphics flag is given: from there on the stand-in is not needed.

@@ -1,4 +1,4 @@
-#include "shell/desktop/desktop_dpi.hpp"
+#include "shell/desktop/x11/xft_dpi.hpp"
 
 #include <algorithm>
 #include <cmath>

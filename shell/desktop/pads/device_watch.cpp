@@ -1,7 +1,4 @@
-// A thread that sleeps in read() on an inotify watch of /dev/input and wakes
-// the event loop only when a device node comes, goes or changes its
-// permissions: with no pad connected the game keeps sleeping.
-#include "shell/desktop/pad.hpp"
+#include "shell/desktop/pads/device_watch.hpp"
 
 #include <array>
 #include <sys/inotify.h>

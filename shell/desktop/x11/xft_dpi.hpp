@@ -10,10 +10,4 @@ namespace blockdrop {
 // window vanish or fill many screens.
 double dpi_from_resources(std::string_view resources);
 
-// Device pixels to a 96-dpi pixel at that many dots per inch.
-inline double scale_for_dpi(double dpi)
-{
-    return dpi / 96.0;
-}
-
 } // namespace blockdrop

@@ -1,4 +1,6 @@
-#include "shell/desktop/pad.hpp"
+#include "shell/desktop/pads/desktop_pads.hpp"
+
+#include "shell/desktop/pads/device_watch.hpp"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "shell/desktop/message_box.hpp"
+#include "shell/desktop/dialog/box_font.hpp"
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
@@ -22,27 +22,9 @@ constexpr std::array font_files = {
     "/usr/share/fonts/TTF/DejaVuSans.ttf",
 };
 
-constexpr SDL_Color frame_colour{64, 64, 64, 255};
-constexpr SDL_Color face_colour{240, 240, 240, 255};
-constexpr SDL_Color title_colour{0, 0, 128, 255};
-constexpr SDL_Color title_text_colour{255, 255, 255, 255};
-constexpr SDL_Color text_colour{0, 0, 0, 255};
-constexpr SDL_Color button_colour{225, 225, 225, 255};
-
 SDL_Rect sdl(const PixelRect& rect)
 {
     return SDL_Rect{rect.x, rect.y, rect.width, rect.height};
-}
-
-PixelRect shrunk(const PixelRect& rect, int by)
-{
-    return PixelRect{rect.x + by, rect.y + by, rect.width - 2 * by, rect.height - 2 * by};
-}
-
-void fill(SDL_Surface* surface, const PixelRect& rect, SDL_Color colour)
-{
-    const SDL_Rect area = sdl(rect);
-    SDL_FillRect(surface, &area, SDL_MapRGB(surface->format, colour.r, colour.g, colour.b));
 }
 
 // The characters of UTF-8 text; a byte that starts no character, or a
@@ -53,8 +35,11 @@ std::u32string decoded(std::string_view text)
     std::u32string characters;
     for (std::size_t at = 0; at < text.size();) {
         const auto lead = static_cast<unsigned char>(text[at]);
-        const int more = lead < 0x80 ? 0 : (lead & 0xE0) == 0xC0 ? 1 : (lead & 0xF0) == 0xE0 ? 2
-                                          : (lead & 0xF8) == 0xF0 ? 3 : -1;
+        const int more = lead < 0x80             ? 0
+                         : (lead & 0xE0) == 0xC0 ? 1
+                         : (lead & 0xF0) == 0xE0 ? 2
+                         : (lead & 0xF8) == 0xF0 ? 3
+                                                 : -1;
         if (more < 0 || at + static_cast<std::size_t>(more) >= text.size()) {
             characters.push_back(replacement);
             ++at;
@@ -80,12 +65,11 @@ std::size_t cell(int row, int width)
 }
 
 // Lays the glyph over the surface in `colour`, each pixel as much as the
-// glyph covers it, inside `clip` only. The canvases' pictures are 32-bit.
+// glyph covers it, inside `clip` only. Every picture the game draws on has
+// 32-bit pixels (paint_in_32_bits).
 void blend(SDL_Surface* surface, const SDL_Rect& clip, int x, int y, const Glyph& glyph,
-           SDL_Color colour)
+           Colour colour)
 {
-    if (surface->format->BytesPerPixel != 4)
-        return;
     for (int row = 0; row < glyph.rows; ++row) {
         const int at_y = y + row;
         if (at_y < clip.y || at_y >= clip.y + clip.h)
@@ -104,50 +88,10 @@ void blend(SDL_Surface* surface, const SDL_Rect& clip, int x, int y, const Glyph
             const auto mix = [cover](Uint8 under, Uint8 over) {
                 return static_cast<Uint8>((under * (255 - cover) + over * cover + 127) / 255);
             };
-            line[at_x] = SDL_MapRGB(surface->format, mix(red, colour.r), mix(green, colour.g),
-                                    mix(blue, colour.b));
+            line[at_x] = SDL_MapRGB(surface->format, mix(red, colour.red), mix(green, colour.green),
+                                    mix(blue, colour.blue));
         }
     }
-}
-
-// One line of text, its left edge at `left` (or centred when `left` is
-// nothing) and centred from top to bottom in `band`, clipped to the band.
-void write(SDL_Surface* surface, BoxFont& font, std::string_view text, SDL_Color colour,
-           const PixelRect& band, std::optional<int> left)
-{
-    const SDL_Rect whole{0, 0, surface->w, surface->h};
-    const SDL_Rect inside = sdl(band);
-    SDL_Rect clip;
-    // A picture drawn in parts meets most lines in only some of them.
-    if (SDL_IntersectRect(&inside, &whole, &clip) != SDL_TRUE)
-        return;
-    const std::u32string line = decoded(text);
-    // Where the pen stands for each character, from the line's start.
-    std::vector<int> pens;
-    pens.reserve(line.size());
-    int width = 0;
-    for (std::size_t i = 0; i < line.size(); ++i) {
-        width += i > 0 ? font.kerning(line[i - 1], line[i]) : 0;
-        pens.push_back(width);
-        width += font.glyph(line[i]).advance;
-    }
-    const int start = left.value_or(band.x + (band.width - width) / 2);
-    const int baseline =
-        band.y + (band.height - (font.ascent() + font.descent())) / 2 + font.ascent();
-    for (std::size_t i = 0; i < line.size(); ++i) {
-        const Glyph& glyph = font.glyph(line[i]);
-        blend(surface, clip, start + pens[i] + glyph.left, baseline - glyph.top, glyph, colour);
-    }
-}
-
-void draw_button(SDL_Surface* surface, BoxFont& font, const PixelRect& button, int border,
-                 bool is_default, std::string_view label)
-{
-    // The default button has a border twice as wide, as desktops mark it.
-    const int edge = is_default ? 2 * border : border;
-    fill(surface, button, frame_colour);
-    fill(surface, shrunk(button, edge), button_colour);
-    write(surface, font, label, text_colour, shrunk(button, edge), std::nullopt);
 }
 
 } // namespace
@@ -240,17 +184,46 @@ int BoxFont::kerning(char32_t left, char32_t right) const
     return static_cast<int>(delta.x / 64);
 }
 
-void draw_message_box(SDL_Surface* surface, BoxFont& font, const BoxLayout& layout,
-                      const BoxText& text)
+void draw_text(SDL_Surface* surface, BoxFont& font, const TextRun& run)
 {
-    fill(surface, layout.frame, frame_colour);
-    fill(surface, shrunk(layout.frame, layout.border), face_colour);
-    fill(surface, layout.title_bar, title_colour);
-    write(surface, font, text.title, title_text_colour, layout.title_bar, layout.text_left);
-    write(surface, font, text.prompt, text_colour, layout.prompt, layout.text_left);
-    draw_button(surface, font, layout.ok, layout.border, true, "OK");
-    if (text.buttons == Buttons::ok_cancel)
-        draw_button(surface, font, layout.cancel, layout.border, false, "Cancel");
+    const SDL_Rect whole{0, 0, surface->w, surface->h};
+    const SDL_Rect inside = sdl(run.band);
+    SDL_Rect clip;
+    // A picture drawn in parts meets most lines in only some of them.
+    if (SDL_IntersectRect(&inside, &whole, &clip) != SDL_TRUE)
+        return;
+    const std::u32string line = decoded(run.text);
+    // Where the pen stands for each character, from the line's start.
+    std::vector<int> pens;
+    pens.reserve(line.size());
+    int width = 0;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        width += i > 0 ? font.kerning(line[i - 1], line[i]) : 0;
+        pens.push_back(width);
+        width += font.glyph(line[i]).advance;
+    }
+    const PixelRect& band = run.band;
+    const int start = run.left.value_or(band.x + (band.width - width) / 2);
+    const int baseline =
+        band.y + (band.height - (font.ascent() + font.descent())) / 2 + font.ascent();
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        const Glyph& glyph = font.glyph(line[i]);
+        blend(surface, clip, start + pens[i] + glyph.left, baseline - glyph.top, glyph, run.colour);
+    }
+}
+
+void draw(SDL_Surface* part, int top, const Drawing& drawing, BoxFont& font)
+{
+    for (const Fill& fill : drawing.fills) {
+        const SDL_Rect rect{fill.rect.x, fill.rect.y - top, fill.rect.width, fill.rect.height};
+        SDL_FillRect(
+            part, &rect,
+            SDL_MapRGB(part->format, fill.colour.red, fill.colour.green, fill.colour.blue));
+    }
+    for (TextRun run : drawing.texts) {
+        run.band.y -= top;
+        draw_text(part, font, run);
+    }
 }
 
 } // namespace blockdrop

@@ -1,13 +1,12 @@
 #pragma once
 
-#include "shell/desktop/box_layout.hpp"
+#include "shell/desktop/dialog/box_drawing.hpp"
 
 #include <SDL.h>
 
 #include <map>
 #include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 struct FT_LibraryRec_;
@@ -15,19 +14,12 @@ struct FT_FaceRec_;
 
 namespace blockdrop {
 
-// What a message box shows.
-struct BoxText {
-    std::string_view title;
-    std::string_view prompt;
-    Buttons buttons = Buttons::ok;
-};
-
 // One character as the font draws it: how much of each pixel it covers
 // (0 to 255), where that lies from the pen on the baseline, and how far the
 // pen moves on.
 struct Glyph {
-    int left = 0;   // from the pen to the first column
-    int top = 0;    // from the baseline up to the first row
+    int left = 0; // from the pen to the first column
+    int top = 0;  // from the baseline up to the first row
     int width = 0;
     int rows = 0;
     int advance = 0;
@@ -72,9 +64,12 @@ private:
     std::map<char32_t, Glyph> glyphs_;
 };
 
-// Draws the box onto `surface` at its place in the layout; what lies
-// outside the box is left as it was.
-void draw_message_box(SDL_Surface* surface, BoxFont& font, const BoxLayout& layout,
-                      const BoxText& text);
+// Writes the run onto `surface`, whose pixels are 32-bit, inside its band;
+// what lies outside is left as it was.
+void draw_text(SDL_Surface* surface, BoxFont& font, const TextRun& run);
+
+// Draws the rows of `drawing` from `top` down onto `part`, whose pixels are
+// 32-bit: its fills in order, then its text.
+void draw(SDL_Surface* part, int top, const Drawing& drawing, BoxFont& font);
 
 } // namespace blockdrop

@@ -5,8 +5,8 @@
 namespace blockdrop {
 
 // The flags that keep GL out of a window on the current video driver, to
-// make it with. SDL's Wayland driver before 2.30.0 makes every window that is not a
-// Vulkan one a GL one, and loading GL (Mesa, with LLVM) costs some fifty
+// make it with. SDL's Wayland driver before 2.30.0 makes every window that is
+// not a Vulkan one a GL one, and loading GL (Mesa, with LLVM) costs some fifty
 // megabytes for a game that draws into shared memory of its own. A Vulkan
 // window costs nothing until a Vulkan instance is made, which the game never
 // does: SDL only asks the loader whether the surface extensions exist, and

@@ -9,8 +9,7 @@ namespace blockdrop {
 
 // Where the game's own message box and its parts go in the window, in
 // device pixels at `scale` device pixels to a 96-dpi pixel. The box sits in
-// the strip below the board (the board fills the top-left 3465 x 4010 twips
-// of the client area), so it never covers a cell. Designed in twips and
+// the strip below the board, so it never covers a cell. Designed in twips and
 // rounded edge by edge like the cells, so it is as crisp at any scale.
 struct BoxLayout {
     PixelRect frame;      // the whole box, its border included

@@ -1,8 +1,6 @@
-#include "shell/desktop/wayland_canvas.hpp"
+#include "shell/desktop/wayland/wayland_server.hpp"
 
 #include "shell/desktop/sdl_version.hpp"
-
-#include <SDL_syswm.h>
 
 #include <wayland-client.h>
 
@@ -154,9 +152,9 @@ constexpr wl_registry_listener registry_listener{announced, withdrawn};
 // holds them all, pictures are skipped until it lets one go.
 constexpr std::size_t most_buffers = 4;
 
-class WaylandCanvas final : public Canvas {
+class WaylandServer final : public DisplayServer {
 public:
-    WaylandCanvas(wl_display* display, wl_surface* surface)
+    WaylandServer(wl_display* display, wl_surface* surface)
         : display_(display), surface_(surface), queue_(wl_display_create_queue(display))
     {
         // SDL 2.30.9 and later give every window a viewport of the window's
@@ -183,7 +181,7 @@ public:
         }
     }
 
-    ~WaylandCanvas() override
+    ~WaylandServer() override
     {
         buffers_.clear();
         for (const Output& output : globals_.outputs)
@@ -209,8 +207,8 @@ public:
     }
 
     bool sized_by_window() override { return !globals_.outputs_wanted; }
-    WaylandCanvas(const WaylandCanvas&) = delete;
-    WaylandCanvas& operator=(const WaylandCanvas&) = delete;
+    WaylandServer(const WaylandServer&) = delete;
+    WaylandServer& operator=(const WaylandServer&) = delete;
 
     bool prepare(int width, int height) override { return take(width, height) != nullptr; }
 
@@ -306,13 +304,9 @@ private:
 
 } // namespace
 
-std::unique_ptr<Canvas> wayland_canvas(SDL_Window* window)
+std::unique_ptr<DisplayServer> wayland_server(wl_display* display, wl_surface* surface)
 {
-    SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    if (SDL_GetWindowWMInfo(window, &info) != SDL_TRUE || info.subsystem != SDL_SYSWM_WAYLAND)
-        return nullptr;
-    return std::make_unique<WaylandCanvas>(info.info.wl.display, info.info.wl.surface);
+    return std::make_unique<WaylandServer>(display, surface);
 }
 
 } // namespace blockdrop

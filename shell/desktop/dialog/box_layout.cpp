@@ -1,14 +1,14 @@
-#include "shell/desktop/box_layout.hpp"
+#include "shell/desktop/dialog/box_layout.hpp"
 
 namespace blockdrop {
 
 namespace {
 
 // The box in twips: 4800 wide, centred below the board, with 250 twips
-// between the board's bottom edge (4010) and the box.
+// between the board's bottom edge and the box, 240 above the window's.
 constexpr int box_left = 645;
 constexpr int box_right = 5445;
-constexpr int box_top = 4260;
+constexpr int box_gap = 250;
 constexpr int box_bottom = 6120;
 constexpr int title_height = 360;
 constexpr int prompt_bottom = 5520;
@@ -49,6 +49,7 @@ bool inside(const PixelRect& rect, int x, int y)
 
 BoxLayout box_layout(Buttons buttons, double scale)
 {
+    const int box_top = board_bottom_twips() + box_gap;
     BoxLayout layout;
     layout.frame = between(box_left, box_top, box_right, box_bottom, scale);
     layout.border = scaled_pixels(15, scale) > 0 ? scaled_pixels(15, scale) : 1;

@@ -1,0 +1,109 @@
+#include "shell/desktop/display_server.hpp"
+
+#include "shell/desktop/wayland/wayland_server.hpp"
+#include "shell/desktop/x11/x11_server.hpp"
+#include "shell/icon.hpp"
+
+#include <SDL_syswm.h>
+
+#include <cstring>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace blockdrop {
+
+namespace {
+
+// SDL's software window surface, for drivers that have one (kmsdrm, say).
+// It has the window's size, so only these drivers pay for a huge window.
+class WindowSurfaceServer final : public DisplayServer {
+public:
+    explicit WindowSurfaceServer(SDL_Window* window) : window_(window) {}
+
+    bool prepare(int /*width*/, int /*height*/) override
+    {
+        return SDL_GetWindowSurface(window_) != nullptr;
+    }
+
+    bool show(int /*width*/, int /*height*/, int /*buffer_scale*/, const Painter& paint) override
+    {
+        SDL_Surface* surface = SDL_GetWindowSurface(window_);
+        return surface != nullptr && paint_in_32_bits(surface, paint) &&
+               SDL_UpdateWindowSurface(window_) == 0;
+    }
+
+private:
+    SDL_Window* window_;
+};
+
+} // namespace
+
+VideoDriver current_video_driver()
+{
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver == nullptr)
+        return VideoDriver::other;
+    const auto is = [driver](const char* name) { return std::strcmp(driver, name) == 0; };
+    if (is("x11"))
+        return VideoDriver::x11;
+    if (is("wayland"))
+        return VideoDriver::wayland;
+    if (is("offscreen") || is("dummy"))
+        return VideoDriver::nowhere;
+    return VideoDriver::other;
+}
+
+void DisplayServer::set_icon(SDL_Window* window)
+{
+    constexpr int size = 64;
+    std::vector<std::uint32_t> pixels = icon::argb_pixels(size);
+    SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormatFrom(pixels.data(), size, size, 32, size * 4,
+                                                           SDL_PIXELFORMAT_ARGB8888);
+    if (icon == nullptr)
+        return;
+    SDL_SetWindowIcon(window, icon);
+    SDL_FreeSurface(icon);
+}
+
+std::unique_ptr<DisplayServer> make_display_server(SDL_Window* window)
+{
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (SDL_GetWindowWMInfo(window, &info) == SDL_TRUE) {
+        if (info.subsystem == SDL_SYSWM_X11) {
+            if (auto server = x11_server(info.info.x11.display, info.info.x11.window))
+                return server;
+        }
+        if (info.subsystem == SDL_SYSWM_WAYLAND)
+            return wayland_server(info.info.wl.display, info.info.wl.surface);
+    }
+    if (SDL_GetWindowSurface(window) == nullptr) {
+        // Some drivers fail here without setting an error.
+        const std::string reason = *SDL_GetError() != '\0'
+                                       ? std::string(SDL_GetError())
+                                       : std::string("the video driver ") +
+                                             SDL_GetCurrentVideoDriver() +
+                                             " gives no software window surface";
+        throw std::runtime_error(reason);
+    }
+    return std::make_unique<WindowSurfaceServer>(window);
+}
+
+bool paint_in_32_bits(SDL_Surface* target, const DisplayServer::Painter& paint)
+{
+    if (target->format->BytesPerPixel == 4) {
+        paint(target, 0);
+        return true;
+    }
+    SDL_Surface* copy =
+        SDL_CreateRGBSurfaceWithFormat(0, target->w, target->h, 32, SDL_PIXELFORMAT_XRGB8888);
+    if (copy == nullptr)
+        return false;
+    paint(copy, 0);
+    const bool converted = SDL_BlitSurface(copy, nullptr, target, nullptr) == 0;
+    SDL_FreeSurface(copy);
+    return converted;
+}
+
+} // namespace blockdrop
