@@ -113,6 +113,23 @@ void press_pad_keys(FrontEnd& front, const std::vector<PadAction>& actions)
     }
 }
 
+bool PadPolling::due(Time now, bool active)
+{
+    if (!active || now < next_)
+        return false;
+    next_ = now + interval;
+    return true;
+}
+
+int PadPolling::wait_ms(const Gamepads& pads, Time now, bool active) const
+{
+    const int wait = pads.wait_ms(now);
+    if (!active)
+        return wait;
+    const auto until = std::chrono::ceil<std::chrono::milliseconds>(next_ - now).count();
+    return earlier_wait(wait, static_cast<int>(std::max<decltype(until)>(until, 0)));
+}
+
 int earlier_wait(int first, int second)
 {
     if (first < 0)

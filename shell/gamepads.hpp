@@ -86,6 +86,28 @@ private:
     std::vector<Pad> pads_;
 };
 
+// When a front end reads its pads: every `interval` while there is
+// something to read (a pad connected, or one expected), never otherwise.
+class PadPolling {
+public:
+    using Time = Gamepads::Time;
+    static constexpr std::chrono::milliseconds interval{8};
+
+    // Whether a read is due at `now` while `active`; the next is then due
+    // an interval on.
+    bool due(Time now, bool active);
+
+    // The next read is due at once.
+    void soon() { next_ = Time{}; }
+
+    // How long the front end may sleep at `now`: until the pads' next
+    // repeat, or the next read while `active`; -1 for no limit.
+    int wait_ms(const Gamepads& pads, Time now, bool active) const;
+
+private:
+    Time next_{};
+};
+
 class FrontEnd;
 
 // The shifts among `actions` as key-downs of the arrow keys on `front`,

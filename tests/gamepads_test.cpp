@@ -196,5 +196,23 @@ TEST(Gamepads, EarlierWaitTreatsMinusOneAsNoLimit)
     EXPECT_EQ(earlier_wait(7, 5), 5);
 }
 
+// Both desktops read their pads every 8 ms while one is there, never while
+// none is, and sleep until the earlier of the next read and the next repeat.
+TEST(Gamepads, PollingEveryEightMillisecondsOnlyWhileActive)
+{
+    PadPolling polling;
+    Gamepads pads;
+    EXPECT_FALSE(polling.due(t0, false));
+    EXPECT_EQ(polling.wait_ms(pads, t0, false), -1) << "nothing to read, nothing held";
+    EXPECT_TRUE(polling.due(t0, true));
+    EXPECT_FALSE(polling.due(t0 + 7ms, true));
+    EXPECT_EQ(polling.wait_ms(pads, t0 + 3ms, true), 5);
+    EXPECT_TRUE(polling.due(t0 + 8ms, true));
+    pads.read(1, dpad_left(), t0 + 8ms);
+    EXPECT_EQ(polling.wait_ms(pads, t0 + 8ms, false), 250) << "the held direction's repeat";
+    polling.soon();
+    EXPECT_TRUE(polling.due(t0 + 9ms, true));
+}
+
 } // namespace
 } // namespace blockdrop

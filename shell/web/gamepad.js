@@ -7,14 +7,14 @@
   'use strict';
   var game = 0, frame = 0, seen = {}, told = false;
 
-  // Bits as pads.hpp names them: D-pad left and right, the shoulders, A, B
-  // and Start, at their places in the standard mapping.
-  var buttons = [[14, 1], [15, 2], [4, 4], [5, 8], [0, 16], [1, 32], [9, 64]];
+  // Every button of the standard mapping, as bit i for button i; which of
+  // them the game reads, and what for, is its own (pads.hpp).
   function bits(pad) {
-    return buttons.reduce(function (all, pair) {
-      var button = pad.buttons[pair[0]];
-      return all | (button && button.pressed ? pair[1] : 0);
-    }, 0);
+    var all = 0;
+    for (var i = 0; i < Math.min(pad.buttons.length, 31); i++) {
+      if (pad.buttons[i] && pad.buttons[i].pressed) all |= 1 << i;
+    }
+    return all;
   }
 
   function pads() {

@@ -30,14 +30,15 @@ int act(WebPads& pads, const std::vector<PadAction>& actions)
 
 PadControls unpack_controls(int bits, double stick_x)
 {
+    const auto pressed = [bits](int index) { return ((bits >> index) & 1) != 0; };
     PadControls controls;
-    controls.dpad_left = (bits & pad_dpad_left) != 0;
-    controls.dpad_right = (bits & pad_dpad_right) != 0;
-    controls.shoulder_left = (bits & pad_shoulder_left) != 0;
-    controls.shoulder_right = (bits & pad_shoulder_right) != 0;
-    controls.a = (bits & pad_a) != 0;
-    controls.b = (bits & pad_b) != 0;
-    controls.start = (bits & pad_start) != 0;
+    controls.dpad_left = pressed(standard_dpad_left);
+    controls.dpad_right = pressed(standard_dpad_right);
+    controls.shoulder_left = pressed(standard_shoulder_left);
+    controls.shoulder_right = pressed(standard_shoulder_right);
+    controls.a = pressed(standard_a);
+    controls.b = pressed(standard_b);
+    controls.start = pressed(standard_start);
     controls.stick_x = stick_x;
     return controls;
 }

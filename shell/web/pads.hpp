@@ -16,14 +16,15 @@ struct WebPads {
     Gamepads pads;
 };
 
-// The standard mapping's controls as the poller packs them, a bit each.
-inline constexpr int pad_dpad_left = 1;
-inline constexpr int pad_dpad_right = 2;
-inline constexpr int pad_shoulder_left = 4;
-inline constexpr int pad_shoulder_right = 8;
-inline constexpr int pad_a = 16;
-inline constexpr int pad_b = 32;
-inline constexpr int pad_start = 64;
+// The controls the game reads, by their index in the Gamepad API's
+// standard mapping; the poller packs every button's state as bit `index`.
+inline constexpr int standard_a = 0;
+inline constexpr int standard_b = 1;
+inline constexpr int standard_shoulder_left = 4;
+inline constexpr int standard_shoulder_right = 5;
+inline constexpr int standard_start = 9;
+inline constexpr int standard_dpad_left = 14;
+inline constexpr int standard_dpad_right = 15;
 
 PadControls unpack_controls(int bits, double stick_x);
 

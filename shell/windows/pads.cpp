@@ -92,8 +92,7 @@ std::vector<PadAction> WindowsPads::poll(Time now)
     std::vector<PadAction> actions;
     const bool any_connected =
         std::any_of(connected_.begin(), connected_.end(), [](bool on) { return on; });
-    if (rescan_ || (any_connected && now >= next_poll_)) {
-        next_poll_ = now + poll_interval;
+    if (polling_.due(now, any_connected) || rescan_) {
         const bool present = !rescan_ || reader_.pads_present();
         for (int slot = 0; slot < PadReader::slots; ++slot) {
             auto& on = connected_[static_cast<std::size_t>(slot)];
@@ -121,12 +120,8 @@ int WindowsPads::wait_ms(Time now) const
 {
     if (rescan_)
         return 0;
-    int wait = pads_.wait_ms(now);
-    if (std::any_of(connected_.begin(), connected_.end(), [](bool on) { return on; })) {
-        const auto until = std::chrono::ceil<std::chrono::milliseconds>(next_poll_ - now).count();
-        wait = earlier_wait(wait, static_cast<int>(std::max<decltype(until)>(until, 0)));
-    }
-    return wait;
+    return polling_.wait_ms(
+        pads_, now, std::any_of(connected_.begin(), connected_.end(), [](bool on) { return on; }));
 }
 
 namespace {

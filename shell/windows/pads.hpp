@@ -63,7 +63,6 @@ private:
 class WindowsPads {
 public:
     using Time = Gamepads::Time;
-    static constexpr std::chrono::milliseconds poll_interval{8};
 
     explicit WindowsPads(PadReader& reader) : reader_(reader) {}
 
@@ -85,7 +84,7 @@ private:
     Gamepads pads_;
     std::array<bool, PadReader::slots> connected_{};
     bool rescan_ = true;
-    Time next_poll_{};
+    PadPolling polling_;
 };
 
 // Answers the message box that `owner`'s thread shows for it, as a click

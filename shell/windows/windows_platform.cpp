@@ -30,7 +30,7 @@ void WindowsPlatform::devices_changed()
     pads_->devices_changed();
     // The box's own loop runs now: the timer reads the pads in it.
     if (box_)
-        SetTimer(window_.handle(), box_timer, static_cast<UINT>(WindowsPads::poll_interval.count()),
+        SetTimer(window_.handle(), box_timer, static_cast<UINT>(PadPolling::interval.count()),
                  nullptr);
 }
 
@@ -59,7 +59,7 @@ int WindowsPlatform::MsgBox(std::string_view prompt, Buttons buttons, std::strin
     box_ = buttons;
     answered_ = false;
     if (pads_ != nullptr && pads_->any())
-        SetTimer(window_.handle(), box_timer, static_cast<UINT>(WindowsPads::poll_interval.count()),
+        SetTimer(window_.handle(), box_timer, static_cast<UINT>(PadPolling::interval.count()),
                  nullptr);
     const int pressed = MessageBoxW(window_.handle(), wide(prompt).c_str(), wide(title).c_str(),
                                     buttons == Buttons::ok_cancel ? MB_OKCANCEL : MB_OK);

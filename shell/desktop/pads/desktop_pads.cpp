@@ -75,7 +75,7 @@ bool DesktopPads::take(const SDL_Event& event, Time now)
     // controller depends on the version.
     if (event.type == SDL_CONTROLLERDEVICEADDED || event.type == SDL_JOYDEVICEADDED) {
         open(event.cdevice.which);
-        next_poll_ = now;
+        polling_.soon();
         return true;
     }
     if (event.type == SDL_CONTROLLERDEVICEREMOVED || event.type == SDL_JOYDEVICEREMOVED) {
@@ -91,7 +91,7 @@ bool DesktopPads::take(const SDL_Event& event, Time now)
     }
     if (wake_event_ != 0 && event.type == wake_event_) {
         settle_until_ = now + settle;
-        next_poll_ = now;
+        polling_.soon();
         return true;
     }
     return false;
@@ -102,10 +102,9 @@ std::vector<PadAction> DesktopPads::poll(Time now)
     std::vector<PadAction> actions;
     if (!started_)
         return actions;
-    if ((!open_.empty() || now < settle_until_) && now >= next_poll_) {
+    if (polling_.due(now, active(now))) {
         // Detects devices and reads them; connections come back as events.
         SDL_GameControllerUpdate();
-        next_poll_ = now + poll_interval;
         for (SDL_GameController* controller : open_) {
             if (SDL_GameControllerGetAttached(controller) == SDL_FALSE)
                 continue;
@@ -120,12 +119,7 @@ std::vector<PadAction> DesktopPads::poll(Time now)
 
 int DesktopPads::wait_ms(Time now) const
 {
-    int wait = pads_.wait_ms(now);
-    if (!open_.empty() || now < settle_until_) {
-        const auto until = std::chrono::ceil<std::chrono::milliseconds>(next_poll_ - now).count();
-        wait = earlier_wait(wait, static_cast<int>(std::max<decltype(until)>(until, 0)));
-    }
-    return wait;
+    return polling_.wait_ms(pads_, now, active(now));
 }
 
 } // namespace blockdrop

@@ -13,11 +13,10 @@ namespace blockdrop {
 // its own mappings. SDL would poll the devices every few milliseconds from
 // inside the event loop's wait, pad or no pad, so the polling is ours: none
 // while no pad is connected (a watch on /dev/input wakes the loop when a
-// device comes), every poll_interval while one is.
+// device comes), every PadPolling::interval while one is.
 class DesktopPads {
 public:
     using Time = Gamepads::Time;
-    static constexpr std::chrono::milliseconds poll_interval{8};
     // How long to keep looking after /dev/input changed: the device's node
     // may come before SDL's own notice of it.
     static constexpr std::chrono::milliseconds settle{2000};
@@ -42,13 +41,15 @@ public:
 
 private:
     void open(int device_index);
+    // Whether there is anything to read: a pad, or one expected soon.
+    bool active(Time now) const { return !open_.empty() || now < settle_until_; }
 
     bool started_ = false;
     Uint32 wake_event_ = 0;
     std::vector<SDL_GameController*> open_;
     Gamepads pads_;
     Time settle_until_{};
-    Time next_poll_{};
+    PadPolling polling_;
 };
 
 } // namespace blockdrop
