@@ -3,8 +3,8 @@
 // D-pad is timed from the write of the command to the first picture of the
 // window with the bucket moved. Prints the median and the slowest.
 //   build/bench/pad_latency [presses, default 40]
-#include "tests/window/screen_board.hpp"
-#include "tests/window/x_session.hpp"
+#include "tests/on_screen/screen_board.hpp"
+#include "tests/on_screen/x_session.hpp"
 
 #include <algorithm>
 #include <cstdio>

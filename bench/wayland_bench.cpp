@@ -2,10 +2,10 @@
 // (Xvfb), at the scales 1, 1.5 and 2: exec to the first drawn board, peak
 // resident memory and CPU with no input, medians over several runs.
 //   build/bench/wayland_bench [runs] [idle seconds] [scales, default "1 1.5 2"]
-#include "tests/window/figures.hpp"
-#include "tests/window/screen_board.hpp"
-#include "tests/window/wayland_session.hpp"
-#include "tests/window/x_session.hpp"
+#include "tests/on_screen/figures.hpp"
+#include "tests/on_screen/screen_board.hpp"
+#include "tests/on_screen/wayland_session.hpp"
+#include "tests/on_screen/x_session.hpp"
 
 #include <algorithm>
 #include <cmath>

@@ -6,11 +6,11 @@
 // them), with a row for the CPU of Wine's own processes; its loss box is the
 // system's own, and its scale is the prefix's, so those rows are left out.
 //   build/bench/window_bench [runs] [idle seconds] [wine]
-#include "tests/window/figures.hpp"
-#include "tests/window/screen_board.hpp"
-#include "tests/window/screen_box.hpp"
-#include "tests/window/wine_session.hpp"
-#include "tests/window/x_session.hpp"
+#include "tests/on_screen/figures.hpp"
+#include "tests/on_screen/screen_board.hpp"
+#include "tests/on_screen/screen_box.hpp"
+#include "tests/on_screen/wine_session.hpp"
+#include "tests/on_screen/x_session.hpp"
 
 #include <X11/keysym.h>
 

@@ -51,7 +51,7 @@ play_installed() {
   # The set-up board to the pixel, the keys, the icon and closing, on the
   # installed game: all four must have run and passed.
   played=(Shared/SdlWindow.Scenario/set_up_board_at_96 Shared/SdlWindow.Scenario/shifts
-    Shared/SdlWindow.Scenario/close_game GameWindow.HasTheGamesIconAtTheSizesTaskBarsUse)
+    Shared/SdlWindow.Scenario/close_game DesktopGame.HasTheGamesIconAtTheSizesTaskBarsUse)
   BLOCKDROP_GAME=$game build/tests/window_tests --gtest_filter="$(IFS=:; echo "${played[*]}")" |
     tee "$scratch/played.log"
   grep -qx "\[  PASSED  \] ${#played[@]} tests\." "$scratch/played.log" ||

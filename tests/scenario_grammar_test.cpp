@@ -1,7 +1,7 @@
 // The scenario files of tests/scenarios read with the drivers' own reader:
 // a misspelt step fails here, in a second, naming its file and line, not
 // minutes into a window driver's run.
-#include "tests/window/scenario.hpp"
+#include "tests/on_screen/scenario.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The scenarios of tests/scenarios, read and run against a front end: what
 // every front end owes the player, written once. The C++ drivers read the
-// same files (tests/window/scenario.cpp). A driver supplies what reads or
+// same files (tests/on_screen/scenario.cpp). A driver supplies what reads or
 // works its front end; the steps that read only the board are run here.
 import assert from 'node:assert/strict';
 import { readdirSync, readFileSync } from 'node:fs';

@@ -5,7 +5,7 @@
 # check shows no DLL of the compiler's); the image may be loaded anywhere,
 # high-entropy, with data not executable; and the PE header carries no time
 # stamp, so two links of the same code are the same file.
-#   tests/windows/hardening.sh path/to/blockdrop.exe path/to/libours.a...
+#   tests/win32/hardening.sh path/to/blockdrop.exe path/to/libours.a...
 set -euo pipefail
 exe=$1
 shift

@@ -2,11 +2,11 @@
 // through Xwayland, and under X when another client makes its window huge.
 #include "shell/desktop/sdl_version.hpp"
 #include "tests/support/rehearsal.hpp"
-#include "tests/window/scenario.hpp"
-#include "tests/window/screen_board.hpp"
-#include "tests/window/screen_box.hpp"
-#include "tests/window/wayland_session.hpp"
-#include "tests/window/x_session.hpp"
+#include "tests/on_screen/scenario.hpp"
+#include "tests/on_screen/screen_board.hpp"
+#include "tests/on_screen/screen_box.hpp"
+#include "tests/on_screen/wayland_session.hpp"
+#include "tests/on_screen/x_session.hpp"
 
 #include <gtest/gtest.h>
 

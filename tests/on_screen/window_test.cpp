@@ -1,10 +1,10 @@
 // The real game binary in a real X server, driven by real key presses.
 #include "tests/support/rehearsal.hpp"
-#include "tests/window/figures.hpp"
-#include "tests/window/scenario.hpp"
-#include "tests/window/screen_board.hpp"
-#include "tests/window/screen_box.hpp"
-#include "tests/window/x_session.hpp"
+#include "tests/on_screen/figures.hpp"
+#include "tests/on_screen/scenario.hpp"
+#include "tests/on_screen/screen_board.hpp"
+#include "tests/on_screen/screen_box.hpp"
+#include "tests/on_screen/x_session.hpp"
 
 #include <X11/keysym.h>
 #include <gtest/gtest.h>
@@ -23,13 +23,13 @@
 namespace blockdrop::window_testing {
 namespace {
 
-class GameWindow : public ::testing::Test {
+class DesktopGame : public ::testing::Test {
 protected:
-    GameWindow() = default;
+    DesktopGame() = default;
     // A server with these extra arguments, and the desktop's Xft.dpi set to
     // `dpi` in its resources (none set when 0); with `draws`, the test build
     // of the game playing them (tests/support/rehearsal.hpp).
-    GameWindow(const std::vector<std::string>& server_arguments, int dpi,
+    DesktopGame(const std::vector<std::string>& server_arguments, int dpi,
                std::optional<std::vector<double>> draws = std::nullopt)
         : server(server_arguments), dpi_(dpi), draws_(std::move(draws))
     {
@@ -106,14 +106,14 @@ protected:
 // The shared scenarios (tests/scenarios) on the SDL window. The game draws
 // its boxes inside its own window, so a key "at the box" and one "at the
 // game" both go to the game window, and no box can be closed on its own.
-class SdlWindow : public GameWindow,
+class SdlWindow : public DesktopGame,
                   public Front,
                   public ::testing::WithParamInterface<ScenarioCase> {
 protected:
     // A screen that holds the largest window whole: a window partly off the
     // screen cannot be read back.
     SdlWindow()
-        : GameWindow(GetParam().dpi == 96
+        : DesktopGame(GetParam().dpi == 96
                          ? std::vector<std::string>{}
                          : std::vector<std::string>{"-screen", "0", "1600x1200x24"},
                      GetParam().dpi, rehearsed_draws(GetParam().scenario))
@@ -125,7 +125,7 @@ protected:
         return std::nullopt;
     }
 
-    std::string board() const override { return GameWindow::board(); }
+    std::string board() const override { return DesktopGame::board(); }
 
     Shown box() const override
     {
@@ -178,11 +178,11 @@ protected:
         expect_exit_zero("the answer");
         EXPECT_TRUE(x.wait_until_none("Form1", 3s)) << "the window outlived the game";
     }
-    using GameWindow::expect_exit_zero;
+    using DesktopGame::expect_exit_zero;
 
     void SetUp() override
     {
-        GameWindow::SetUp();
+        DesktopGame::SetUp();
         boxes();
     }
 };
@@ -197,7 +197,7 @@ TEST_P(SdlWindow, Scenario)
 INSTANTIATE_TEST_SUITE_P(Shared, SdlWindow, ::testing::ValuesIn(scenario_cases()),
                          [](const auto& info) { return case_name(info.param); });
 
-TEST_F(GameWindow, APercentKeyIsNotALeftArrow)
+TEST_F(DesktopGame, APercentKeyIsNotALeftArrow)
 {
     // A layout with a key that types '%' unshifted: SDL reports it with
     // its own code 37, the Left arrow's virtual-key code.
@@ -213,12 +213,12 @@ TEST_F(GameWindow, APercentKeyIsNotALeftArrow)
 }
 
 // A game that loses within seconds.
-class LosingGameWindow : public GameWindow {
+class LosingDesktopGame : public DesktopGame {
 protected:
-    LosingGameWindow() : GameWindow({}, 0, draws_for_loss()) {}
+    LosingDesktopGame() : DesktopGame({}, 0, draws_for_loss()) {}
 };
 
-TEST_F(LosingGameWindow, SigtermEndsTheGameEvenWithADialogUp)
+TEST_F(LosingDesktopGame, SigtermEndsTheGameEvenWithADialogUp)
 {
     ASSERT_TRUE(wait_for_loss());
     game->signal(SIGTERM);
@@ -228,7 +228,7 @@ TEST_F(LosingGameWindow, SigtermEndsTheGameEvenWithADialogUp)
     EXPECT_TRUE(x.wait_until_none("Form1", 3s)) << "the window outlived the game";
 }
 
-TEST_F(GameWindow, HasTheGamesIconAtTheSizesTaskBarsUse)
+TEST_F(DesktopGame, HasTheGamesIconAtTheSizesTaskBarsUse)
 {
     const std::vector<unsigned long> icon = x.cardinals(window, "_NET_WM_ICON");
     ASSERT_FALSE(icon.empty()) << "_NET_WM_ICON is not set";
@@ -266,12 +266,12 @@ TEST_F(GameWindow, HasTheGamesIconAtTheSizesTaskBarsUse)
 
 // An X server with no core fonts at all: the boxes draw their text with
 // the game's own font, so the game lives through them.
-class GameWindowWithoutCoreFonts : public GameWindow {
+class DesktopGameWithoutCoreFonts : public DesktopGame {
 protected:
-    GameWindowWithoutCoreFonts() : GameWindow({"-fp", "built-ins"}, 0, draws_for_loss()) {}
+    DesktopGameWithoutCoreFonts() : DesktopGame({"-fp", "built-ins"}, 0, draws_for_loss()) {}
 };
 
-TEST_F(GameWindowWithoutCoreFonts, ShowsTheLossBoxAndTakesItsAnswer)
+TEST_F(DesktopGameWithoutCoreFonts, ShowsTheLossBoxAndTakesItsAnswer)
 {
     ASSERT_TRUE(wait_for_loss());
     x.focus(window);

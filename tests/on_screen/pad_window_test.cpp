@@ -2,9 +2,9 @@
 // blockdrop_test_game), in a real X server: presses, held directions, the
 // stick, two pads, a pad pulled out while held, and the message boxes.
 #include "tests/support/rehearsal.hpp"
-#include "tests/window/screen_board.hpp"
-#include "tests/window/screen_box.hpp"
-#include "tests/window/x_session.hpp"
+#include "tests/on_screen/screen_board.hpp"
+#include "tests/on_screen/screen_box.hpp"
+#include "tests/on_screen/x_session.hpp"
 
 #include <gtest/gtest.h>
 

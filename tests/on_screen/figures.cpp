@@ -1,4 +1,4 @@
-#include "tests/window/figures.hpp"
+#include "tests/on_screen/figures.hpp"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "tests/window/screen_board.hpp"
+#include "tests/on_screen/screen_board.hpp"
 
 #include <cmath>
 #include <utility>

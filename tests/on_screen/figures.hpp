@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tests/window/x_session.hpp"
+#include "tests/on_screen/x_session.hpp"
 
 #include <vector>
 

@@ -1,7 +1,7 @@
-#include "tests/window/scenario.hpp"
+#include "tests/on_screen/scenario.hpp"
 
 #include "tests/support/rehearsal.hpp"
-#include "tests/window/screen_board.hpp"
+#include "tests/on_screen/screen_board.hpp"
 
 #include <X11/keysym.h>
 #include <gtest/gtest.h>

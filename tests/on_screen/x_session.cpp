@@ -1,4 +1,4 @@
-#include "tests/window/x_session.hpp"
+#include "tests/on_screen/x_session.hpp"
 
 #include "tests/support/rehearsal.hpp"
 

@@ -1,4 +1,4 @@
-#include "tests/window/wayland_session.hpp"
+#include "tests/on_screen/wayland_session.hpp"
 
 #include <algorithm>
 #include <cerrno>

@@ -5,10 +5,10 @@
 // dies, stops answering keys, loses its one-second cadence, grows in memory
 // from game to game, or leaves a process behind.
 //   build/tests/window_soak [minutes] [seed]
-#include "tests/window/figures.hpp"
-#include "tests/window/screen_board.hpp"
-#include "tests/window/screen_box.hpp"
-#include "tests/window/x_session.hpp"
+#include "tests/on_screen/figures.hpp"
+#include "tests/on_screen/screen_board.hpp"
+#include "tests/on_screen/screen_box.hpp"
+#include "tests/on_screen/x_session.hpp"
 
 #include <X11/keysym.h>
 

@@ -3,10 +3,10 @@
 // the X harness finds "Form1" and the message boxes by their titles.
 #include "shell/layout.hpp"
 #include "tests/support/rehearsal.hpp"
-#include "tests/window/scenario.hpp"
-#include "tests/window/screen_board.hpp"
-#include "tests/window/wine_session.hpp"
-#include "tests/window/x_session.hpp"
+#include "tests/on_screen/scenario.hpp"
+#include "tests/on_screen/screen_board.hpp"
+#include "tests/on_screen/wine_session.hpp"
+#include "tests/on_screen/x_session.hpp"
 
 #include <X11/keysym.h>
 #include <gtest/gtest.h>

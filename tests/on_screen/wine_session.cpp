@@ -1,4 +1,4 @@
-#include "tests/window/wine_session.hpp"
+#include "tests/on_screen/wine_session.hpp"
 
 #include <cstdlib>
 #include <filesystem>

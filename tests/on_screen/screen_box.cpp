@@ -1,4 +1,4 @@
-#include "tests/window/screen_box.hpp"
+#include "tests/on_screen/screen_box.hpp"
 
 #include "shell/desktop/dialog/box_font.hpp"
 #include "shell/desktop/dialog/box_layout.hpp"
