@@ -1,10 +1,10 @@
 // The game's own event loop with SDL virtual pads (the test build
 // blockdrop_test_game), in a real X server: presses, held directions, the
 // stick, two pads, a pad pulled out while held, and the message boxes.
-#include "tests/support/rehearsal.hpp"
 #include "tests/on_screen/screen_board.hpp"
 #include "tests/on_screen/screen_box.hpp"
 #include "tests/on_screen/x_session.hpp"
+#include "tests/support/rehearsal.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "tests/on_screen/scenario.hpp"
 
-#include "tests/support/rehearsal.hpp"
 #include "tests/on_screen/screen_board.hpp"
+#include "tests/support/rehearsal.hpp"
 
 #include <X11/keysym.h>
 #include <gtest/gtest.h>
@@ -230,6 +230,17 @@ void press(const XClient& x, const std::string& key)
     const unsigned long pressed = held->back();
     held->pop_back();
     x.key(pressed, *held);
+}
+
+std::vector<std::string> keysym_names(const std::string& key)
+{
+    const auto held = keysyms_of(key);
+    if (!held)
+        throw std::runtime_error("no key named " + key);
+    std::vector<std::string> names;
+    for (const unsigned long keysym : *held)
+        names.push_back(keysym_name(keysym));
+    return names;
 }
 
 namespace {

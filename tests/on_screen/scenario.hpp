@@ -75,6 +75,10 @@ void expect_whole_picture(const Image& image, double scale);
 // A key as a scenario names it ("Shift+Left"), typed through XTEST.
 void press(const XClient& x, const std::string& key);
 
+// The same as X keysym names, the modifiers held first: {"Shift_L",
+// "Left"}. Throws on a name that is not one of ours.
+std::vector<std::string> keysym_names(const std::string& key);
+
 // A front end, as a scenario drives it.
 class Front {
 public:

@@ -1,5 +1,7 @@
 #include "tests/on_screen/screen_box.hpp"
 
+#include "tests/on_screen/screen_board.hpp"
+
 #include "shell/desktop/dialog/box_font.hpp"
 #include "shell/desktop/dialog/box_layout.hpp"
 
@@ -92,7 +94,13 @@ bool BoxPictures::covered(const XClient& x, Window window) const
 {
     const Area at = area();
     const auto corner = x.capture(window, at.x, at.y, 1, 1);
-    return corner && !(corner->pixels == std::vector{Rgb{192, 192, 192}});
+    return corner && !(corner->pixels == std::vector{background});
+}
+
+bool BoxPictures::covered(const Image& window_image) const
+{
+    const Area at = area();
+    return !(window_image.at(at.x, at.y) == background);
 }
 
 Box BoxPictures::shown(const Image& window_image) const

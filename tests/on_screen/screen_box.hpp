@@ -29,6 +29,7 @@ public:
     // Something other than the background where the boxes go: a box, right
     // or wrong.
     bool covered(const XClient& x, Window window) const;
+    bool covered(const Image& window_image) const;
 
     // Polls until the window shows a box or `timeout` has passed.
     Box wait(const XClient& x, Window window, std::chrono::milliseconds timeout) const;

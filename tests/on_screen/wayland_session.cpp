@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
@@ -9,6 +10,7 @@
 #include <fstream>
 #include <grp.h>
 #include <iterator>
+#include <map>
 #include <pwd.h>
 #include <sstream>
 #include <stdexcept>
@@ -93,6 +95,9 @@ Sway::Sway()
                 "default_border none\n"
                 "default_floating_border none\n"
                 "focus_follows_mouse no\n"
+                // A key's release held up on a busy machine must not let
+                // the game repeat it.
+                "input type:keyboard repeat_rate 0\n"
                 "for_window [title=\"Form1\"] floating enable, move position 0 0\n"
                 "exec sh -c 'echo \"$DISPLAY\" > "
              << runtime_dir_ << "/display'\n";
@@ -263,10 +268,11 @@ std::optional<std::string> Sway::layout_tree() const
     return run(get_tree);
 }
 
-void Sway::set_scale(double scale) const
+void Sway::set_scale(double scale)
 {
     if (!run({"swaymsg", "output", "HEADLESS-1", "scale", number_text(scale)}))
         fail("sway did not take the scale " + number_text(scale));
+    scale_ = scale;
 }
 
 std::optional<Geometry> Sway::window_of(pid_t pid) const
@@ -328,14 +334,41 @@ std::optional<Image> Sway::capture(const Geometry& area) const
 
 void Sway::key(const std::string& name) const
 {
+    key(std::vector<std::string>{name});
+}
+
+void Sway::key(const std::vector<std::string>& keysyms) const
+{
+    static const std::map<std::string, std::string> modifiers{
+        {"Shift_L", "shift"}, {"Control_L", "ctrl"}, {"Alt_L", "alt"}};
+    std::vector<std::string> held;
+    for (std::size_t i = 0; i + 1 < keysyms.size(); ++i)
+        held.push_back(modifiers.at(keysyms[i]));
     // Pressed and released apart, after a pause: a virtual keyboard's first
     // key is otherwise lost while the compositor takes in its keymap.
-    run({"wtype", "-s", "500", "-P", name, "-s", "200", "-p", name});
+    std::vector<std::string> words{"wtype", "-s", "500"};
+    for (const std::string& modifier : held)
+        words.insert(words.end(), {"-M", modifier});
+    const std::string& name = keysyms.back();
+    words.insert(words.end(), {"-P", name, "-s", "200", "-p", name});
+    for (const std::string& modifier : held)
+        words.insert(words.end(), {"-m", modifier});
+    run(words);
 }
 
 void Sway::x_key(const std::string& name) const
 {
     run({"xdotool", "key", name});
+}
+
+void Sway::click(double x, double y) const
+{
+    // The one output is the layout: 1920 x 1080 device pixels at the scale.
+    const auto logical = [this](int pixels) {
+        return std::to_string(std::lround(pixels / scale_));
+    };
+    run({reachable(BLOCKDROP_WAYLAND_CLICK), std::to_string(std::lround(x)),
+         std::to_string(std::lround(y)), logical(1920), logical(1080)});
 }
 
 void Sway::close(pid_t pid) const

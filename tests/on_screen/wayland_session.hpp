@@ -48,7 +48,7 @@ public:
     std::optional<std::string> layout_tree() const;
 
     // The output's scale: 1, 1.5, 2...
-    void set_scale(double scale) const;
+    void set_scale(double scale);
 
     // The client area of the window of process `pid`, once it is mapped.
     std::optional<Geometry> window_of(pid_t pid) const;
@@ -62,10 +62,15 @@ public:
     std::optional<Image> capture(const Geometry& area) const;
 
     // A key pressed and released on the native keyboard ("Left", "Return"),
-    // which reaches the focused window, native or not.
+    // which reaches the focused window, native or not; with `keysyms`, the
+    // modifiers before it held meanwhile ({"Shift_L", "Left"}).
     void key(const std::string& name) const;
+    void key(const std::vector<std::string>& keysyms) const;
     // The same through Xwayland's XTEST, for an X client.
     void x_key(const std::string& name) const;
+
+    // A click of the left button at (x, y) in the output's logical pixels.
+    void click(double x, double y) const;
 
     // Asks the window of process `pid` to close, as its close button does.
     void close(pid_t pid) const;
@@ -78,6 +83,7 @@ private:
     std::string socket_;
     std::string ipc_socket_;
     std::string x_display_;
+    double scale_ = 1.0;
 };
 
 // The PPM picture that `grim -t ppm` writes, as an Image; nothing if it is

@@ -1,19 +1,19 @@
 // The real game on a Wayland compositor (a headless sway), natively and
 // through Xwayland, and under X when another client makes its window huge.
 #include "shell/desktop/sdl_version.hpp"
-#include "tests/support/rehearsal.hpp"
 #include "tests/on_screen/scenario.hpp"
 #include "tests/on_screen/screen_board.hpp"
 #include "tests/on_screen/screen_box.hpp"
 #include "tests/on_screen/wayland_session.hpp"
 #include "tests/on_screen/x_session.hpp"
+#include "tests/support/rehearsal.hpp"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <memory>
@@ -23,12 +23,6 @@
 
 namespace blockdrop::window_testing {
 namespace {
-
-// A new game's board: the set-up, with at most its first piece.
-bool fresh(const std::string& board)
-{
-    return fresh_with_pieces(board, 1);
-}
 
 // Every other pixel of a picture magnified twice by repeating each pixel,
 // as sway does at a whole-number scale: the picture before.
@@ -76,17 +70,21 @@ std::string x_servers()
     return listed;
 }
 
-class WaylandGame : public ::testing::TestWithParam<Path> {
-protected:
-    static bool native() { return GetParam() != Path::xwayland; }
+// The game on its own headless sway, reached one of the three ways.
+class SwayGame {
+public:
+    explicit SwayGame(Path path) : path_(path) {}
 
-    // With `draws`, the test build of the game playing them
+    bool native() const { return path_ != Path::xwayland; }
+
+    // Starts the game with the output at `output_scale` and waits for its
+    // first picture; with `draws`, the test build of the game playing them
     // (tests/support/rehearsal.hpp).
     void launch(double output_scale, const std::vector<double>& draws = {})
     {
         sway.set_scale(output_scale);
         auto environment = native() ? sway.native_environment() : sway.xwayland_environment();
-        if (GetParam() == Path::wayland_by_name)
+        if (path_ == Path::wayland_by_name)
             environment.push_back({"SDL_VIDEODRIVER", "wayland"});
         for (const EnvChange& change : rehearsal(draws))
             environment.push_back(change);
@@ -105,7 +103,7 @@ protected:
         }
         area_ = *area;
         scale_ = output_scale;
-        wait_board(fresh, 5s);
+        wait_board([](const std::string& b) { return fresh_with_pieces(b, 1); }, 5s);
     }
 
     // The scale the game draws at natively: the output's where SDL follows
@@ -146,19 +144,6 @@ protected:
             sway.x_key(name);
     }
 
-    // True once the loss box is up: seconds away for a game rehearsing a
-    // loss.
-    bool wait_for_loss() const
-    {
-        const BoxPictures boxes(scale_);
-        return wait_until(
-            [&] {
-                const auto image = picture();
-                return image && boxes.shown(*image) == Box::lost;
-            },
-            30s);
-    }
-
     void expect_exit_zero(const char* what)
     {
         const auto status = game->wait(5s);
@@ -170,92 +155,35 @@ protected:
     std::unique_ptr<GameProcess> game;
     Geometry area_;
     double scale_ = 1.0;
+
+private:
+    Path path_;
 };
 
-// The whole board part of the client area, pixel by pixel, at the scale
-// the game draws at; through Xwayland the compositor magnifies the game's
-// 96-dpi picture, so there only the cells' middles are read.
-void expect_set_up_board(const Image& image, double scale, bool to_the_pixel)
-{
-    const std::string board = screen_board(image, scale);
-    ASSERT_TRUE(fresh(board)) << board;
-    if (to_the_pixel) {
-        EXPECT_EQ(board_pixels_mismatch(image, board, scale), std::nullopt) << board;
-    }
-}
-
-TEST_P(WaylandGame, DrawsTheSetUpBoardAtScaleOne)
-{
-    launch(1);
-    EXPECT_EQ(area_.width, 406);
-    EXPECT_EQ(area_.height, 424);
-    const auto image = picture();
-    ASSERT_TRUE(image);
-    EXPECT_EQ(image->width, 406);
-    expect_set_up_board(*image, 1, true);
-}
-
-TEST_P(WaylandGame, DrawsTheSetUpBoardAtScaleTwo)
-{
-    launch(2);
-    // Logical pixels: the same window on the desktop as at scale 1.
-    EXPECT_EQ(area_.width, 406);
-    EXPECT_EQ(area_.height, 424);
-    const auto image = picture();
-    ASSERT_TRUE(image);
-    EXPECT_EQ(image->width, 812);
-    EXPECT_EQ(image->height, 848);
-    if (native()) {
-        expect_set_up_board(*image, 2, true);
-    } else {
-        // Xwayland tells the game no scale (sway sets no Xft.dpi): its
-        // 96-dpi picture, magnified by the compositor.
-        expect_set_up_board(halved(*image), 1, true);
-    }
-}
-
-TEST_P(WaylandGame, DrawsTheSetUpBoardToThePixelAtScaleOneAndAHalf)
-{
-    if (!native())
-        GTEST_SKIP() << "through Xwayland sway magnifies the 96-dpi picture by 1.5";
-    if (!sdl_follows_fractional_scales())
-        GTEST_SKIP() << "SDL before 2.30.9 has no fractional scale: the game draws at 2 and "
-                        "the compositor shrinks the picture";
-    launch(1.5);
-    const auto image = picture();
-    ASSERT_TRUE(image);
-    EXPECT_EQ(image->width, 609);
-    EXPECT_EQ(image->height, 636);
-    expect_set_up_board(*image, 1.5, true);
-}
+// What only Wayland has, natively and through Xwayland.
+class WaylandGame : public ::testing::TestWithParam<Path> {
+protected:
+    SwayGame on{GetParam()};
+};
 
 TEST_P(WaylandGame, FollowsAScaleChangeWhileRunning)
 {
-    launch(1);
-    sway.set_scale(2);
-    scale_ = 2;
-    area_ = sway.wait_for_window(game->pid(), 5s).value_or(area_);
+    on.launch(1);
+    on.sway.set_scale(2);
+    on.scale_ = 2;
+    on.area_ = on.sway.wait_for_window(on.game->pid(), 5s).value_or(on.area_);
     // The next picture, at most a tick away, is drawn at the new scale.
     std::this_thread::sleep_for(1500ms);
-    const auto image = picture();
+    const auto image = on.picture();
     ASSERT_TRUE(image);
     EXPECT_EQ(image->width, 812);
-    const Image seen = native() ? *image : halved(*image);
-    const double drawn = native() ? 2 : 1;
+    // Through Xwayland sway magnifies the game's 96-dpi picture.
+    const Image seen = on.native() ? *image : halved(*image);
+    const double drawn = on.native() ? 2 : 1;
     const std::string board = screen_board(seen, drawn);
     EXPECT_EQ(board.find('?'), std::string::npos) << board;
     EXPECT_EQ(board_pixels_mismatch(seen, board, drawn), std::nullopt) << board;
-    EXPECT_FALSE(game->wait(0ms));
-}
-
-TEST_P(WaylandGame, AShiftMovesTheBucket)
-{
-    launch(1);
-    key("Left");
-    wait_board([](const std::string& b) { return bucket_position(b) == "left"; }, 3s);
-    key("Right");
-    key("Right");
-    wait_board([](const std::string& b) { return bucket_position(b) == "right"; }, 3s);
+    EXPECT_FALSE(on.game->wait(0ms));
 }
 
 // What the game has mapped: no GL behind its window, whichever way it
@@ -263,12 +191,12 @@ TEST_P(WaylandGame, AShiftMovesTheBucket)
 // the compositor still holds (sway's renderer keeps the last one).
 TEST_P(WaylandGame, DrawsWithoutGlAndKeepsOnePictureMapped)
 {
-    launch(2);
-    key("Left");
-    wait_board([](const std::string& b) { return bucket_position(b) == "left"; }, 3s);
-    key("Right");
-    wait_board([](const std::string& b) { return bucket_position(b) == "middle"; }, 3s);
-    std::ifstream file("/proc/" + std::to_string(game->pid()) + "/maps");
+    on.launch(2);
+    on.key("Left");
+    on.wait_board([](const std::string& b) { return bucket_position(b) == "left"; }, 3s);
+    on.key("Right");
+    on.wait_board([](const std::string& b) { return bucket_position(b) == "middle"; }, 3s);
+    std::ifstream file("/proc/" + std::to_string(on.game->pid()) + "/maps");
     std::vector<std::string> maps;
     for (std::string line; std::getline(file, line);)
         maps.push_back(line);
@@ -279,7 +207,7 @@ TEST_P(WaylandGame, DrawsWithoutGlAndKeepsOnePictureMapped)
             [&](const std::string& line) { return line.find(gl) != std::string::npos; }))
             << gl << " is loaded";
     }
-    if (native()) {
+    if (on.native()) {
         EXPECT_EQ(std::count_if(maps.begin(), maps.end(),
                                 [](const std::string& line) {
                                     return line.find("/memfd:blockdrop") != std::string::npos;
@@ -288,41 +216,111 @@ TEST_P(WaylandGame, DrawsWithoutGlAndKeepsOnePictureMapped)
     }
 }
 
-TEST_P(WaylandGame, TheLossBoxTakesReturnForANewGameAndEscapeToQuit)
-{
-    // Natively at scale 2, so the box's text is drawn at that size.
-    launch(native() ? 2 : 1, draws_for_loss());
-    ASSERT_TRUE(wait_for_loss());
-    key("Return");
-    wait_board(fresh, 3s);
-    EXPECT_FALSE(game->wait(0ms)) << "OK plays on";
-    ASSERT_TRUE(wait_for_loss());
-    key("Escape");
-    expect_exit_zero("Escape on the loss box");
-}
-
+// WAYLAND_DISPLAY alone is enough for a native window.
 TEST_P(WaylandGame, ANativeWindowNamesTheGamesDesktopEntry)
 {
-    launch(1);
-    const auto app_id = sway.app_id_of(game->pid());
-    if (native()) {
+    on.launch(1);
+    const auto app_id = on.sway.app_id_of(on.game->pid());
+    if (on.native()) {
         EXPECT_EQ(app_id, "invalid.blockdrop.blockdrop");
     } else {
         EXPECT_EQ(app_id, std::nullopt) << "an X window has a class, not an app_id";
     }
 }
 
-TEST_P(WaylandGame, ClosingTheWindowEndsTheProgramWithStatusZero)
-{
-    launch(1);
-    sway.close(game->pid());
-    expect_exit_zero("closing the window");
-}
-
 INSTANTIATE_TEST_SUITE_P(OnSway, WaylandGame,
                          ::testing::Values(Path::wayland_by_name, Path::wayland_only,
                                            Path::xwayland),
                          path_name);
+
+// The shared scenarios (tests/scenarios) natively on sway, the output's
+// scale the scenario's dpi over 96. The box is inside the game's window,
+// so every key goes to the window.
+class SwayWindow : public Front, public ::testing::TestWithParam<ScenarioCase> {
+protected:
+    void SetUp() override
+    {
+        if (fractional() && !SwayGame::sdl_follows_fractional_scales())
+            return;
+        on.launch(GetParam().dpi / 96.0,
+                  rehearsed_draws(GetParam().scenario).value_or(std::vector<double>{}));
+        boxes_ = std::make_unique<BoxPictures>(on.drawn_scale());
+    }
+
+    bool fractional() const { return GetParam().dpi % 96 != 0; }
+
+    std::optional<std::string> cannot(const Step& /*step*/, bool /*box_up*/) const override
+    {
+        if (fractional() && !SwayGame::sdl_follows_fractional_scales())
+            return "SDL before 2.30.9 has no fractional scale: the game draws at 2 and the "
+                   "compositor shrinks the picture";
+        return std::nullopt;
+    }
+
+    std::string board() const override { return on.board(); }
+
+    Shown box() const override
+    {
+        const auto image = on.picture();
+        if (!image)
+            return Shown::none;
+        switch (boxes_->shown(*image)) {
+        case Box::won: return Shown::won;
+        case Box::lost: return Shown::lost;
+        case Box::none: break;
+        }
+        return boxes_->covered(*image) ? Shown::other : Shown::none;
+    }
+
+    void press(const std::string& key, Target /*target*/) override
+    {
+        on.sway.key(keysym_names(key));
+    }
+
+    void click(const std::string& button, int above) override
+    {
+        const auto [x, y] = boxes_->button_centre(Box::lost, button == "OK" ? 1 : 2);
+        on.sway.click(on.area_.x + x / on.drawn_scale(),
+                      on.area_.y + (y - above) / on.drawn_scale());
+    }
+
+    void close_game() override { on.sway.close(on.game->pid()); }
+
+    // The picture the size of the client area at the scale, and the set-up
+    // board in it to the pixel.
+    void expect_set_up_board() const override
+    {
+        const auto image = on.picture();
+        ASSERT_TRUE(image);
+        EXPECT_EQ(image->width, std::lround(6090 * on.drawn_scale() / 15));
+        EXPECT_EQ(image->height, std::lround(6360 * on.drawn_scale() / 15));
+        expect_set_up_picture(*image, on.drawn_scale());
+    }
+
+    void expect_whole_board() const override
+    {
+        const auto image = on.picture();
+        ASSERT_TRUE(image);
+        expect_whole_picture(*image, on.drawn_scale());
+    }
+
+    bool running() override { return !on.game->wait(0ms); }
+
+    void expect_exit_zero() override { on.expect_exit_zero("the answer"); }
+
+    SwayGame on{Path::wayland_by_name};
+    std::unique_ptr<BoxPictures> boxes_;
+};
+
+TEST_P(SwayWindow, Scenario)
+{
+    if (const auto why = cannot_run(GetParam().scenario, *this))
+        GTEST_SKIP() << *why;
+    run(GetParam().scenario, *this);
+}
+
+INSTANTIATE_TEST_SUITE_P(Shared, SwayWindow, ::testing::ValuesIn(scenario_cases()),
+                         [](const auto& info) { return case_name(info.param); });
 
 // Another X client resizes the game window to X's largest size: the game
 // lives on, its board drawn at its place and scale, the rest background,

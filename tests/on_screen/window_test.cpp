@@ -1,10 +1,10 @@
 // The real game binary in a real X server, driven by real key presses.
-#include "tests/support/rehearsal.hpp"
 #include "tests/on_screen/figures.hpp"
 #include "tests/on_screen/scenario.hpp"
 #include "tests/on_screen/screen_board.hpp"
 #include "tests/on_screen/screen_box.hpp"
 #include "tests/on_screen/x_session.hpp"
+#include "tests/support/rehearsal.hpp"
 
 #include <X11/keysym.h>
 #include <gtest/gtest.h>
@@ -30,7 +30,7 @@ protected:
     // `dpi` in its resources (none set when 0); with `draws`, the test build
     // of the game playing them (tests/support/rehearsal.hpp).
     DesktopGame(const std::vector<std::string>& server_arguments, int dpi,
-               std::optional<std::vector<double>> draws = std::nullopt)
+                std::optional<std::vector<double>> draws = std::nullopt)
         : server(server_arguments), dpi_(dpi), draws_(std::move(draws))
     {
     }
@@ -114,9 +114,9 @@ protected:
     // screen cannot be read back.
     SdlWindow()
         : DesktopGame(GetParam().dpi == 96
-                         ? std::vector<std::string>{}
-                         : std::vector<std::string>{"-screen", "0", "1600x1200x24"},
-                     GetParam().dpi, rehearsed_draws(GetParam().scenario))
+                          ? std::vector<std::string>{}
+                          : std::vector<std::string>{"-screen", "0", "1600x1200x24"},
+                      GetParam().dpi, rehearsed_draws(GetParam().scenario))
     {
     }
 

@@ -2,11 +2,11 @@
 // presses: under Wine each top-level window of the game is an X window, so
 // the X harness finds "Form1" and the message boxes by their titles.
 #include "shell/layout.hpp"
-#include "tests/support/rehearsal.hpp"
 #include "tests/on_screen/scenario.hpp"
 #include "tests/on_screen/screen_board.hpp"
 #include "tests/on_screen/wine_session.hpp"
 #include "tests/on_screen/x_session.hpp"
+#include "tests/support/rehearsal.hpp"
 
 #include <X11/keysym.h>
 #include <gtest/gtest.h>

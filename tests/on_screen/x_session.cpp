@@ -421,4 +421,10 @@ void XClient::close(Window window) const
     XFlush(display_);
 }
 
+std::string keysym_name(unsigned long keysym)
+{
+    const char* name = XKeysymToString(keysym);
+    return name != nullptr ? name : "";
+}
+
 } // namespace blockdrop::window_testing

@@ -116,6 +116,9 @@ struct Image {
 
 // A client connection that finds windows, reads their pixels and types into
 // them through the XTEST extension, as a person at the keyboard would.
+// A keysym's name, as Xlib spells it ("Shift_L", "apostrophe").
+std::string keysym_name(unsigned long keysym);
+
 class XClient {
 public:
     explicit XClient(const std::string& display);
