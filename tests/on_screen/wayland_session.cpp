@@ -157,15 +157,19 @@ Sway::Sway()
 Sway::~Sway()
 {
     if (pid_ > 0) {
-        kill(-pid_, SIGTERM);
-        waitpid(pid_, nullptr, 0);
         // Xwayland outlives sway for a moment, still listening on its
         // abstract socket: the next sway may take the same display number,
         // and its game would reach the old server, where no window shows.
+        // So the whole group is waited for; what is left after 5 s (a sway
+        // stopped while it starts may hang on its way out) is killed.
+        kill(-pid_, SIGTERM);
         const auto deadline = Clock::now() + 5s;
-        while (kill(-pid_, 0) == 0 && Clock::now() < deadline)
+        while (kill(-pid_, 0) == 0 && Clock::now() < deadline) {
+            waitpid(pid_, nullptr, WNOHANG);
             std::this_thread::sleep_for(20ms);
+        }
         kill(-pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
     }
     std::error_code ignored;
     fs::remove_all(runtime_dir_, ignored);
