@@ -8,6 +8,7 @@
 // returns at once (the core's in_tick guard), a resize repaints the board as
 // the tick left it, and no timeout is pending, since on_timer sets the next
 // one only once its tick has finished.
+#include "shell/test_build.hpp"
 #include "shell/web/keys.hpp"
 #include "shell/web/pads.hpp"
 #include "shell/web/web_platform.hpp"
@@ -58,6 +59,7 @@ int main()
     // The game lives as long as the page; main returns at once and the
     // browser's callbacks carry on with it.
     auto* game = new Game;
+    prepare_test_build(game->platform);
     game->platform.load();
     emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, game, false, on_key);
     emscripten_set_resize_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, game, false, on_resize);

@@ -12,6 +12,9 @@ import { serve } from '../../scripts/serve.mjs';
 
 export const site =
   process.env.BLOCKDROP_WEB_DIR ?? fileURLToPath(new URL('../../build-web/web', import.meta.url));
+// The page's test build (tests/web/test_build.cpp).
+export const testSite = process.env.BLOCKDROP_WEB_TEST_DIR ??
+  fileURLToPath(new URL('../../build-web/web-test', import.meta.url));
 
 // This machine's network is closed: nothing may try to reach out.
 const flags = [
@@ -75,7 +78,7 @@ export async function openGame(t, {
   }
   const origin = `http://127.0.0.1:${server.address().port}`;
   if (path !== null) await page.goto(origin + path);
-  if (path === '/') await waitForBoard(page);
+  if (path === '/' || path?.startsWith('/?')) await waitForBoard(page);
   return { page, errors, context, origin };
 }
 
@@ -248,32 +251,4 @@ export function showsLoss(drawn) {
 // Every bucket cell holds a piece.
 export function bucketFull(drawn) {
   return drawn.split('\n').slice(5).every((row) => /^\.*[RGB]{5}\.*$/.test(row));
-}
-
-// Before each tick, brings the bucket under the piece about to land so that
-// it falls into the emptiest bucket column that still has room. Plays on
-// through losses (answered OK) until the bucket is full; returns the dialog
-// then.
-export async function playToWin(page) {
-  for (let tick = 0; tick < 2000; ++tick) {
-    const shown = await dialogShown(page);
-    if (shown?.title === 'You Lost') {
-      await page.keyboard.press('Enter');
-      continue;
-    }
-    if (shown) return shown;
-    const rows = (await board(page)).split('\n');
-    const x = [1, 2, 3, 4, 5].find((c) => 'RGB'.includes(rows[4][c]));
-    if (x !== undefined) {
-      const at = { left: 0, middle: 1, right: 2 }[bucketPosition(rows.join('\n'))];
-      const filled = (column) => [5, 6, 7].filter((row) => 'RGB'.includes(rows[row][at + column])).length;
-      const best = [0, 1, 2]
-        .filter((to) => x - to >= 0 && x - to <= 4 && filled(x - to) < 3)
-        .sort((a, b) => filled(x - a) - filled(x - b))[0];
-      for (let step = at; best !== undefined && step !== best; step += Math.sign(best - at))
-        await page.keyboard.press(best > at ? 'ArrowRight' : 'ArrowLeft');
-    }
-    await page.clock.runFor(1000);
-  }
-  return null;
 }

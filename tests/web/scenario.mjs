@@ -36,6 +36,13 @@ export function scenarioCases(from = folder) {
   return cases;
 }
 
+// The box a scenario plays to, for the page's test build to rehearse
+// (?rehearse=), as the C++ drivers' test builds do: null when it does not
+// play on to one.
+export function rehearsal(run) {
+  return run.steps.filter((step) => step.words[0] === 'play').map((step) => step.words[2]).pop() ?? null;
+}
+
 // Why `driver` cannot run the scenario, from its first step it cannot take.
 export function cannotRun(run, driver) {
   let boxUp = false;
@@ -86,8 +93,7 @@ async function take(step, driver, held) {
   else if (w[0] === 'expect' && w[1] === 'bucket')
     await waitBoard(driver, (b) => bucketPosition(b) === w[2], `the bucket ${w[2]}`);
   else if (w[0] === 'expect' && w[1] === 'ticks') await driver.expectTicks(Number(w[2]));
-  else if (said === 'play until lost') assert.ok(await driver.playUntilLost(), 'no loss');
-  else if (said === 'play until won') assert.ok(await driver.playUntilWon(), 'no win');
+  else if (w[0] === 'play') assert.equal(await driver.playOn(), w[2], 'the box the game played to');
   else if (w[0] === 'expect' && w[1] === 'box') assert.equal(await waitBox(driver, w[2]), w[2]);
   else if (said === 'expect board lost') {
     await waitBoard(driver, showsLoss, 'the board the tick left');

@@ -5,10 +5,10 @@
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import {
-  board, dialogShown, freshBoard, openGame, piecesInRow, playToWin,
-  playUntilDialog, screenBoard, until,
+  board, dialogShown, freshBoard, openGame, piecesInRow, playUntilDialog, screenBoard, testSite,
+  until,
 } from './page.mjs';
-import { cannotRun, run, scenarioCases } from './scenario.mjs';
+import { cannotRun, rehearsal, run, scenarioCases } from './scenario.mjs';
 
 const boxes = {
   lost: { title: 'You Lost', prompt: 'You lost. Try again?', buttons: ['OK', 'Cancel'], modal: true },
@@ -88,15 +88,11 @@ function pageDriver(page, errors, dpi) {
       await target.click({ position: { x: width / 2, y: height / 2 - above }, force: above !== 0 });
     },
     closeGame() { throw new Error('no window to close'); },
-    async playUntilLost() {
-      for (;;) {
-        const shown = await playUntilDialog(page);
-        if (shown?.title !== 'You Won') return shown?.title === 'You Lost';
-        await page.keyboard.press('Enter');
-      }
-    },
-    async playUntilWon() {
-      return (await playToWin(page))?.title === 'You Won';
+    // Runs the clock until a box is up: the test build plays the draws
+    // that reach the scenario's box.
+    async playOn() {
+      await playUntilDialog(page);
+      return this.box();
     },
     async expectSetUpBoard() {
       const drawn = await board(page);
@@ -163,8 +159,12 @@ for (const scenario of scenarioCases()) {
     }
     // The page lays the board out as large as its viewport allows: in this
     // one, at one pixel of the window to a CSS pixel, as the windows are.
+    // A scenario that plays to a box runs the page's test build, which
+    // plays the draws that reach it.
+    const box = rehearsal(scenario);
     const { page, errors } = await openGame(t, {
       frozen: true, scale: scenario.dpi / 96, viewport: { width: 422, height: 700 },
+      ...(box ? { folder: testSite, path: `/?rehearse=${box}` } : {}),
     });
     await run(scenario, pageDriver(page, errors, scenario.dpi));
     assert.deepEqual(errors, []);
