@@ -7,6 +7,9 @@
 
 #include <SDL.h>
 
+#include <gtest/gtest.h>
+
+#include <cmath>
 #include <stdexcept>
 #include <thread>
 
@@ -141,6 +144,53 @@ std::pair<int, int> BoxPictures::button_centre(Box box, int answer) const
     const BoxLayout& layout = box == Box::won ? pictures_->won_layout : pictures_->lost_layout;
     const PixelRect& button = answer == answer_cancel ? layout.cancel : layout.ok;
     return {button.x + button.width / 2, button.y + button.height / 2};
+}
+
+const BoxPictures& SdlPictureFront::boxes() const
+{
+    if (!boxes_)
+        boxes_ = std::make_unique<BoxPictures>(drawn_scale());
+    return *boxes_;
+}
+
+std::string SdlPictureFront::board() const
+{
+    const auto image = picture();
+    return image ? screen_board(*image, drawn_scale()) : std::string();
+}
+
+Shown SdlPictureFront::box() const
+{
+    const auto image = picture();
+    if (!image)
+        return Shown::none;
+    switch (boxes().shown(*image)) {
+    case Box::won: return Shown::won;
+    case Box::lost: return Shown::lost;
+    case Box::none: break;
+    }
+    return boxes().covered(*image) ? Shown::other : Shown::none;
+}
+
+void SdlPictureFront::expect_set_up_board() const
+{
+    const auto image = picture();
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->width, std::lround(6090 * drawn_scale() / 15));
+    EXPECT_EQ(image->height, std::lround(6360 * drawn_scale() / 15));
+    expect_set_up_picture(*image, drawn_scale());
+}
+
+void SdlPictureFront::expect_whole_board() const
+{
+    const auto image = picture();
+    ASSERT_TRUE(image);
+    expect_whole_picture(*image, drawn_scale());
+}
+
+std::pair<int, int> SdlPictureFront::button_centre(const std::string& button) const
+{
+    return boxes().button_centre(Box::lost, button == "OK" ? answer_ok : answer_cancel);
 }
 
 } // namespace blockdrop::window_testing

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "tests/on_screen/scenario.hpp"
 #include "tests/on_screen/x_session.hpp"
 
 #include <memory>
@@ -50,6 +51,29 @@ private:
 
     struct Pictures;
     std::unique_ptr<Pictures> pictures_;
+};
+
+// What the SDL game's drivers, under X and on Wayland, read alike from a
+// picture of its client area at the scale it draws at: the board, its own
+// boxes, and both to the pixel.
+class SdlPictureFront : public Front {
+public:
+    std::string board() const override;
+    Shown box() const override;
+    // The window the client area's size at the scale, the set-up board in
+    // it to the pixel.
+    void expect_set_up_board() const override;
+    void expect_whole_board() const override;
+
+protected:
+    virtual std::optional<Image> picture() const = 0;
+    virtual double drawn_scale() const = 0;
+    // The centre of the box's button "OK" or "Cancel", in device pixels.
+    std::pair<int, int> button_centre(const std::string& button) const;
+    const BoxPictures& boxes() const;
+
+private:
+    mutable std::unique_ptr<BoxPictures> boxes_;
 };
 
 } // namespace blockdrop::window_testing

@@ -236,7 +236,7 @@ INSTANTIATE_TEST_SUITE_P(OnSway, WaylandGame,
 // The shared scenarios (tests/scenarios) natively on sway, the output's
 // scale the scenario's dpi over 96. The box is inside the game's window,
 // so every key goes to the window.
-class SwayWindow : public Front, public ::testing::TestWithParam<ScenarioCase> {
+class SwayWindow : public SdlPictureFront, public ::testing::TestWithParam<ScenarioCase> {
 protected:
     void SetUp() override
     {
@@ -245,7 +245,6 @@ protected:
         on_.emplace(Path::wayland_by_name);
         on_->launch(GetParam().dpi / 96.0,
                     rehearsed_draws(GetParam().scenario).value_or(std::vector<double>{}));
-        boxes_ = std::make_unique<BoxPictures>(on_->drawn_scale());
     }
 
     bool fractional() const { return GetParam().dpi % 96 != 0; }
@@ -258,20 +257,8 @@ protected:
         return std::nullopt;
     }
 
-    std::string board() const override { return on_->board(); }
-
-    Shown box() const override
-    {
-        const auto image = on_->picture();
-        if (!image)
-            return Shown::none;
-        switch (boxes_->shown(*image)) {
-        case Box::won: return Shown::won;
-        case Box::lost: return Shown::lost;
-        case Box::none: break;
-        }
-        return boxes_->covered(*image) ? Shown::other : Shown::none;
-    }
+    std::optional<Image> picture() const override { return on_->picture(); }
+    double drawn_scale() const override { return on_->drawn_scale(); }
 
     void press(const std::string& key, Target /*target*/) override
     {
@@ -280,38 +267,17 @@ protected:
 
     void click(const std::string& button, int above) override
     {
-        const auto [x, y] = boxes_->button_centre(Box::lost, button == "OK" ? 1 : 2);
-        on_->sway.click(on_->area_.x + x / on_->drawn_scale(),
-                        on_->area_.y + (y - above) / on_->drawn_scale());
+        const auto [x, y] = button_centre(button);
+        on_->sway.click(on_->area_.x + x / drawn_scale(),
+                        on_->area_.y + (y - above) / drawn_scale());
     }
 
     void close_game() override { on_->sway.close(on_->game->pid()); }
-
-    // The picture the size of the client area at the scale, and the set-up
-    // board in it to the pixel.
-    void expect_set_up_board() const override
-    {
-        const auto image = on_->picture();
-        ASSERT_TRUE(image);
-        EXPECT_EQ(image->width, std::lround(6090 * on_->drawn_scale() / 15));
-        EXPECT_EQ(image->height, std::lround(6360 * on_->drawn_scale() / 15));
-        expect_set_up_picture(*image, on_->drawn_scale());
-    }
-
-    void expect_whole_board() const override
-    {
-        const auto image = on_->picture();
-        ASSERT_TRUE(image);
-        expect_whole_picture(*image, on_->drawn_scale());
-    }
-
     bool running() override { return !on_->game->wait(0ms); }
-
     void expect_exit_zero() override { on_->expect_exit_zero("the answer"); }
 
     // Started only for a case that runs.
     std::optional<SwayGame> on_;
-    std::unique_ptr<BoxPictures> boxes_;
 };
 
 TEST_P(SwayWindow, Scenario)

@@ -77,7 +77,7 @@ protected:
     // True once the loss box is up: seconds away for a game rehearsing a loss.
     bool wait_for_loss()
     {
-        return wait_until([&] { return boxes().shown(x, window) == Box::lost; }, 30s);
+        return wait_until([&] { return box_pictures().shown(x, window) == Box::lost; }, 30s);
     }
 
     void expect_exit_zero(const char* what)
@@ -87,11 +87,11 @@ protected:
         EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << what;
     }
 
-    const BoxPictures& boxes()
+    const BoxPictures& box_pictures()
     {
-        if (!boxes_)
-            boxes_ = std::make_unique<BoxPictures>(scale());
-        return *boxes_;
+        if (!box_pictures_)
+            box_pictures_ = std::make_unique<BoxPictures>(scale());
+        return *box_pictures_;
     }
 
     Xvfb server;
@@ -100,14 +100,14 @@ protected:
     std::optional<std::vector<double>> draws_;
     std::unique_ptr<GameProcess> game;
     Window window = 0;
-    std::unique_ptr<BoxPictures> boxes_;
+    std::unique_ptr<BoxPictures> box_pictures_;
 };
 
 // The shared scenarios (tests/scenarios) on the SDL window. The game draws
 // its boxes inside its own window, so a key "at the box" and one "at the
 // game" both go to the game window, and no box can be closed on its own.
 class SdlWindow : public DesktopGame,
-                  public Front,
+                  public SdlPictureFront,
                   public ::testing::WithParamInterface<ScenarioCase> {
 protected:
     // A screen that holds the largest window whole: a window partly off the
@@ -125,20 +125,9 @@ protected:
         return std::nullopt;
     }
 
-    std::string board() const override { return DesktopGame::board(); }
-
-    Shown box() const override
-    {
-        const auto image = x.capture(window);
-        if (!image)
-            return Shown::none;
-        switch (boxes_->shown(*image)) {
-        case Box::won: return Shown::won;
-        case Box::lost: return Shown::lost;
-        case Box::none: break;
-        }
-        return boxes_->covered(x, window) ? Shown::other : Shown::none;
-    }
+    std::optional<Image> picture() const override { return x.capture(window); }
+    double drawn_scale() const override { return scale(); }
+    std::string board() const override { return SdlPictureFront::board(); }
 
     void press(const std::string& key, Target /*target*/) override
     {
@@ -148,28 +137,11 @@ protected:
 
     void click(const std::string& button, int above) override
     {
-        const auto [centre_x, centre_y] = boxes_->button_centre(Box::lost, button == "OK" ? 1 : 2);
+        const auto [centre_x, centre_y] = button_centre(button);
         x.click(window, centre_x, centre_y - above);
     }
 
     void close_game() override { x.close(window); }
-
-    // The window its size at the scale, and the set-up board to the pixel.
-    void expect_set_up_board() const override
-    {
-        const auto image = x.capture(window);
-        ASSERT_TRUE(image);
-        EXPECT_EQ(image->width, std::lround(6090 * scale() / 15));
-        EXPECT_EQ(image->height, std::lround(6360 * scale() / 15));
-        expect_set_up_picture(*image, scale());
-    }
-
-    void expect_whole_board() const override
-    {
-        const auto image = x.capture(window);
-        ASSERT_TRUE(image);
-        expect_whole_picture(*image, scale());
-    }
 
     bool running() override { return !game->wait(0ms); }
 
@@ -179,12 +151,6 @@ protected:
         EXPECT_TRUE(x.wait_until_none("Form1", 3s)) << "the window outlived the game";
     }
     using DesktopGame::expect_exit_zero;
-
-    void SetUp() override
-    {
-        DesktopGame::SetUp();
-        boxes();
-    }
 };
 
 TEST_P(SdlWindow, Scenario)
