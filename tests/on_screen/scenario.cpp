@@ -347,8 +347,9 @@ void take(const Step& step, Front& front, RunState& state)
         const Target target = w.size() == 4 && w[3] == "game"  ? Target::game
                               : w.size() == 4 && w[3] == "box" ? Target::box
                                                                : Target::focused;
-        state.last_input = Clock::now();
         front.press(w[1], target);
+        // When the input has gone in: a driver may take its time to type.
+        state.last_input = Clock::now();
     } else if (is({"expect", "bucket"}) && w.size() == 3) {
         wait_front(
             front, [&](const std::string& b) { return bucket_position(b) == w[2]; }, 3s,
@@ -374,8 +375,8 @@ void take(const Step& step, Front& front, RunState& state)
     } else if (is({"click", "beside"}) && w.size() == 3) {
         front.click(w[2], 30);
     } else if (is({"click"}) && w.size() == 2) {
-        state.last_input = Clock::now();
         front.click(w[1], 0);
+        state.last_input = Clock::now();
     } else if (is({"close", "game"})) {
         front.close_game();
     } else if (is({"expect", "new", "game"})) {

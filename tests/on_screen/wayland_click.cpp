@@ -96,7 +96,6 @@ int main(int argc, char** argv)
     send(button, 0U, left_button, 1U);
     pause(50);
     send(button, 0U, left_button, 0U);
-    pause(100);
     wl_proxy_marshal(pointer, destroy);
     wl_proxy_destroy(pointer);
     wl_display_roundtrip(display);

@@ -348,13 +348,14 @@ void Sway::key(const std::vector<std::string>& keysyms) const
     std::vector<std::string> held;
     for (std::size_t i = 0; i + 1 < keysyms.size(); ++i)
         held.push_back(modifiers.at(keysyms[i]));
-    // Pressed and released apart, after a pause: a virtual keyboard's first
-    // key is otherwise lost while the compositor takes in its keymap.
+    // After a pause, or a virtual keyboard's first key is lost while the
+    // compositor takes in its keymap; released soon after, so that the
+    // key is in when the command returns.
     std::vector<std::string> words{"wtype", "-s", "500"};
     for (const std::string& modifier : held)
         words.insert(words.end(), {"-M", modifier});
     const std::string& name = keysyms.back();
-    words.insert(words.end(), {"-P", name, "-s", "200", "-p", name});
+    words.insert(words.end(), {"-P", name, "-s", "20", "-p", name});
     for (const std::string& modifier : held)
         words.insert(words.end(), {"-m", modifier});
     run(words);
