@@ -144,7 +144,7 @@ public:
             sway.x_key(name);
     }
 
-    void expect_exit_zero(const char* what)
+    void expect_exit_zero(const char* what) const
     {
         const auto status = game->wait(5s);
         ASSERT_TRUE(status) << what << " must end the program";
@@ -247,7 +247,7 @@ protected:
                     rehearsed_draws(GetParam().scenario).value_or(std::vector<double>{}));
     }
 
-    bool fractional() const { return GetParam().dpi % 96 != 0; }
+    static bool fractional() { return GetParam().dpi % 96 != 0; }
 
     std::optional<std::string> cannot(const Step& /*step*/, bool /*box_up*/) const override
     {
