@@ -13,7 +13,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <memory>
@@ -49,27 +48,6 @@ std::string path_name(const ::testing::TestParamInfo<Path>& info)
     return "Unknown";
 }
 
-// The X servers running, with their arguments, and the X sockets.
-std::string x_servers()
-{
-    std::string listed;
-    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
-        std::ifstream command(entry.path() / "cmdline");
-        std::string line;
-        std::getline(command, line, '\0');
-        if (line.find("Xwayland") != std::string::npos || line.find("Xvfb") != std::string::npos) {
-            std::string rest;
-            while (std::getline(command, rest, '\0'))
-                line += " " + rest;
-            listed += entry.path().filename().string() + ": " + line + "\n";
-        }
-    }
-    std::error_code ignored;
-    for (const auto& entry : std::filesystem::directory_iterator("/tmp/.X11-unix", ignored))
-        listed += entry.path().string() + "\n";
-    return listed;
-}
-
 // The game on its own headless sway, reached one of the three ways.
 class SwayGame {
 public:
@@ -98,8 +76,7 @@ public:
             FAIL() << "the game window did not appear; the game "
                    << (status ? "ended with status " + std::to_string(*status) : "still runs")
                    << "; sway's tree:\n"
-                   << sway.layout_tree().value_or("(swaymsg failed)") << "\nX servers:\n"
-                   << x_servers();
+                   << sway.layout_tree().value_or("(swaymsg failed)");
         }
         area_ = *area;
         scale_ = output_scale;
