@@ -87,7 +87,7 @@ int main()
     // any time, a dialog included.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     // Only video here: the pads' subsystem comes with its own polling
-    // (shell/desktop/pad.hpp).
+    // (shell/desktop/pads/desktop_pads.hpp).
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "blockdrop: cannot open the display (%s): %s\n",
                      blockdrop::displays_tried().c_str(), SDL_GetError());
