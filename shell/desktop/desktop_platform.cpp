@@ -15,10 +15,7 @@ namespace blockdrop {
 
 void DesktopPlatform::paint(const Form1& form)
 {
-    if (box_ != nullptr)
-        window_.paint(form, *box_);
-    else
-        window_.paint(form);
+    window_.paint(form, box_);
 }
 
 void DesktopPlatform::run_until_tick()

@@ -114,14 +114,4 @@ void DesktopWindow::paint(const Form1& form, const BoxText* box)
                   [&](SDL_Surface* part, int top) { draw(part, top, drawing, *font_); });
 }
 
-void DesktopWindow::paint(const Form1& form)
-{
-    paint(form, nullptr);
-}
-
-void DesktopWindow::paint(const Form1& form, const BoxText& box)
-{
-    paint(form, &box);
-}
-
 } // namespace blockdrop

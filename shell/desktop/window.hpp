@@ -34,11 +34,9 @@ public:
     // Paints every shown cell as a filled square of its colour over the
     // background and puts the picture on screen, at the window's scale of
     // the moment. A picture that cannot be had now is skipped: the next
-    // paint tries again.
-    void paint(const Form1& form);
-
-    // The same, with a message box drawn in the part the board leaves free.
-    void paint(const Form1& form, const BoxText& box);
+    // paint tries again. With `box`, that message box is drawn in the part
+    // the board leaves free.
+    void paint(const Form1& form, const BoxText* box);
 
     // Device pixels to a 96-dpi pixel, as of the last paint.
     double scale() const { return scale_; }
@@ -52,7 +50,6 @@ public:
     Uint32 id() const { return SDL_GetWindowID(window_); }
 
 private:
-    void paint(const Form1& form, const BoxText* box);
     PixelSize picture_size() const;
     // The same, with the display server's buffer scale already asked (0:
     // SDL's).
