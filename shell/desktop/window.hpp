@@ -46,7 +46,6 @@ public:
     // follows fractional scales).
     double pixels_per_unit();
 
-    SDL_Window* handle() const { return window_; }
     Uint32 id() const { return SDL_GetWindowID(window_); }
 
 private:
