@@ -92,7 +92,10 @@ std::vector<PadAction> WindowsPads::poll(Time now)
     std::vector<PadAction> actions;
     const bool any_connected =
         std::any_of(connected_.begin(), connected_.end(), [](bool on) { return on; });
-    if (polling_.due(now, any_connected) || rescan_) {
+    // A look at every slot is due at once, and the reads go on from it.
+    if (rescan_)
+        polling_.soon();
+    if (polling_.due(now, any_connected || rescan_)) {
         const bool present = !rescan_ || reader_.pads_present();
         for (int slot = 0; slot < PadReader::slots; ++slot) {
             auto& on = connected_[static_cast<std::size_t>(slot)];
