@@ -72,12 +72,17 @@ std::unique_ptr<DisplayServer> make_display_server(SDL_Window* window)
     SDL_VERSION(&info.version);
     if (SDL_GetWindowWMInfo(window, &info) == SDL_TRUE) {
         if (info.subsystem == SDL_SYSWM_X11) {
-            if (auto server = x11_server(info.info.x11.display, info.info.x11.window))
+            if (auto server = x11_server(info.info.x11.display, info.info.x11.window, window))
                 return server;
         }
         if (info.subsystem == SDL_SYSWM_WAYLAND)
             return wayland_server(info.info.wl.display, info.info.wl.surface);
     }
+    return window_surface_server(window);
+}
+
+std::unique_ptr<DisplayServer> window_surface_server(SDL_Window* window)
+{
     if (SDL_GetWindowSurface(window) == nullptr) {
         // Some drivers fail here without setting an error.
         const std::string reason = *SDL_GetError() != '\0'

@@ -67,6 +67,10 @@ public:
 // at all.
 std::unique_ptr<DisplayServer> make_display_server(SDL_Window* window);
 
+// The picture drawn into SDL's window surface, as on drivers other than
+// X11 and Wayland. Throws, with SDL's reason, when the driver has none.
+std::unique_ptr<DisplayServer> window_surface_server(SDL_Window* window);
+
 // Has `paint` draw onto `target` in 32-bit pixels: onto the surface itself
 // when its pixels are 32-bit, else onto a copy converted into it after. False
 // when no copy could be had (SDL's error says why).

@@ -9,6 +9,7 @@
 #include <X11/Xutil.h>
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace blockdrop {
@@ -35,8 +36,12 @@ constexpr int band_bytes = 256 * 1024;
 
 class X11Server final : public DisplayServer {
 public:
-    X11Server(Display* display, ::Window window, const XWindowAttributes& attributes)
-        : display_(display), window_(window), visual_(attributes.visual), depth_(attributes.depth),
+    // With `surface`, the picture goes through that server instead (a
+    // visual the bands cannot be put in); the dpi and the icon stay X's.
+    X11Server(Display* display, ::Window window, const XWindowAttributes& attributes,
+              std::unique_ptr<DisplayServer> surface)
+        : surface_(std::move(surface)), display_(display), window_(window),
+          visual_(attributes.visual), depth_(attributes.depth),
           format_(SDL_MasksToPixelFormatEnum(
               32, static_cast<Uint32>(visual_->red_mask), static_cast<Uint32>(visual_->green_mask),
               static_cast<Uint32>(visual_->blue_mask), alpha_mask(*visual_, depth_)))
@@ -66,6 +71,8 @@ public:
 
     bool prepare(int width, int height) override
     {
+        if (surface_)
+            return surface_->prepare(width, height);
         if (image_ != nullptr && width_ == width && height_ == height)
             return true;
         drop();
@@ -88,8 +95,10 @@ public:
         return true;
     }
 
-    bool show(int width, int height, int /*buffer_scale*/, const Painter& paint) override
+    bool show(int width, int height, int buffer_scale, const Painter& paint) override
     {
+        if (surface_)
+            return surface_->show(width, height, buffer_scale, paint);
         if (!prepare(width, height))
             return false;
         for (int top = 0; top < height; top += band_->h) {
@@ -146,6 +155,7 @@ private:
         band_ = nullptr;
     }
 
+    std::unique_ptr<DisplayServer> surface_;
     Display* display_;
     ::Window window_;
     Visual* visual_;
@@ -161,14 +171,17 @@ private:
 
 } // namespace
 
-std::unique_ptr<DisplayServer> x11_server(Display* display, unsigned long window)
+std::unique_ptr<DisplayServer> x11_server(Display* display, unsigned long window,
+                                          SDL_Window* sdl_window)
 {
     XWindowAttributes attributes;
-    if (XGetWindowAttributes(display, window, &attributes) == 0 ||
-        (attributes.visual->c_class != TrueColor && attributes.visual->c_class != DirectColor) ||
-        (attributes.depth != 24 && attributes.depth != 32))
+    if (XGetWindowAttributes(display, window, &attributes) == 0)
         return nullptr;
-    return std::make_unique<X11Server>(display, window, attributes);
+    const bool bands_fit =
+        (attributes.visual->c_class == TrueColor || attributes.visual->c_class == DirectColor) &&
+        (attributes.depth == 24 || attributes.depth == 32);
+    return std::make_unique<X11Server>(display, window, attributes,
+                                       bands_fit ? nullptr : window_surface_server(sdl_window));
 }
 
 } // namespace blockdrop
