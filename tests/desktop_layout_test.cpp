@@ -102,6 +102,7 @@ TEST(BoxDrawing, IsTheseFillsAndTextRunsAtEachScaleTheWindowTestsUse)
         const std::array colours{box_frame,  box_face,  box_title_bar, box_frame,
                                  box_button, box_frame, box_button};
         std::vector<Fill> expected;
+        expected.reserve(rects.size());
         for (std::size_t i = 0; i < rects.size(); ++i)
             expected.push_back({rects[i], colours[i]});
         return expected;

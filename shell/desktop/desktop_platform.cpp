@@ -31,7 +31,7 @@ int DesktopPlatform::MsgBox(std::string_view prompt, Buttons buttons, std::strin
     // The board as the tick has left it stays on screen around the box.
     repaint();
     try {
-        const int answer = *run(&box);
+        const int answer = run(&box);
         box_ = under;
         return answer;
     } catch (...) {
@@ -40,7 +40,7 @@ int DesktopPlatform::MsgBox(std::string_view prompt, Buttons buttons, std::strin
     }
 }
 
-std::optional<int> DesktopPlatform::run(const BoxText* box)
+int DesktopPlatform::run(const BoxText* box)
 {
     // A click answers on the button's release, if it was pressed there too;
     // 0 while no button is pressed.
@@ -51,7 +51,7 @@ std::optional<int> DesktopPlatform::run(const BoxText* box)
         if (box == nullptr) {
             const int due = wait_ms(now);
             if (due == 0)
-                return std::nullopt;
+                return 0;
             wait = earlier_wait(due, wait);
         }
         SDL_Event event;
@@ -60,13 +60,13 @@ std::optional<int> DesktopPlatform::run(const BoxText* box)
             throw std::runtime_error(std::string("cannot wait for events: ") + SDL_GetError());
         if (got && !pads_.take(event, now)) {
             if (const auto answer = handle(event, box, pressed))
-                return answer;
+                return *answer;
         }
         for (const PadAction action : pads_.poll(std::chrono::steady_clock::now())) {
             if (box == nullptr)
                 press_pad_keys(*this, {action});
             else if (const auto answer = pad_answer(action, box->buttons))
-                return answer;
+                return *answer;
         }
     }
 }

@@ -42,9 +42,9 @@ public:
 private:
     void paint(const Form1& form) override;
 
-    // The one loop: runs until the clock is due (no box up) or the box is
-    // answered, with the answer.
-    std::optional<int> run(const BoxText* box);
+    // The one loop: runs until the clock is due with no box up (0) or the
+    // box is answered (its answer).
+    int run(const BoxText* box);
     // What one event does; the box's answer if it gives one.
     std::optional<int> handle(const SDL_Event& event, const BoxText* box, int& pressed);
     // The button under the pointer at window units (x, y).
