@@ -29,11 +29,15 @@ PixelRect pixel_rect(const Shape& cell, double scale)
 
 int board_bottom_twips()
 {
-    Form1 form;
-    loadshapes(form);
-    int bottom = 0;
-    for (int i = 0; i < ShapeArray::size; ++i)
-        bottom = std::max(bottom, form.Block(i).Top + form.Block(i).Height);
+    // Read once: the set-up places every cell the same way each time.
+    static const int bottom = [] {
+        Form1 form;
+        loadshapes(form);
+        int lowest = 0;
+        for (int i = 0; i < ShapeArray::size; ++i)
+            lowest = std::max(lowest, form.Block(i).Top + form.Block(i).Height);
+        return lowest;
+    }();
     return bottom;
 }
 
