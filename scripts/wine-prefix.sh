@@ -39,16 +39,25 @@ case "$action" in
     ;;
   down)
     wineserver -k 2>/dev/null || true
-    wineserver -w 2>/dev/null || true
-    # No Wine program of the prefix may be left running (zombies waiting
-    # for a parent that is not ours do not run).
-    left=()
-    for proc in /proc/[0-9]*; do
-      [[ -r $proc/environ && $(readlink "$proc/exe" 2>/dev/null) == */wine/* ]] || continue
-      tr '\0' '\n' <"$proc/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" || continue
-      [[ $(sed 's/.*) //' "$proc/stat" 2>/dev/null | cut -c1) == Z ]] && continue
-      left+=("${proc#/proc/} $(tr '\0' ' ' <"$proc/cmdline")")
-    done
+    timeout 20 wineserver -w 2>/dev/null || true
+    # A loaded machine has seen the server and its programs outlive -k:
+    # what is left is ended by hand, and only what survives that fails.
+    # Zombies waiting for a parent that is not ours do not run.
+    left_in_prefix() {
+      for proc in /proc/[0-9]*; do
+        [[ -r $proc/environ && $(readlink "$proc/exe" 2>/dev/null) == */wine/* ]] || continue
+        tr '\0' '\n' <"$proc/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" || continue
+        [[ $(sed 's/.*) //' "$proc/stat" 2>/dev/null | cut -c1) == Z ]] && continue
+        echo "${proc#/proc/} $(tr '\0' ' ' <"$proc/cmdline")"
+      done
+    }
+    mapfile -t left < <(left_in_prefix)
+    if ((${#left[@]} > 0)); then
+      printf 'outlived wineserver -k, ended by SIGKILL: %s\n' "${left[@]}" >&2
+      kill -KILL "${left[@]%% *}" 2>/dev/null || true
+      sleep 2
+      mapfile -t left < <(left_in_prefix)
+    fi
     rm -rf "$WINEPREFIX"
     if ((${#left[@]} > 0)); then
       printf 'still running in the prefix: %s\n' "${left[@]}" >&2
