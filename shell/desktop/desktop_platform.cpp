@@ -10,6 +10,7 @@
 #include <cmath>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 namespace blockdrop {
 
@@ -18,32 +19,23 @@ void DesktopPlatform::paint(const Form1& form)
     window_.paint(form, box_);
 }
 
-void DesktopPlatform::run_until_tick()
-{
-    run(nullptr);
-}
-
 int DesktopPlatform::MsgBox(std::string_view prompt, Buttons buttons, std::string_view title)
 {
     const BoxText box{title, prompt, buttons};
-    const BoxText* under = box_;
-    box_ = &box;
+    // The box is drawn while it is up, however run() ends.
+    struct Shown {
+        const BoxText*& at;
+        const BoxText* under;
+        ~Shown() { at = under; }
+    } shown{box_, std::exchange(box_, &box)};
     // The board as the tick has left it stays on screen around the box.
     repaint();
-    try {
-        const int answer = run(&box);
-        box_ = under;
-        return answer;
-    } catch (...) {
-        box_ = under;
-        throw;
-    }
+    return run(&box);
 }
 
 int DesktopPlatform::run(const BoxText* box)
 {
-    // A click answers on the button's release, if it was pressed there too;
-    // 0 while no button is pressed.
+    // A click answers on release over the button it pressed; 0: none pressed.
     int pressed = 0;
     for (;;) {
         const auto now = std::chrono::steady_clock::now();
@@ -78,8 +70,7 @@ std::optional<int> DesktopPlatform::handle(const SDL_Event& event, const BoxText
     case SDL_KEYDOWN:
         if (event.key.windowID != window_.id())
             break;
-        // With a box up every key but its two is dropped, so none of them
-        // reaches the next game.
+        // With a box up, keys that do not answer it are dropped.
         if (box != nullptr)
             return answer_for_key(virtual_key(event.key.keysym.sym), box->buttons);
         key_down(virtual_key(event.key.keysym.sym), modifier_state(event.key.keysym.mod));
@@ -110,8 +101,7 @@ std::optional<int> DesktopPlatform::handle(const SDL_Event& event, const BoxText
 
 std::optional<int> DesktopPlatform::button_under(Buttons buttons, int x, int y)
 {
-    // The mouse comes in window units, the layout is in device pixels, at
-    // the scale of the moment.
+    // The mouse comes in window units, the layout in device pixels.
     const double pixels = window_.pixels_per_unit();
     return button_at(box_layout(buttons, window_.scale()),
                      static_cast<int>(std::lround(x * pixels)),

@@ -13,13 +13,11 @@ namespace blockdrop {
 class DesktopPads;
 class DesktopWindow;
 
-// Thrown by End: unwinds the handler that ended the game back to main, which
-// closes the window and exits with status 0.
+// Thrown by End: unwinds back to main, which exits with status 0.
 struct ProgramEnd {};
 
-// The platform services on the desktop: the game's own modal message box,
-// drawn inside the game window, and the end of the program, beside what
-// every front end shares; and the window's one event loop.
+// The desktop's platform: the game's own modal box inside the window, the
+// program's end, and the window's one event loop.
 class DesktopPlatform final : public FrontEnd {
 public:
     DesktopPlatform(DesktopWindow& window, DesktopPads& pads, GameState& game)
@@ -27,23 +25,20 @@ public:
     {
     }
 
-    // Runs the window's events until the game's clock is due. Keys and pad
-    // presses go to the game; closing the window ends the program.
-    void run_until_tick();
+    // Runs the window's events, keys and pads to the game, until a tick.
+    void run_until_tick() { run(nullptr); }
 
     // Shows the box below the board and runs the window's events until it
-    // is answered: Return answers OK, Escape Cancel (OK where that is the
-    // only button), a click a button, a pad's A or Start OK and its B as
-    // Escape; every other key and button is dropped. The window keeps
-    // repainting meanwhile, and closing it ends the program.
+    // is answered (by the shared key and pad rules, or a click on a button);
+    // every other key and button is dropped.
     int MsgBox(std::string_view prompt, Buttons buttons, std::string_view title) override;
     [[noreturn]] void End() override { throw ProgramEnd{}; }
 
 private:
     void paint(const Form1& form) override;
 
-    // The one loop: runs until the clock is due with no box up (0) or the
-    // box is answered (its answer).
+    // The one loop: until a tick is due with no box up (0), or the box's
+    // answer. Closing the window ends the program.
     int run(const BoxText* box);
     // What one event does; the box's answer if it gives one.
     std::optional<int> handle(const SDL_Event& event, const BoxText* box, int& pressed);

@@ -1,7 +1,5 @@
 #include "shell/desktop/display_server.hpp"
 
-#include "shell/desktop/wayland/wayland_server.hpp"
-#include "shell/desktop/x11/x11_server.hpp"
 #include "shell/icon.hpp"
 
 #include <SDL_syswm.h>
@@ -15,8 +13,7 @@ namespace blockdrop {
 
 namespace {
 
-// SDL's software window surface, for drivers that have one (kmsdrm, say).
-// It has the window's size, so only these drivers pay for a huge window.
+// SDL's window surface (kmsdrm, say): only these drivers pay for a huge window.
 class WindowSurfaceServer final : public DisplayServer {
 public:
     explicit WindowSurfaceServer(SDL_Window* window) : window_(window) {}
@@ -83,15 +80,10 @@ std::unique_ptr<DisplayServer> make_display_server(SDL_Window* window)
 
 std::unique_ptr<DisplayServer> window_surface_server(SDL_Window* window)
 {
-    if (SDL_GetWindowSurface(window) == nullptr) {
-        // Some drivers fail here without setting an error.
-        const std::string reason = *SDL_GetError() != '\0'
-                                       ? std::string(SDL_GetError())
-                                       : std::string("the video driver ") +
-                                             SDL_GetCurrentVideoDriver() +
-                                             " gives no software window surface";
-        throw std::runtime_error(reason);
-    }
+    // Some drivers fail here without setting an error.
+    if (SDL_GetWindowSurface(window) == nullptr)
+        throw std::runtime_error(std::string("cannot draw the window: ") +
+                                 (*SDL_GetError() != '\0' ? SDL_GetError() : "no window surface"));
     return std::make_unique<WindowSurfaceServer>(window);
 }
 

@@ -5,25 +5,26 @@
 #include <functional>
 #include <memory>
 
+struct _XDisplay; // NOLINT(bugprone-reserved-identifier): Xlib's own name
+struct wl_display;
+struct wl_surface;
+
 namespace blockdrop {
 
 // The video drivers the game tells apart: the two it draws on itself, the
 // ones that draw nowhere (dummy, offscreen), and any other.
 enum class VideoDriver { x11, wayland, nowhere, other };
 
-// SDL's video driver of the moment. The one place that reads its name.
+// SDL's video driver of the moment: the one place that reads its name.
 VideoDriver current_video_driver();
 
-// What depends on the display server the window is on, chosen once when the
-// window is made: where its picture is drawn and how it reaches the screen,
-// the picture's scale, the desktop's dots per inch and the window's icon.
-// The picture is only as large as the board and the box need, whatever size
-// another client gives the window: the display shows the background around
-// it, so a huge window costs no memory.
+// What depends on the display server, chosen once when the window is made:
+// where the picture is drawn and how it reaches the screen, its scale, the
+// desktop's dpi and the window's icon. The picture is only as large as the
+// board and box need, however large another client makes the window.
 class DisplayServer {
 public:
-    // Draws the rows of the picture from `top` down onto `part`, as many as
-    // it holds. Its pixels are always 32-bit.
+    // Draws the picture's rows from `top` down onto `part` (32-bit pixels).
     using Painter = std::function<void(SDL_Surface* part, int top)>;
 
     DisplayServer() = default;
@@ -35,45 +36,47 @@ public:
     // false when it cannot be had now (SDL's error says why).
     virtual bool prepare(int width, int height) = 0;
 
-    // Device pixels to a window unit as the display says now, where the
-    // game sets the surface's scale itself (Wayland before SDL 2.30.9,
-    // which misses a scale changed while the game runs); 0 where SDL's
-    // figure holds.
+    // Device pixels to a window unit, where the game sets the surface's scale
+    // itself (Wayland before SDL 2.30.9); 0 where SDL's figure holds.
     virtual int buffer_scale() { return 0; }
 
-    // Whether the picture must fill the window's size in pixels, which the
-    // display scales to the window (SDL's viewport on Wayland), rather than
-    // sit at its top left at its own size.
+    // Whether the picture fills the window's size in pixels (SDL's viewport
+    // on Wayland) rather than sits at its top left at its own size.
     virtual bool sized_by_window() { return false; }
 
-    // Has `paint` draw a picture of `width` x `height` device pixels, in one
-    // part or several, and puts it on screen at the window's top left, at
-    // `buffer_scale` device pixels to a window unit (0: SDL's), once it is
-    // whole. False when nothing could be drawn on now (SDL's error says
-    // why): the next picture tries again.
+    // Has `paint` draw a `width` x `height` picture, in one part or several,
+    // and shows it whole at the window's top left at `buffer_scale` (0:
+    // SDL's). False when nothing could be drawn on now (SDL's error says why).
     virtual bool show(int width, int height, int buffer_scale, const Painter& paint) = 0;
 
     // The desktop's dots per inch: what X11's resources say, else 96.
     virtual double dpi() { return 96.0; }
 
-    // Gives the window the game's icon, at the sizes task bars and window
-    // lists use where the server takes several.
+    // Gives the window the game's icon, at several sizes where it can.
     virtual void set_icon(SDL_Window* window);
 };
 
-// The display server of the window's video driver: X11 and Wayland draw
-// pictures of the board's size (X11 in bands), any other driver into SDL's
-// window surface. Throws, with SDL's reason, when the window cannot be drawn
-// at all.
+// The display server of the window's driver: X11's and Wayland's own, else
+// SDL's window surface. Throws, with SDL's reason, when none can draw.
 std::unique_ptr<DisplayServer> make_display_server(SDL_Window* window);
 
-// The picture drawn into SDL's window surface, as on drivers other than
-// X11 and Wayland. Throws, with SDL's reason, when the driver has none.
+// An X11 window's (x11/): the picture in bands into a server pixmap, the
+// server painting the background around it; the dpi from Xft.dpi; the icons
+// in one _NET_WM_ICON; SDL's window surface for a visual the bands cannot
+// take. Null when the window cannot be read.
+std::unique_ptr<DisplayServer> x11_server(_XDisplay* display, unsigned long window,
+                                          SDL_Window* sdl_window);
+
+// A Wayland window's (wayland/): SDL's driver would draw through GL, so the
+// picture goes in shared-memory buffers attached to the window's surface.
+// Throws when the compositor offers no shared memory.
+std::unique_ptr<DisplayServer> wayland_server(wl_display* display, wl_surface* surface);
+
+// The picture drawn into SDL's window surface; throws where there is none.
 std::unique_ptr<DisplayServer> window_surface_server(SDL_Window* window);
 
-// Has `paint` draw onto `target` in 32-bit pixels: onto the surface itself
-// when its pixels are 32-bit, else onto a copy converted into it after. False
-// when no copy could be had (SDL's error says why).
+// Has `paint` draw onto `target` in 32-bit pixels, through a converted copy
+// where the target has others. False when no copy could be had.
 bool paint_in_32_bits(SDL_Surface* target, const DisplayServer::Painter& paint);
 
 } // namespace blockdrop

@@ -4,10 +4,8 @@
 
 namespace blockdrop {
 
-// The virtual-key code the game's key handler expects for an SDL key: 37 and
-// 39 for the Left and Right arrows, the usual codes for the other keys that
-// have one, and 0 for the rest. SDL's own codes cannot be passed through:
-// its percent and apostrophe keys are 37 and 39.
+// The virtual-key code the game's key handler expects for an SDL key, 0 for
+// none. SDL's own cannot pass: its percent and apostrophe keys are 37 and 39.
 int virtual_key(SDL_Keycode key);
 
 // The modifier state as the game's key handler takes it.

@@ -4,9 +4,8 @@
 
 namespace blockdrop {
 
-// Whether the SDL the game runs on (not the one it was built with) is this
-// version or later: the library is shared, and Debian's next release may
-// bring SDL 2's interface over SDL 3.
+// Whether the SDL the game runs on, not the one it was built with, is this
+// version or later.
 inline bool sdl_at_least(int major, int minor, int patch)
 {
     SDL_version running;

@@ -5,11 +5,9 @@
 #include "shell/desktop/wayland/without_gl.hpp"
 #include "shell/layout.hpp"
 
-#include <algorithm>
 #include <stdexcept>
 #include <string>
 #include <utility>
-#include <vector>
 
 namespace blockdrop {
 
@@ -32,16 +30,9 @@ DesktopWindow::DesktopWindow(const std::string& font_file)
     window_made_without_gl(without_gl);
     if (window_ == nullptr)
         fail("cannot create the window");
-    // The desktop's scale is known once the window's display is: size the
-    // window for it before it is first shown.
-    // Opening the font takes well under a millisecond, and a display server no
-    // longer: both are made here, where a failure stops the game before it
-    // starts.
-    try {
-        server_ = make_display_server(window_);
-    } catch (const std::runtime_error& failure) {
-        throw std::runtime_error(std::string("cannot draw the window: ") + failure.what());
-    }
+    // The desktop's scale is known once the window's display is. Font and
+    // display server are made here, where a failure stops the game at once.
+    server_ = make_display_server(window_);
     desktop_scale_ = scale_at_dpi(server_->dpi());
     scale_ = desktop_scale_ * pixels_per_unit();
     const PixelSize scaled = client_size(desktop_scale_);
@@ -93,8 +84,7 @@ PixelSize DesktopWindow::picture_size() const
 
 void DesktopWindow::paint(const Form1& form, const BoxText* box)
 {
-    // A window not on screen has nowhere to show a picture (and on Wayland
-    // a buffer on a surface not yet shown is an error).
+    // On Wayland a buffer on a surface not yet shown is an error.
     if ((SDL_GetWindowFlags(window_) & SDL_WINDOW_SHOWN) == 0)
         return;
     const int buffer_scale = server_->buffer_scale();

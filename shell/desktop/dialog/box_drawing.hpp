@@ -17,9 +17,8 @@ struct BoxText {
     Buttons buttons = Buttons::ok;
 };
 
-// One line of text in a colour, centred from top to bottom in its band and
-// clipped to it; its left edge at `left`, or centred across the band when
-// that is nothing.
+// A line of text, centred top to bottom in its band and clipped to it; from
+// `left`, or centred across the band when that is nothing.
 struct TextRun {
     std::string text;
     Colour colour;
@@ -35,9 +34,8 @@ struct Drawing {
     std::vector<TextRun> texts;
 };
 
-// The box at its place in the layout: frame, face, title bar and buttons
-// (the default one with a border twice as wide, as desktops mark it), then
-// the title, the prompt and the labels.
+// The box in its layout: frame, face, title bar and buttons (the default one
+// with a border twice as wide), then the title, the prompt and the labels.
 Drawing box_drawing(const BoxLayout& layout, const BoxText& text);
 
 } // namespace blockdrop

@@ -3,9 +3,7 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
-#include <algorithm>
 #include <array>
-#include <cstdint>
 #include <cstring>
 #include <stdexcept>
 #include <string>
@@ -22,38 +20,23 @@ constexpr std::array font_files = {
     "/usr/share/fonts/TTF/DejaVuSans.ttf",
 };
 
-SDL_Rect sdl(const PixelRect& rect)
-{
-    return SDL_Rect{rect.x, rect.y, rect.width, rect.height};
-}
-
-// The characters of UTF-8 text; a byte that starts no character, or a
-// character cut short, reads as U+FFFD.
+// The characters of UTF-8 text; a stray byte or a cut character is U+FFFD.
 std::u32string decoded(std::string_view text)
 {
-    constexpr char32_t replacement = 0xFFFD;
+    const auto byte = [&](std::size_t at) { return static_cast<unsigned char>(text[at]); };
     std::u32string characters;
     for (std::size_t at = 0; at < text.size();) {
-        const auto lead = static_cast<unsigned char>(text[at]);
-        const int more = lead < 0x80             ? 0
-                         : (lead & 0xE0) == 0xC0 ? 1
-                         : (lead & 0xF0) == 0xE0 ? 2
-                         : (lead & 0xF8) == 0xF0 ? 3
-                                                 : -1;
-        if (more < 0 || at + static_cast<std::size_t>(more) >= text.size()) {
-            characters.push_back(replacement);
-            ++at;
-            continue;
-        }
-        char32_t code = more == 0 ? lead : lead & (0x3F >> more);
-        bool whole = true;
-        for (int i = 1; i <= more; ++i) {
-            const auto next = static_cast<unsigned char>(text[at + static_cast<std::size_t>(i)]);
-            whole = whole && (next & 0xC0) == 0x80;
-            code = (code << 6) | (next & 0x3F);
-        }
-        characters.push_back(whole ? code : replacement);
-        at += whole ? static_cast<std::size_t>(more) + 1 : 1;
+        const unsigned lead = byte(at++);
+        const bool starts = lead < 0x80 || (lead >= 0xC0 && lead < 0xF8);
+        const std::size_t more = lead < 0xC0 ? 0 : 1 + (lead >= 0xE0) + (lead >= 0xF0);
+        char32_t code = more == 0 ? lead : lead & (0x3Fu >> more);
+        std::size_t taken = 0;
+        for (; taken < more && at + taken < text.size() && (byte(at + taken) & 0xC0) == 0x80;
+             ++taken)
+            code = (code << 6) | (byte(at + taken) & 0x3Fu);
+        const bool whole = starts && taken == more;
+        characters.push_back(whole ? code : 0xFFFD);
+        at += whole ? more : 0;
     }
     return characters;
 }
@@ -64,9 +47,8 @@ std::size_t cell(int row, int width)
     return static_cast<std::size_t>(row) * static_cast<std::size_t>(width);
 }
 
-// Lays the glyph over the surface in `colour`, each pixel as much as the
-// glyph covers it, inside `clip` only. Every picture the game draws on has
-// 32-bit pixels (paint_in_32_bits).
+// Lays the glyph over the surface in `colour` as it covers each pixel,
+// inside `clip` only; every picture has 32-bit pixels (paint_in_32_bits).
 void blend(SDL_Surface* surface, const SDL_Rect& clip, int x, int y, const Glyph& glyph,
            Colour colour)
 {
@@ -109,16 +91,12 @@ BoxFont::BoxFont(const std::string& path, int pixels)
 {
     if (FT_Init_FreeType(&library_) != 0)
         throw std::runtime_error("cannot start FreeType");
-    if (FT_New_Face(library_, path.c_str(), 0, &face_) != 0) {
-        FT_Done_FreeType(library_);
-        throw std::runtime_error("cannot open the font " + path);
-    }
-    try {
-        resize(pixels);
-    } catch (...) {
+    if (FT_New_Face(library_, path.c_str(), 0, &face_) != 0 || pixels < 1 ||
+        FT_Set_Pixel_Sizes(face_, 0, static_cast<FT_UInt>(pixels)) != 0) {
         FT_Done_Face(face_);
         FT_Done_FreeType(library_);
-        throw;
+        throw std::runtime_error("cannot open the font " + path + " at " + std::to_string(pixels) +
+                                 " pixels");
     }
 }
 
@@ -187,7 +165,7 @@ int BoxFont::kerning(char32_t left, char32_t right) const
 void draw_text(SDL_Surface* surface, BoxFont& font, const TextRun& run)
 {
     const SDL_Rect whole{0, 0, surface->w, surface->h};
-    const SDL_Rect inside = sdl(run.band);
+    const SDL_Rect inside{run.band.x, run.band.y, run.band.width, run.band.height};
     SDL_Rect clip;
     // A picture drawn in parts meets most lines in only some of them.
     if (SDL_IntersectRect(&inside, &whole, &clip) != SDL_TRUE)

@@ -20,8 +20,7 @@ constexpr int button_margin = 180;
 // Ten-point text: 200 twips.
 constexpr int text_twips = 200;
 
-// The rectangle between two corners given in twips, each edge rounded on
-// its own.
+// The rectangle between two corners in twips, each edge rounded on its own.
 PixelRect between(int left, int top, int right, int bottom, double scale)
 {
     const int x = scaled_pixels(left, scale);
@@ -29,9 +28,8 @@ PixelRect between(int left, int top, int right, int bottom, double scale)
     return PixelRect{x, y, scaled_pixels(right, scale) - x, scaled_pixels(bottom, scale) - y};
 }
 
-// A button of button_width x button_height twips with its bottom-right corner at
-// (right, bottom): the corner rounded, the size rounded on its own, so every
-// button has the same size in pixels.
+// A button with its bottom-right corner at (right, bottom) twips, its size
+// rounded on its own so every button has the same size in pixels.
 PixelRect button(int right, int bottom, double scale)
 {
     const int width = scaled_pixels(button_width, scale);

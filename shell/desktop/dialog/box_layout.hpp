@@ -7,10 +7,9 @@
 
 namespace blockdrop {
 
-// Where the game's own message box and its parts go in the window, in
-// device pixels at `scale` device pixels to a 96-dpi pixel. The box sits in
-// the strip below the board, so it never covers a cell. Designed in twips and
-// rounded edge by edge like the cells, so it is as crisp at any scale.
+// The game's message box in device pixels at `scale`, in the strip below the
+// board so it never covers a cell; designed in twips and rounded edge by edge
+// like the cells, so it is as crisp at any scale.
 struct BoxLayout {
     PixelRect frame;      // the whole box, its border included
     int border = 1;       // width of the frame's and a button's border

@@ -58,10 +58,9 @@ DesktopPads::~DesktopPads()
 void DesktopPads::open(int device_index)
 {
     const SDL_JoystickID id = SDL_JoystickGetDeviceInstanceID(device_index);
-    if (std::any_of(open_.begin(), open_.end(),
+    if (SDL_IsGameController(device_index) == SDL_FALSE ||
+        std::any_of(open_.begin(), open_.end(),
                     [id](SDL_GameController* c) { return instance_of(c) == id; }))
-        return;
-    if (SDL_IsGameController(device_index) == SDL_FALSE)
         return;
     if (SDL_GameController* controller = SDL_GameControllerOpen(device_index))
         open_.push_back(controller);

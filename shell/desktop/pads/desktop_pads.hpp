@@ -9,11 +9,10 @@
 
 namespace blockdrop {
 
-// The game controllers on the desktop, through SDL's GameController API and
-// its own mappings. SDL would poll the devices every few milliseconds from
-// inside the event loop's wait, pad or no pad, so the polling is ours: none
-// while no pad is connected (a watch on /dev/input wakes the loop when a
-// device comes), every PadPolling::interval while one is.
+// The game controllers, through SDL's GameController API. SDL would poll the
+// devices every few milliseconds, pad or no pad, so the polling is ours: none
+// while no pad is connected (a watch on /dev/input wakes the loop), every
+// PadPolling::interval while one is.
 class DesktopPads {
 public:
     using Time = Gamepads::Time;
@@ -21,8 +20,7 @@ public:
     // may come before SDL's own notice of it.
     static constexpr std::chrono::milliseconds settle{2000};
 
-    // Starts SDL's controller subsystem and the watch; with no subsystem
-    // there are no pads and no error.
+    // Starts SDL's controller subsystem, if it can, and the watch.
     DesktopPads();
     ~DesktopPads();
     DesktopPads(const DesktopPads&) = delete;
@@ -35,8 +33,7 @@ public:
     // Reads every pad at `now`: what their presses and due repeats ask for.
     std::vector<PadAction> poll(Time now);
 
-    // How long the loop may sleep at `now`: -1 while there is nothing to
-    // poll and nothing held.
+    // How long the loop may sleep at `now`: -1 while nothing needs polling.
     int wait_ms(Time now) const;
 
 private:

@@ -30,20 +30,14 @@ int watch_thread(void* data)
 
 Uint32 watch_input_devices()
 {
-    const int fd = inotify_init1(IN_CLOEXEC);
+    const Uint32 type = SDL_RegisterEvents(1);
+    const int fd = type == static_cast<Uint32>(-1) ? -1 : inotify_init1(IN_CLOEXEC);
     if (fd < 0)
         return 0;
-    if (inotify_add_watch(fd, "/dev/input", IN_CREATE | IN_DELETE | IN_ATTRIB | IN_MOVED_TO) < 0) {
-        close(fd);
-        return 0;
-    }
-    const Uint32 type = SDL_RegisterEvents(1);
-    if (type == static_cast<Uint32>(-1)) {
-        close(fd);
-        return 0;
-    }
     auto* watch = new Watch{fd, type};
-    SDL_Thread* thread = SDL_CreateThread(watch_thread, "blockdrop-pads", watch);
+    SDL_Thread* thread = nullptr;
+    if (inotify_add_watch(fd, "/dev/input", IN_CREATE | IN_DELETE | IN_ATTRIB | IN_MOVED_TO) >= 0)
+        thread = SDL_CreateThread(watch_thread, "blockdrop-pads", watch);
     if (thread == nullptr) {
         delete watch;
         close(fd);

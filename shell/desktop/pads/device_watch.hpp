@@ -4,10 +4,9 @@
 
 namespace blockdrop {
 
-// Starts a thread that sleeps in read() on an inotify watch of /dev/input
-// and pushes an event of the type returned only when a device node comes,
-// goes or changes its permissions: with no pad connected the game keeps
-// sleeping. 0 where no watch could be set.
+// A thread asleep on an inotify watch of /dev/input pushes an event of the
+// type returned when a device node comes, goes or changes its permissions,
+// so the game sleeps while no pad is connected. 0 where none could be set.
 Uint32 watch_input_devices();
 
 } // namespace blockdrop

@@ -1,5 +1,4 @@
-#include "shell/desktop/wayland/wayland_server.hpp"
-
+#include "shell/desktop/display_server.hpp"
 #include "shell/desktop/sdl_version.hpp"
 
 #include <wayland-client.h>
@@ -18,8 +17,8 @@ namespace blockdrop {
 
 namespace {
 
-// One shared-memory buffer, wrapped as an SDL surface to draw on while the
-// game has it mapped. The compositor reads it until it sends release.
+// A shared-memory buffer, an SDL surface while mapped; the compositor reads
+// it until it sends release.
 struct ShmBuffer {
     int file = -1;
     wl_buffer* buffer = nullptr;
@@ -42,8 +41,7 @@ struct ShmBuffer {
     ShmBuffer(const ShmBuffer&) = delete;
     ShmBuffer& operator=(const ShmBuffer&) = delete;
 
-    // Maps the memory to draw on; false when it cannot (SDL's error says
-    // why).
+    // Maps the memory to draw on; false when it cannot (SDL's error says why).
     bool map()
     {
         if (surface != nullptr)
@@ -60,8 +58,7 @@ struct ShmBuffer {
         return surface != nullptr;
     }
 
-    // The memory stays, in the file and the compositor's mapping, for the
-    // next map().
+    // The memory stays in the file, for the compositor and the next map().
     void unmap()
     {
         SDL_FreeSurface(surface);
@@ -86,27 +83,12 @@ struct Output {
     std::int32_t scale;
 };
 
-// What the registry gives us: shared memory, and the outputs with their
-// scales when the game sets the surface's scale itself.
+// Shared memory, and the outputs' scales where the game sets its own scale.
 struct Globals {
     bool outputs_wanted = false;
     wl_shm* shm = nullptr;
     std::vector<Output> outputs;
 };
-
-void output_geometry(void* /*data*/, wl_output* /*output*/, std::int32_t /*x*/, std::int32_t /*y*/,
-                     std::int32_t /*width_mm*/, std::int32_t /*height_mm*/,
-                     std::int32_t /*subpixel*/, const char* /*make*/, const char* /*model*/,
-                     std::int32_t /*transform*/)
-{
-}
-
-void output_mode(void* /*data*/, wl_output* /*output*/, std::uint32_t /*flags*/,
-                 std::int32_t /*width*/, std::int32_t /*height*/, std::int32_t /*refresh*/)
-{
-}
-
-void output_done(void* /*data*/, wl_output* /*output*/) {}
 
 void output_scale(void* data, wl_output* output, std::int32_t factor)
 {
@@ -116,10 +98,15 @@ void output_scale(void* data, wl_output* output, std::int32_t factor)
     }
 }
 
-void output_text(void* /*data*/, wl_output* /*output*/, const char* /*text*/) {}
-
-constexpr wl_output_listener output_listener{output_geometry, output_mode, output_done,
-                                             output_scale,    output_text, output_text};
+// Of an output, only its scale matters.
+constexpr wl_output_listener output_listener{
+    [](void*, wl_output*, std::int32_t, std::int32_t, std::int32_t, std::int32_t, std::int32_t,
+       const char*, const char*, std::int32_t) {},
+    [](void*, wl_output*, std::uint32_t, std::int32_t, std::int32_t, std::int32_t) {},
+    [](void*, wl_output*) {},
+    output_scale,
+    [](void*, wl_output*, const char*) {},
+    [](void*, wl_output*, const char*) {}};
 
 void announced(void* data, wl_registry* registry, std::uint32_t name, const char* interface,
                std::uint32_t version)
@@ -148,8 +135,8 @@ void withdrawn(void* data, wl_registry* /*registry*/, std::uint32_t name)
 
 constexpr wl_registry_listener registry_listener{announced, withdrawn};
 
-// At most this many buffers, the compositor's included: while a compositor
-// holds them all, pictures are skipped until it lets one go.
+// At most this many buffers: while the compositor holds them all, pictures
+// are skipped.
 constexpr std::size_t most_buffers = 4;
 
 class WaylandServer final : public DisplayServer {
@@ -157,15 +144,12 @@ public:
     WaylandServer(wl_display* display, wl_surface* surface)
         : display_(display), surface_(surface), queue_(wl_display_create_queue(display))
     {
-        // SDL 2.30.9 and later give every window a viewport of the window's
-        // size and follow the scale the compositor prefers for it (from the
-        // outputs it is on, fractional ones included): the buffer then has
-        // the window's size in pixels, and its scale stays SDL's. Before,
-        // SDL misses a scale changed while the game runs, so the game sets
-        // its own from the outputs.
+        // From SDL 2.30.9 a viewport and the compositor's preferred scale,
+        // fractional ones included, are SDL's: the buffer has the window's
+        // size in pixels. Before, SDL misses a scale changed while the game
+        // runs, so the game sets its own from the outputs.
         globals_.outputs_wanted = !sdl_at_least(2, 30, 9);
-        // The buffers' events go to a queue of our own, so SDL's event pump
-        // never sees them and ours never sees SDL's.
+        // The buffers' events go to a queue of our own, apart from SDL's.
         auto* wrapped = static_cast<wl_display*>(wl_proxy_create_wrapper(display));
         wl_proxy_set_queue(reinterpret_cast<wl_proxy*>(wrapped), queue_);
         registry_ = wl_display_get_registry(wrapped);
@@ -177,7 +161,7 @@ public:
         if (globals_.shm == nullptr) {
             wl_registry_destroy(registry_);
             wl_event_queue_destroy(queue_);
-            throw std::runtime_error("the Wayland compositor offers no shared memory (wl_shm)");
+            throw std::runtime_error("cannot draw the window: the compositor has no wl_shm");
         }
     }
 
@@ -191,10 +175,9 @@ public:
         wl_event_queue_destroy(queue_);
     }
 
-    // Where the game sets the scale, the largest of the outputs plugged in:
-    // crisp on every one, reduced by the compositor where it is less. Which
-    // outputs the window is on only the surface's own events say, and SDL
-    // takes those.
+    // The largest scale of the outputs plugged in: crisp on each, reduced by
+    // the compositor where less. Which ones the window is on only the
+    // surface's events say, and SDL holds those.
     int buffer_scale() override
     {
         if (!globals_.outputs_wanted)
@@ -230,11 +213,9 @@ public:
     }
 
 private:
-    // A mapped buffer of this size that the compositor has let go, made if
-    // need be; null when none can be had (SDL's error says why). The game
-    // maps one buffer at a time, so its memory holds one picture however
-    // many the compositor keeps (one that reads buffers in place holds the
-    // last until the next arrives).
+    // A mapped buffer of this size the compositor has let go, made if need
+    // be; null when none can be had (SDL's error says why). One is mapped at
+    // a time: the game holds one picture however many the compositor keeps.
     ShmBuffer* take(int width, int height)
     {
         wl_display_dispatch_queue_pending(display_, queue_);
@@ -256,8 +237,8 @@ private:
         return add_buffer(width, height);
     }
 
-    // Drops the buffers of another size the compositor has let go; returns
-    // a free one of this size, the mapped one if it is free.
+    // Drops free buffers of another size; a free one of this size, the
+    // mapped one first.
     ShmBuffer* free_buffer(int width, int height)
     {
         std::erase_if(buffers_, [&](const std::unique_ptr<ShmBuffer>& buffer) {

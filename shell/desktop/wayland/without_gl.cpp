@@ -10,8 +10,8 @@
 #include <cstdint>
 #include <cstring>
 
-// The little of the loader's interface SDL calls: its entry point, and the
-// instance extensions it lists. Exported from the program by the linker.
+// The loader's entry point and instance extensions, all SDL calls; exported
+// from the program by the linker.
 namespace {
 
 struct ExtensionProperties {
@@ -63,8 +63,7 @@ Uint32 flags_without_gl()
 {
     if (current_video_driver() != VideoDriver::wayland)
         return 0;
-    // SDL 2.30.0 stopped making every Wayland window a GL one when no
-    // graphics flag is given: from there on the stand-in is not needed.
+    // SDL 2.30.0 stopped making every Wayland window a GL one.
     if (sdl_at_least(2, 30, 0))
         return 0;
     // An empty name opens the program itself, where the entry point is.

@@ -1,6 +1,5 @@
-#include "shell/desktop/x11/x11_server.hpp"
-
 #include "shell/design.hpp"
+#include "shell/desktop/display_server.hpp"
 #include "shell/desktop/x11/xft_dpi.hpp"
 #include "shell/icon.hpp"
 
@@ -18,9 +17,8 @@ namespace {
 
 constexpr int icon_sizes[] = {16, 32, 48, 64};
 
-// A window of depth 32 (SDL 3 picks such a visual) has an alpha channel,
-// which a compositing server (Xwayland) honours: its pixels are made
-// opaque, or the board would show as the black behind it.
+// A depth-32 window (SDL 3's choice) has alpha, which Xwayland honours: its
+// pixels are made opaque.
 Uint32 alpha_mask(const Visual& visual, int depth)
 {
     if (depth != 32)
@@ -28,16 +26,14 @@ Uint32 alpha_mask(const Visual& visual, int depth)
     return ~static_cast<Uint32>(visual.red_mask | visual.green_mask | visual.blue_mask);
 }
 
-// The picture is drawn a band of rows at a time into an image of this
-// size at most, and put together in a pixmap the X server keeps: the game
-// holds a quarter of a megabyte however large its scale, and the window
-// shows only whole pictures.
+// The picture goes a band of rows at a time into an image of this size, put
+// together in the server's pixmap: a quarter of a megabyte at any scale, and
+// only whole pictures shown.
 constexpr int band_bytes = 256 * 1024;
 
 class X11Server final : public DisplayServer {
 public:
-    // With `surface`, the picture goes through that server instead (a
-    // visual the bands cannot be put in); the dpi and the icon stay X's.
+    // With `surface`, the picture goes there; the dpi and icon stay X's.
     X11Server(Display* display, ::Window window, const XWindowAttributes& attributes,
               std::unique_ptr<DisplayServer> surface)
         : surface_(std::move(surface)), display_(display), window_(window),
@@ -50,14 +46,12 @@ public:
         XGCValues values{};
         values.graphics_exposures = False;
         gc_ = XCreateGC(display, window, GCGraphicsExposures, &values);
-        // The server paints whatever the picture does not cover, a window
-        // grown by another client included, without asking the game.
-        const SDL_PixelFormat* pixel_format = SDL_AllocFormat(format_);
-        if (pixel_format != nullptr) {
+        // The server paints what the picture leaves, without asking us.
+        if (SDL_PixelFormat* pixel_format = SDL_AllocFormat(format_)) {
             XSetWindowBackground(display_, window_,
                                  SDL_MapRGB(pixel_format, window_background.red,
                                             window_background.green, window_background.blue));
-            SDL_FreeFormat(const_cast<SDL_PixelFormat*>(pixel_format));
+            SDL_FreeFormat(pixel_format);
         }
     }
 
@@ -114,14 +108,12 @@ public:
 
     double dpi() override
     {
-        // Read by Xlib when the connection opened: no round trip to the
-        // server.
+        // Read by Xlib when the connection opened: no round trip.
         const char* resources = XResourceManagerString(display_);
         return dpi_from_resources(resources != nullptr ? resources : "");
     }
 
-    // All the sizes in one _NET_WM_ICON: width, height, then the pixels,
-    // each in a long as Xlib passes 32-bit properties.
+    // Each size as width, height, pixels, in longs as Xlib passes 32 bits.
     void set_icon(SDL_Window* /*window*/) override
     {
         std::vector<long> data;

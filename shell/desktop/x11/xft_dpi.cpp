@@ -22,7 +22,6 @@ std::string_view trimmed(std::string_view text)
 
 double dpi_from_resources(std::string_view resources)
 {
-    constexpr double standard = 96.0;
     std::string_view value;
     // One resource to a line, "name: value"; a later line wins, as it does
     // in the resource database.
@@ -34,14 +33,11 @@ double dpi_from_resources(std::string_view resources)
         if (colon != std::string_view::npos && trimmed(line.substr(0, colon)) == "Xft.dpi")
             value = trimmed(line.substr(colon + 1));
     }
-    if (value.empty())
-        return standard;
     const std::string number(value);
     char* rest = nullptr;
     const double dpi = std::strtod(number.c_str(), &rest);
-    if (rest == number.c_str() || *rest != '\0' || !std::isfinite(dpi) || dpi <= 0)
-        return standard;
-    return std::clamp(dpi, 48.0, 480.0);
+    const bool read = rest != number.c_str() && *rest == '\0' && std::isfinite(dpi) && dpi > 0;
+    return read ? std::clamp(dpi, 48.0, 480.0) : 96.0;
 }
 
 } // namespace blockdrop
