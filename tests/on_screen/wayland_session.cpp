@@ -194,6 +194,11 @@ std::vector<EnvChange> Sway::xwayland_environment() const
             fail("Xwayland's window manager did not start within 30 s");
         std::this_thread::sleep_for(50ms);
     }
+    // The first key through XTEST switches X's keymap to XTEST's device, and
+    // SDL 3 takes that switch and not the key: a key no test presses makes
+    // the switch before the game is there.
+    static const std::vector<std::string> switch_keymap{"xdotool", "key", "Shift_L"};
+    run(switch_keymap);
     // SDL 3 finds sway's socket in the runtime folder even with no
     // WAYLAND_DISPLAY, and prefers it: X11 is asked for by name.
     return {{"DISPLAY", x_display_},
@@ -319,9 +324,14 @@ std::optional<std::string> Sway::app_id_of(pid_t pid) const
 
 std::optional<Geometry> Sway::wait_for_window(pid_t pid, std::chrono::milliseconds timeout) const
 {
+    // The config's rule puts the window at the output's corner, where the
+    // smaller logical output of a larger scale still shows it whole; a
+    // window its client places itself once mapped (SDL 3 on X11) goes back.
     const auto deadline = Clock::now() + timeout;
     auto area = window_of(pid);
-    while (!area && Clock::now() < deadline) {
+    while ((!area || area->x != 0 || area->y != 0) && Clock::now() < deadline) {
+        if (area)
+            run({"swaymsg", "[pid=" + std::to_string(pid) + "]", "move", "position", "0", "0"});
         std::this_thread::sleep_for(50ms);
         area = window_of(pid);
     }
