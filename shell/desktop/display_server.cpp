@@ -73,7 +73,7 @@ std::unique_ptr<DisplayServer> make_display_server(SDL_Window* window)
                 return server;
         }
         if (info.subsystem == SDL_SYSWM_WAYLAND)
-            return wayland_server(info.info.wl.display, info.info.wl.surface);
+            return wayland_server(info.info.wl.display, info.info.wl.surface, window);
     }
     return window_surface_server(window);
 }

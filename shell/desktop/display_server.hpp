@@ -70,7 +70,8 @@ std::unique_ptr<DisplayServer> x11_server(_XDisplay* display, unsigned long wind
 // A Wayland window's (wayland/): SDL's driver would draw through GL, so the
 // picture goes in shared-memory buffers attached to the window's surface.
 // Throws when the compositor offers no shared memory.
-std::unique_ptr<DisplayServer> wayland_server(wl_display* display, wl_surface* surface);
+std::unique_ptr<DisplayServer> wayland_server(wl_display* display, wl_surface* surface,
+                                              SDL_Window* window);
 
 // The picture drawn into SDL's window surface; throws where there is none.
 std::unique_ptr<DisplayServer> window_surface_server(SDL_Window* window);

@@ -284,6 +284,17 @@ void Sway::set_scale(double scale)
     scale_ = scale;
 }
 
+void Sway::add_output(double scale) const
+{
+    static const std::vector<std::string> create{"swaymsg", "create_output"};
+    // Sway puts the first output right of the new one: back at the corner.
+    if (!run(create) ||
+        !run(
+            {"swaymsg", "output", "HEADLESS-2", "pos", "1920", "0", "scale", number_text(scale)}) ||
+        !run({"swaymsg", "output", "HEADLESS-1", "pos", "0", "0"}))
+        fail("sway did not add an output at scale " + number_text(scale));
+}
+
 std::optional<Geometry> Sway::window_of(pid_t pid) const
 {
     const auto tree = layout_tree();

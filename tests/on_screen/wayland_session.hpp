@@ -49,6 +49,8 @@ public:
 
     // The output's scale: 1, 1.5, 2...
     void set_scale(double scale);
+    // A second output, right of the first, at `scale`.
+    void add_output(double scale) const;
 
     // The client area of the window of process `pid`, once it is mapped.
     std::optional<Geometry> window_of(pid_t pid) const;

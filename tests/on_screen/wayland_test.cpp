@@ -35,6 +35,28 @@ Image halved(const Image& image)
     return half;
 }
 
+// The lines of /proc/PID/maps: what the process has mapped.
+std::vector<std::string> mapped(pid_t pid)
+{
+    std::ifstream file("/proc/" + std::to_string(pid) + "/maps");
+    std::vector<std::string> maps;
+    for (std::string line; std::getline(file, line);)
+        maps.push_back(line);
+    return maps;
+}
+
+// Bytes of the game's picture buffers mapped.
+std::size_t buffer_bytes(pid_t pid)
+{
+    std::size_t bytes = 0;
+    for (const std::string& line : mapped(pid)) {
+        if (line.find("/memfd:blockdrop") != std::string::npos)
+            bytes += std::stoull(line.substr(line.find('-') + 1), nullptr, 16) -
+                     std::stoull(line, nullptr, 16);
+    }
+    return bytes;
+}
+
 // How the game reaches the compositor.
 enum class Path { wayland_by_name, wayland_only, xwayland };
 
@@ -173,10 +195,7 @@ TEST_P(WaylandGame, DrawsWithoutGlAndKeepsOnePictureMapped)
     on.wait_board([](const std::string& b) { return bucket_position(b) == "left"; }, 3s);
     on.key("Right");
     on.wait_board([](const std::string& b) { return bucket_position(b) == "middle"; }, 3s);
-    std::ifstream file("/proc/" + std::to_string(on.game->pid()) + "/maps");
-    std::vector<std::string> maps;
-    for (std::string line; std::getline(file, line);)
-        maps.push_back(line);
+    const std::vector<std::string> maps = mapped(on.game->pid());
     ASSERT_FALSE(maps.empty());
     for (const char* gl : {"libEGL", "libGL", "_dri.so", "libLLVM", "libvulkan"}) {
         EXPECT_TRUE(std::none_of(
@@ -203,6 +222,23 @@ TEST_P(WaylandGame, ANativeWindowNamesTheGamesDesktopEntry)
     } else {
         EXPECT_EQ(app_id, std::nullopt) << "an X window has a class, not an app_id";
     }
+}
+
+// A second output at a larger scale beside the game's: the game still draws
+// at the scale of the output it is on, into no larger a buffer.
+TEST(WaylandOutputs, TheGameDrawsAtTheScaleOfTheOutputItIsOn)
+{
+    SwayGame on(Path::wayland_by_name);
+    on.launch(1);
+    const std::size_t before = buffer_bytes(on.game->pid());
+    on.sway.add_output(2);
+    // The new output's scale, read at one picture, shows at the next.
+    std::this_thread::sleep_for(2500ms);
+    EXPECT_EQ(buffer_bytes(on.game->pid()), before);
+    const auto image = on.picture();
+    ASSERT_TRUE(image);
+    const std::string board = screen_board(*image, 1);
+    EXPECT_EQ(board_pixels_mismatch(*image, board, 1), std::nullopt) << board;
 }
 
 INSTANTIATE_TEST_SUITE_P(OnSway, WaylandGame,

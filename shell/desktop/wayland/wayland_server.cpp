@@ -8,6 +8,7 @@
 #include <cstring>
 #include <limits>
 #include <stdexcept>
+#include <string>
 #include <sys/mman.h>
 #include <unistd.h>
 #include <utility>
@@ -76,11 +77,12 @@ void released(void* data, wl_buffer* /*buffer*/)
 
 constexpr wl_buffer_listener buffer_listener{released};
 
-// An output as the registry names it, with its scale.
+// An output as the registry names it, with its scale and description.
 struct Output {
     wl_output* output;
     std::uint32_t name;
     std::int32_t scale;
+    std::string description;
 };
 
 // Shared memory, and the outputs' scales where the game sets its own scale.
@@ -90,23 +92,31 @@ struct Globals {
     std::vector<Output> outputs;
 };
 
-void output_scale(void* data, wl_output* output, std::int32_t factor)
+Output* known(void* data, wl_output* output)
 {
     for (Output& known : static_cast<Globals*>(data)->outputs) {
         if (known.output == output)
-            known.scale = factor;
+            return &known;
     }
+    return nullptr;
 }
 
-// Of an output, only its scale matters.
+// Of an output, its scale and its description (which SDL names its display
+// by) matter.
 constexpr wl_output_listener output_listener{
     [](void*, wl_output*, std::int32_t, std::int32_t, std::int32_t, std::int32_t, std::int32_t,
        const char*, const char*, std::int32_t) {},
     [](void*, wl_output*, std::uint32_t, std::int32_t, std::int32_t, std::int32_t) {},
     [](void*, wl_output*) {},
-    output_scale,
+    [](void* data, wl_output* output, std::int32_t factor) {
+        if (Output* found = known(data, output))
+            found->scale = factor;
+    },
     [](void*, wl_output*, const char*) {},
-    [](void*, wl_output*, const char*) {}};
+    [](void* data, wl_output* output, const char* description) {
+        if (Output* found = known(data, output))
+            found->description = description;
+    }};
 
 void announced(void* data, wl_registry* registry, std::uint32_t name, const char* interface,
                std::uint32_t version)
@@ -116,9 +126,9 @@ void announced(void* data, wl_registry* registry, std::uint32_t name, const char
         globals->shm = static_cast<wl_shm*>(wl_registry_bind(registry, name, &wl_shm_interface, 1));
     } else if (globals->outputs_wanted && std::strcmp(interface, wl_output_interface.name) == 0 &&
                version >= 2) {
-        auto* output =
-            static_cast<wl_output*>(wl_registry_bind(registry, name, &wl_output_interface, 2));
-        globals->outputs.push_back(Output{output, name, 1});
+        auto* output = static_cast<wl_output*>(
+            wl_registry_bind(registry, name, &wl_output_interface, std::min(version, 4u)));
+        globals->outputs.push_back(Output{output, name, 1, {}});
         wl_output_add_listener(output, &output_listener, globals);
     }
 }
@@ -141,8 +151,9 @@ constexpr std::size_t most_buffers = 4;
 
 class WaylandServer final : public DisplayServer {
 public:
-    WaylandServer(wl_display* display, wl_surface* surface)
-        : display_(display), surface_(surface), queue_(wl_display_create_queue(display))
+    WaylandServer(wl_display* display, wl_surface* surface, SDL_Window* window)
+        : display_(display), surface_(surface), window_(window),
+          queue_(wl_display_create_queue(display))
     {
         // From SDL 2.30.9 a viewport and the compositor's preferred scale,
         // fractional ones included, are SDL's: the buffer has the window's
@@ -175,17 +186,30 @@ public:
         wl_event_queue_destroy(queue_);
     }
 
-    // The largest scale of the outputs plugged in: crisp on each, reduced by
-    // the compositor where less. Which ones the window is on only the
-    // surface's events say, and SDL holds those.
+    // The scale of the output the window is on, where SDL knows which: it
+    // takes the surface's own events, names each display by its output's
+    // description, and puts the window at the corner of the one it entered
+    // last. Before that, or once outputs have moved, the largest: crisp on
+    // any.
     int buffer_scale() override
     {
         if (!globals_.outputs_wanted)
             return 0;
         wl_display_dispatch_queue_pending(display_, queue_);
+        const int display = SDL_GetWindowDisplayIndex(window_);
+        SDL_Rect bounds{};
+        SDL_Point at{};
+        SDL_GetWindowPosition(window_, &at.x, &at.y);
+        const char* on =
+            SDL_GetDisplayBounds(display, &bounds) == 0 && bounds.x == at.x && bounds.y == at.y
+                ? SDL_GetDisplayName(display)
+                : nullptr;
         int largest = 1;
-        for (const Output& output : globals_.outputs)
+        for (const Output& output : globals_.outputs) {
+            if (on != nullptr && output.description == on)
+                return output.scale;
             largest = std::max(largest, static_cast<int>(output.scale));
+        }
         return largest;
     }
 
@@ -277,6 +301,7 @@ private:
 
     wl_display* display_;
     wl_surface* surface_;
+    SDL_Window* window_;
     wl_event_queue* queue_;
     wl_registry* registry_ = nullptr;
     Globals globals_;
@@ -285,9 +310,10 @@ private:
 
 } // namespace
 
-std::unique_ptr<DisplayServer> wayland_server(wl_display* display, wl_surface* surface)
+std::unique_ptr<DisplayServer> wayland_server(wl_display* display, wl_surface* surface,
+                                              SDL_Window* window)
 {
-    return std::make_unique<WaylandServer>(display, surface);
+    return std::make_unique<WaylandServer>(display, surface, window);
 }
 
 } // namespace blockdrop
