@@ -29,14 +29,6 @@ std::string displays_tried()
     return named("DISPLAY") + ", " + named("WAYLAND_DISPLAY");
 }
 
-// SDL falls back to drivers that draw nowhere when no display answers; asked
-// for by name, they are the user's choice.
-bool drawn_nowhere()
-{
-    return std::getenv("SDL_VIDEODRIVER") == nullptr &&
-           current_video_driver() == VideoDriver::nowhere;
-}
-
 int play(DesktopWindow& window)
 {
     GameState game;
@@ -78,8 +70,11 @@ int main()
     // SIGINT and SIGTERM end the game at any time, a box up included.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     // Only video: the pads start with their own polling (DesktopPads).
+    // SDL falls back to drivers that draw nowhere when no display answers;
+    // asked for by name, they are the user's choice.
     const bool opened = SDL_Init(SDL_INIT_VIDEO) == 0;
-    if (!opened || blockdrop::drawn_nowhere()) {
+    if (!opened || (std::getenv("SDL_VIDEODRIVER") == nullptr &&
+                    blockdrop::current_video_driver() == blockdrop::VideoDriver::nowhere)) {
         std::fprintf(stderr, "blockdrop: cannot open the display (%s)%s%s\n",
                      blockdrop::displays_tried().c_str(), opened ? "" : ": ",
                      opened ? "" : SDL_GetError());

@@ -11,15 +11,6 @@
 
 namespace blockdrop {
 
-namespace {
-
-[[noreturn]] void fail(const char* what)
-{
-    throw std::runtime_error(std::string(what) + ": " + SDL_GetError());
-}
-
-} // namespace
-
 DesktopWindow::DesktopWindow(const std::string& font_file)
 {
     const PixelSize standard = client_size(1.0);
@@ -29,7 +20,7 @@ DesktopWindow::DesktopWindow(const std::string& font_file)
                                SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI | without_gl);
     window_made_without_gl(without_gl);
     if (window_ == nullptr)
-        fail("cannot create the window");
+        throw std::runtime_error(std::string("cannot create the window: ") + SDL_GetError());
     // The desktop's scale is known once the window's display is. Font and
     // display server are made here, where a failure stops the game at once.
     server_ = make_display_server(window_);
@@ -42,7 +33,7 @@ DesktopWindow::DesktopWindow(const std::string& font_file)
     font_ = std::make_unique<BoxFont>(font_file, box_layout(Buttons::ok, scale_).text_pixels);
     const PixelSize picture = picture_size();
     if (!server_->prepare(picture.width, picture.height))
-        fail("cannot draw the window");
+        throw std::runtime_error(std::string("cannot draw the window: ") + SDL_GetError());
 }
 
 DesktopWindow::~DesktopWindow()

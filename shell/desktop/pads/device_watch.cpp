@@ -1,6 +1,7 @@
 #include "shell/desktop/pads/device_watch.hpp"
 
 #include <array>
+#include <memory>
 #include <sys/inotify.h>
 #include <unistd.h>
 
@@ -14,15 +15,14 @@ struct Watch {
 
 int watch_thread(void* data)
 {
-    const Watch watch = *static_cast<Watch*>(data);
-    delete static_cast<Watch*>(data);
+    const std::unique_ptr<Watch> watch(static_cast<Watch*>(data));
     std::array<char, 4096> buffer{};
-    while (read(watch.fd, buffer.data(), buffer.size()) > 0) {
+    while (read(watch->fd, buffer.data(), buffer.size()) > 0) {
         SDL_Event event{};
-        event.type = watch.type;
+        event.type = watch->type;
         SDL_PushEvent(&event);
     }
-    close(watch.fd);
+    close(watch->fd);
     return 0;
 }
 

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <list>
 #include <stdexcept>
 #include <string>
 #include <sys/mman.h>
@@ -85,21 +86,13 @@ struct Output {
     std::string description;
 };
 
-// Shared memory, and the outputs' scales where the game sets its own scale.
+// Shared memory, and the outputs where the game sets its own scale (a list:
+// each output's events point at its entry).
 struct Globals {
     bool outputs_wanted = false;
     wl_shm* shm = nullptr;
-    std::vector<Output> outputs;
+    std::list<Output> outputs;
 };
-
-Output* known(void* data, wl_output* output)
-{
-    for (Output& known : static_cast<Globals*>(data)->outputs) {
-        if (known.output == output)
-            return &known;
-    }
-    return nullptr;
-}
 
 // Of an output, its scale and its description (which SDL names its display
 // by) matter.
@@ -108,14 +101,10 @@ constexpr wl_output_listener output_listener{
        const char*, const char*, std::int32_t) {},
     [](void*, wl_output*, std::uint32_t, std::int32_t, std::int32_t, std::int32_t) {},
     [](void*, wl_output*) {},
-    [](void* data, wl_output* output, std::int32_t factor) {
-        if (Output* found = known(data, output))
-            found->scale = factor;
-    },
+    [](void* data, wl_output*, std::int32_t scale) { static_cast<Output*>(data)->scale = scale; },
     [](void*, wl_output*, const char*) {},
-    [](void* data, wl_output* output, const char* description) {
-        if (Output* found = known(data, output))
-            found->description = description;
+    [](void* data, wl_output*, const char* description) {
+        static_cast<Output*>(data)->description = description;
     }};
 
 void announced(void* data, wl_registry* registry, std::uint32_t name, const char* interface,
@@ -129,7 +118,7 @@ void announced(void* data, wl_registry* registry, std::uint32_t name, const char
         auto* output = static_cast<wl_output*>(
             wl_registry_bind(registry, name, &wl_output_interface, std::min(version, 4u)));
         globals->outputs.push_back(Output{output, name, 1, {}});
-        wl_output_add_listener(output, &output_listener, globals);
+        wl_output_add_listener(output, &output_listener, &globals->outputs.back());
     }
 }
 
@@ -155,10 +144,8 @@ public:
         : display_(display), surface_(surface), window_(window),
           queue_(wl_display_create_queue(display))
     {
-        // From SDL 2.30.9 a viewport and the compositor's preferred scale,
-        // fractional ones included, are SDL's: the buffer has the window's
-        // size in pixels. Before, SDL misses a scale changed while the game
-        // runs, so the game sets its own from the outputs.
+        // From SDL 2.30.9 a viewport and the preferred scale, fractional too,
+        // are SDL's; before, SDL misses a scale changed while the game runs.
         globals_.outputs_wanted = !sdl_at_least(2, 30, 9);
         // The buffers' events go to a queue of our own, apart from SDL's.
         auto* wrapped = static_cast<wl_display*>(wl_proxy_create_wrapper(display));
