@@ -4,8 +4,8 @@
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import {
-  board, bucketPosition, dialogShown, expectFreshBoard, freshBoard, openPortal, playUntilDialog,
-  until, waitForBoard,
+  board, bucketPosition, dialogShown, expectFreshBoard, expectGameEnded, freshBoard, openPortal,
+  playUntilDialog, until, waitForBoard,
 } from './page.mjs';
 
 // A page of another site that shows the game in a frame with the given
@@ -54,12 +54,11 @@ async function playThroughBothAnswers(page, frame) {
 
   await playUntilDialog(page, frame);
   await frame.getByRole('button', { name: 'Cancel' }).click();
-  await until(frame, () => !document.getElementById('board'), null, 'the board to be taken down');
-  assert.equal(await frame.locator('#status').textContent(), 'The game has ended.');
-  await frame.getByRole('button', { name: 'Play again' }).click();
+  await (await expectGameEnded(page, frame)).click();
   await waitForBoard(frame);
   assert.equal(await board(frame), freshBoard);
   assert.equal(await dialogShown(frame), null);
+  assert.equal((await playUntilDialog(page, frame)).title, 'You Lost', 'the fresh page plays to a loss');
 }
 
 test('in a frame of another site: the focus hint, a loss, OK and Cancel, Play again', async (t) => {

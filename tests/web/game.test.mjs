@@ -1,8 +1,11 @@
 // The browser game in headless Chromium: what only the page has, beside
-// the shared scenarios of scenarios.test.mjs.
+// the shared scenarios of scenarios.test.mjs. (Play again is
+// embedded.test.mjs's.)
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
-import { board, bucketPosition, openGame, piecesInRow } from './page.mjs';
+import {
+  board, bucketPosition, dialogShown, expectFreshBoard, openGame, piecesInRow, playUntilDialog,
+} from './page.mjs';
 
 // The shifts and the keys that do nothing are shared scenarios
 // (scenarios.test.mjs); what only a page has: a held key's repeats, under a
@@ -35,25 +38,36 @@ test('a held arrow shifts once for each repeat, and no key scrolls the page', as
   assert.deepEqual(errors, []);
 });
 
-test('the real clock drives the game too', async (t) => {
-  const { page, errors } = await openGame(t);
-  // Under the browser's own timers: a piece spawns, then falls to row 1.
-  let drawn = await board(page);
-  for (let polls = 0; polls < 100 && piecesInRow(drawn, 1) === 0; ++polls) {
-    await page.waitForTimeout(50);
-    drawn = await board(page);
-  }
-  assert.equal(piecesInRow(drawn, 1), 1, drawn);
-  assert.deepEqual(errors, []);
-});
+const lossBox = { title: 'You Lost', prompt: 'You lost. Try again?', buttons: ['OK', 'Cancel'], modal: true };
 
-test("the page opens none of the browser's own boxes, which a sandbox may refuse", async () => {
-  const { readdir, readFile } = await import('node:fs/promises');
-  const { join } = await import('node:path');
-  const { site } = await import('./page.mjs');
-  for (const name of await readdir(site)) {
-    if (!/\.(html|js)$/.test(name)) continue;
-    const text = await readFile(join(site, name), 'utf8');
-    assert.doesNotMatch(text, /\b(alert|confirm|prompt)\s*\(/, name);
-  }
+async function expectNewGame(page, after) {
+  assert.equal(await dialogShown(page), null, `${after}: the dialog is closed`);
+  const fresh = await expectFreshBoard(page, after);
+  // The tick that reloaded goes on in the new game and drops its first piece.
+  assert.equal(piecesInRow(fresh, 0), 1, `${after}:\n${fresh}`);
+  assert.equal(await page.evaluate(() => document.activeElement?.id), 'board', `${after}: focus`);
+  await page.keyboard.press('ArrowRight');
+  assert.equal(bucketPosition(await board(page)), 'right', `${after}: the new game takes keys`);
+}
+
+test('the loss dialog: the game held still under it, Return is OK and gives the board the keys', async (t) => {
+  const { page, errors } = await openGame(t, { frozen: true });
+  assert.deepEqual(await playUntilDialog(page), lossBox);
+  assert.equal(await page.title(), 'Form1');
+
+  // A key sent to the window itself does not reach the game either; keys
+  // at the board and at the dialog are a shared scenario (box_drops_keys),
+  // as the board the tick left (loss_return) and the dialog's place at
+  // every size and zoom (layout.test.mjs).
+  const left = await board(page);
+  await page.evaluate(() => dispatchEvent(new KeyboardEvent('keydown', { key: 'ArrowLeft' })));
+  await page.clock.runFor(5000);
+  assert.equal(await board(page), left, 'the game moved under its dialog');
+  assert.deepEqual(await dialogShown(page), lossBox);
+  await page.keyboard.press('Enter');
+  // A new game with the bucket in the middle: the keys typed while the
+  // dialog was up are not replayed.
+  await expectNewGame(page, 'Return');
+  assert.equal(await page.title(), 'Form1');
+  assert.deepEqual(errors, []);
 });

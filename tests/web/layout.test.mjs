@@ -1,17 +1,28 @@
 // The page in every viewport a player or a game portal gives it, from
 // 320 x 320 up, either way up: nothing scrolls, the board, the buttons and
 // the help line are all in view, the board as large as fits and sharp, the
-// dialog clear of the cells; and a turn of the phone mid-game.
+// dialog clear of the cells; a turn of the phone mid-game; and the two
+// on-screen buttons by touch and by mouse.
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import {
   board, bucketPosition, expectFreshBoard, freshBoard, openGame, openPortal, playUntilDialog,
-  until,
+  screenBoard, until,
 } from './page.mjs';
 
 // Where everything is, in CSS pixels of the frame's viewport.
 function layoutOf(frame) {
   return frame.evaluate(() => {
+    // Pixels of the canvas in no colour a cell or the background has: a
+    // cell edge blended by scaling.
+    const blendedPixels = (canvas) => {
+      const pixels = canvas.getContext('2d').getImageData(0, 0, canvas.width, canvas.height).data;
+      const painted = new Set(['0,0,0', '255,255,255', '255,0,0', '0,255,0', '0,0,255', '192,192,192']);
+      let count = 0;
+      for (let i = 0; i < pixels.length; i += 4)
+        count += painted.has(`${pixels[i]},${pixels[i + 1]},${pixels[i + 2]}`) ? 0 : 1;
+      return count;
+    };
     const rect = (element) => {
       if (!element || element.hidden || element.getClientRects().length === 0) return null;
       const { left, top, right, bottom } = element.getBoundingClientRect();
@@ -32,6 +43,7 @@ function layoutOf(frame) {
       box: document.getElementById('box').open ? rect(document.getElementById('box')) : null,
       backing: [canvas.width, canvas.height],
       ratio: devicePixelRatio,
+      blended: blendedPixels(canvas),
     };
   });
 }
@@ -74,6 +86,7 @@ async function expectFits(t, frame, what) {
   }
   assert.ok(Math.abs(width(seen.board) * seen.ratio - seen.backing[0]) <= seen.ratio / 64 + 0.001, says);
   assert.ok(Math.abs(seen.backing[1] - Math.round(seen.backing[0] * 6360 / 6090)) <= 1, says);
+  assert.equal(seen.blended, 0, `blended cell edges, ${says}`);
   // Wide: one button each side of the board; tall: both under it.
   if (seen.view.right > seen.view.bottom * 1.5) {
     assert.ok(seen.left.right <= seen.board.left && seen.right.left >= seen.board.right, `not beside, ${says}`);
@@ -122,16 +135,39 @@ async function focusGame(frame) {
   await until(frame, () => document.hasFocus(), null, 'the frame to have the keys');
 }
 
+// These keys leave the portal where it was scrolled to.
+async function expectNoScroll(page, scrolled, keys, what) {
+  for (const key of keys) await page.keyboard.press(key);
+  await page.waitForTimeout(300); // a scroll may be animated
+  assert.equal(await page.evaluate(() => scrollY), scrolled, `${what}: the portal scrolled`);
+}
+
 async function answerOk(page, frame) {
   await frame.getByRole('button', { name: 'OK' }).click();
   await until(frame, () => !document.getElementById('box').open, null, 'the dialog to close');
   await expectFreshBoard(frame);
 }
 
+// Counts the key-downs the game is sent, from the page's buttons or anywhere.
+function countKeys(page) {
+  return page.evaluate(() => {
+    window.keysSent = 0;
+    addEventListener('keydown', () => { window.keysSent += 1; }, true);
+  });
+}
+const keysSent = (page) => page.evaluate(() => window.keysSent);
+
+async function centre(locator) {
+  const box = await locator.boundingBox();
+  return { x: box.x + box.width / 2, y: box.y + box.height / 2 };
+}
+
 test('a touch phone either way up and a small screen: all in view, taps shift, the dialog clear', async (t) => {
   const { page, errors } = await openGame(t, {
     frozen: true, phone: true, scale: 3, viewport: { width: 390, height: 844 },
   });
+  assert.match(await page.locator('#help').innerText(), /buttons/);
+  await countKeys(page);
   const sizes = [{ width: 390, height: 844 }, { width: 844, height: 390 }, { width: 320, height: 320 }];
   const scales = [];
   for (const size of sizes) {
@@ -139,8 +175,27 @@ test('a touch phone either way up and a small screen: all in view, taps shift, t
     scales.push(await expectFits(t, page, `${size.width} x ${size.height}`));
     await expectShifts(page, page, true, `${size.width} x ${size.height}`);
   }
+  assert.equal(await keysSent(page), 6, 'a tap is one shift');
   // Held sideways the board is larger than upright, beside the buttons.
   assert.ok(scales[1] > scales[2] && scales[0] > scales[2], JSON.stringify(scales));
+
+  // Held: one shift at once, the first repeat after 250 ms, then every 40 ms
+  // until the finger lifts.
+  const cdp = await page.context().newCDPSession(page);
+  const touch = (type, at) => cdp.send('Input.dispatchTouchEvent', { type, touchPoints: at ? [at] : [] });
+  const button = (name) => page.getByRole('button', { name, exact: true });
+  await button('Left').tap();
+  await touch('touchStart', await centre(button('Right')));
+  assert.equal(bucketPosition(await board(page)), 'middle');
+  await page.clock.runFor(249);
+  assert.equal(await keysSent(page), 8);
+  await page.clock.runFor(1);
+  assert.equal(bucketPosition(await board(page)), 'right');
+  await page.clock.runFor(400);
+  assert.equal(await keysSent(page), 19);
+  await touch('touchEnd');
+  await page.clock.runFor(500);
+  assert.equal(await keysSent(page), 19, 'the repeat stops when the finger lifts');
 
   // Turned mid-game: the board as it was, laid out again at once.
   await resize(page, sizes[0]);
@@ -163,8 +218,25 @@ test('a touch phone either way up and a small screen: all in view, taps shift, t
   assert.deepEqual(errors, []);
 });
 
-test('large screens: the board grows and stays centred, keys shift it, the dialog clear', async (t) => {
+test('large screens: the board grows and stays centred, keys and the mouse shift it, the dialog clear', async (t) => {
   const { page, errors } = await openGame(t, { frozen: true, viewport: { width: 1280, height: 720 } });
+  assert.equal(await page.locator('#help').innerText(),
+    'Shift the bucket with the Left and Right arrow keys.');
+  // The buttons by mouse, held too; the keyboard still reaches the game
+  // after, as the buttons do not take the focus.
+  await countKeys(page);
+  await page.getByRole('button', { name: 'Left', exact: true }).click();
+  assert.equal(bucketPosition(await board(page)), 'left');
+  const at = await centre(page.getByRole('button', { name: 'Right', exact: true }));
+  await page.mouse.move(at.x, at.y);
+  await page.mouse.down();
+  assert.equal(bucketPosition(await board(page)), 'middle');
+  await page.clock.runFor(250);
+  assert.equal(bucketPosition(await board(page)), 'right');
+  await page.mouse.up();
+  await page.clock.runFor(500);
+  assert.equal(await keysSent(page), 3);
+  await page.keyboard.press('ArrowLeft');
   let last = 0;
   for (const size of [{ width: 1280, height: 720 }, { width: 1920, height: 1080 }]) {
     await resize(page, size);
@@ -176,6 +248,19 @@ test('large screens: the board grows and stays centred, keys shift it, the dialo
     await expectFits(t, page, `${size.width} x ${size.height} with the dialog`);
     await answerOk(page, page);
   }
+  // Narrowed, then zoomed in to fewer CSS pixels across and more device
+  // pixels to each, with the dialog up: the board as it was, all of it on
+  // the screen.
+  await playUntilDialog(page);
+  const lost = await board(page);
+  await resize(page, { width: 360, height: 640 });
+  assert.equal(await screenBoard(page), lost);
+  const cdp = await page.context().newCDPSession(page);
+  await cdp.send('Emulation.setDeviceMetricsOverride',
+    { width: 320, height: 640, deviceScaleFactor: 2, mobile: false });
+  await until(page, () => document.getElementById('board').getBoundingClientRect().right <= 320);
+  await expectFits(t, page, 'zoomed to 320 x 640 with the dialog');
+  assert.equal(await board(page), lost);
   assert.deepEqual(errors, []);
 });
 
@@ -194,10 +279,7 @@ test('in a portal\'s frames of 800 x 450 and 907 x 510: all in view, the keys st
     await expectFits(t, frame, `a frame of ${size}`);
     await expectShifts(page, frame, false, `a frame of ${size}`);
     // The keys the game keeps do not scroll the portal, which can scroll.
-    for (const key of ['ArrowDown', 'ArrowUp', 'Space', 'ArrowLeft', 'ArrowRight'])
-      await page.keyboard.press(key);
-    await page.waitForTimeout(300); // a scroll may be animated
-    assert.equal(await page.evaluate(() => scrollY), scrolled, `${size}: the portal scrolled`);
+    await expectNoScroll(page, scrolled, ['ArrowDown', 'ArrowUp', 'Space', 'ArrowLeft', 'ArrowRight'], size);
   }
   // One clock runs both games: both come to their loss.
   await playUntilDialog(page, frames[0]);
@@ -206,17 +288,11 @@ test('in a portal\'s frames of 800 x 450 and 907 x 510: all in view, the keys st
     await expectFits(t, frame, `a frame of ${sizes[i]} with the dialog`);
   // Nor when the dialog has the keys, nor once the game has ended.
   const scrolled = await page.evaluate(() => scrollY);
-  await page.keyboard.press('ArrowDown');
-  await page.keyboard.press('ArrowDown');
-  await page.waitForTimeout(300);
-  assert.equal(await page.evaluate(() => scrollY), scrolled, 'the portal scrolled under the dialog');
+  await expectNoScroll(page, scrolled, ['ArrowDown', 'ArrowDown'], 'under the dialog');
   await answerOk(page, frames[0]);
   await frames[1].getByRole('button', { name: 'Cancel' }).click();
   await until(frames[1], () => document.activeElement?.id === 'again', null, 'the end');
-  await page.keyboard.press('ArrowDown');
-  await page.keyboard.press('ArrowDown');
-  await page.waitForTimeout(300);
-  assert.equal(await page.evaluate(() => scrollY), scrolled, 'the portal scrolled after the end');
+  await expectNoScroll(page, scrolled, ['ArrowDown', 'ArrowDown'], 'after the end');
   // Tab leaves the game for the portal: no keyboard trap.
   await page.evaluate(() => scrollTo(0, 0));
   await focusGame(frames[0]);

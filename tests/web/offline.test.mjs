@@ -7,16 +7,11 @@ import { appendFile, cp, mkdtemp, readdir, readFile, rm, writeFile } from 'node:
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { fileURLToPath } from 'node:url';
-import { board, freshBoard, openGame, site, until, waitForBoard } from './page.mjs';
+import {
+  board, freshBoard, kept, openGame, piecesInRow, site, until, waitForBoard,
+} from './page.mjs';
 
-// Until the service worker has kept the page's files and took the page.
-const kept = (page) => page.evaluate(async () => {
-  await navigator.serviceWorker.ready;
-  while (!navigator.serviceWorker.controller) await new Promise((done) => setTimeout(done, 20));
-  return caches.keys();
-});
-
-test('after one visit the game starts with the network gone', async (t) => {
+test('after one visit the game starts with the network gone, and plays on the real clock', async (t) => {
   const { page, context, errors } = await openGame(t);
   assert.equal((await kept(page)).length, 1);
   await context.setOffline(true);
@@ -24,6 +19,13 @@ test('after one visit the game starts with the network gone', async (t) => {
   await waitForBoard(page);
   assert.equal(await board(page), freshBoard);
   assert.equal(await page.title(), 'Form1');
+  // Under the browser's own timers: a piece spawns, then falls to row 1.
+  let drawn = await board(page);
+  for (let polls = 0; polls < 100 && piecesInRow(drawn, 1) === 0; ++polls) {
+    await page.waitForTimeout(50);
+    drawn = await board(page);
+  }
+  assert.equal(piecesInRow(drawn, 1), 1, drawn);
   assert.deepEqual(errors, []);
   // Really offline: what the page did not keep cannot be had.
   assert.equal(await page.evaluate(() => fetch('not-kept.txt').then(() => 'fetched', () => 'failed')),

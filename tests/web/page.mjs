@@ -82,6 +82,14 @@ export async function openGame(t, {
   return { page, errors, context, origin };
 }
 
+// Waits until the page's service worker has kept its files and took the
+// page; returns the names of the caches.
+export const kept = (page) => page.evaluate(async () => {
+  await navigator.serviceWorker.ready;
+  while (!navigator.serviceWorker.controller) await new Promise((done) => setTimeout(done, 20));
+  return caches.keys();
+});
+
 // Waits until the page (or frame) has drawn the board.
 export async function waitForBoard(frame) {
   await frame.waitForFunction(() => {
@@ -201,6 +209,22 @@ export async function dialogShown(frame) {
       modal: box.matches(':modal'),
     };
   });
+}
+
+// The game ended by Cancel: the board taken down, the page says so and
+// offers Play again (returned), with the focus; nothing runs any more: no
+// tick, no dialog, no key handler.
+export async function expectGameEnded(page, frame = page) {
+  assert.equal(await dialogShown(frame), null);
+  await until(frame, () => !document.getElementById('board'), null, 'the board to be taken down');
+  assert.equal(await frame.locator('#status').textContent(), 'The game has ended.');
+  const again = frame.getByRole('button', { name: 'Play again' });
+  assert.ok(await again.isVisible());
+  assert.equal(await frame.evaluate(() => document.activeElement?.textContent), 'Play again');
+  await page.clock.runFor(30000);
+  await page.keyboard.press('ArrowLeft');
+  assert.equal(await dialogShown(frame), null);
+  return again;
 }
 
 // Waits until `predicate` holds in the page or frame, polled from here: the
