@@ -6,16 +6,15 @@
 #include "shell/desktop/display_server.hpp"
 #include "shell/desktop/x11/xft_dpi.hpp"
 #include "shell/icon.hpp"
+#include "tests/on_screen/x_session.hpp"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
 #include <cstring>
-#include <fstream>
 #include <memory>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -312,19 +311,11 @@ TEST(DesktopDpi, IgnoresWhatIsNoNumberAndHoldsAbsurdValuesIn)
     EXPECT_EQ(scale_at_dpi(144), 1.5);
 }
 
-std::string file_text(const std::string& path)
-{
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 // The icon built into the game is the drawing installed beside it, and its
 // pixels (icon_test.cpp reads them) reach the window as ARGB.
 TEST(WindowIcon, IsTheInstalledSvgInArgb)
 {
-    const std::string svg = file_text(BLOCKDROP_SOURCE_DIR "/data/blockdrop.svg");
+    const std::string svg = window_testing::file_text(BLOCKDROP_SOURCE_DIR "/data/blockdrop.svg");
     ASSERT_FALSE(svg.empty());
     EXPECT_EQ(icon::drawing(), svg);
     for (const int size : {16, 24, 32, 48, 64}) {

@@ -1,9 +1,7 @@
 // The game's own event loop with SDL virtual pads (the test build
 // blockdrop_test_game), in a real X server: presses, held directions, the
 // stick, two pads, a pad pulled out while held, and the message boxes.
-#include "tests/on_screen/screen_board.hpp"
-#include "tests/on_screen/screen_box.hpp"
-#include "tests/on_screen/x_session.hpp"
+#include "tests/on_screen/desktop_game.hpp"
 #include "tests/support/rehearsal.hpp"
 
 #include <gtest/gtest.h>
@@ -12,45 +10,44 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
-#include <functional>
-#include <memory>
 #include <string>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
 namespace blockdrop::window_testing {
 namespace {
 
-class PadWindow : public ::testing::Test {
+class PadWindow : public DesktopGame {
 protected:
-    PadWindow() = default;
     // With `draws`, the game plays them at the short period
     // (tests/support/rehearsal.hpp).
-    explicit PadWindow(std::vector<double> draws) : draws_(std::move(draws)) {}
+    explicit PadWindow(std::optional<std::vector<double>> draws = std::nullopt)
+        : DesktopGame({}, 0, std::move(draws), {{"BLOCKDROP_PAD_SCRIPT", script_path()}})
+    {
+    }
+
+    // The FIFO the game reads its pads' script from, one for each test.
+    static std::filesystem::path script_path()
+    {
+        return std::filesystem::temp_directory_path() /
+               ("blockdrop-pads-" + std::to_string(getpid()) + "-" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name()) /
+               "script";
+    }
 
     void SetUp() override
     {
         // A game that has gone shows as a failed write, not a silent death.
         std::signal(SIGPIPE, SIG_IGN);
-        folder_ = std::filesystem::temp_directory_path() /
-                  ("blockdrop-pads-" + std::to_string(getpid()) + "-" +
-                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::create_directories(folder_);
-        const auto fifo = folder_ / "script";
-        ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-        std::vector<EnvChange> environment = rehearsal(draws_);
-        environment.push_back({"BLOCKDROP_PAD_SCRIPT", fifo});
-        game = std::make_unique<GameProcess>(std::vector<std::string>{test_game_binary()},
-                                             server.display(), environment);
+        std::filesystem::create_directories(script_path().parent_path());
+        ASSERT_EQ(mkfifo(script_path().c_str(), 0600), 0);
+        DesktopGame::SetUp();
+        if (HasFatalFailure())
+            return;
         // Blocks until the game's script reader has opened its end.
-        script_ = open(fifo.c_str(), O_WRONLY | O_CLOEXEC);
+        script_ = open(script_path().c_str(), O_WRONLY | O_CLOEXEC);
         ASSERT_GE(script_, 0);
-        const auto found = x.wait_for("Form1", 10s);
-        ASSERT_TRUE(found) << "the game window did not appear";
-        window = *found;
-        expect_bucket("middle");
     }
 
     void TearDown() override
@@ -58,7 +55,7 @@ protected:
         if (script_ >= 0)
             close(script_);
         game.reset();
-        std::filesystem::remove_all(folder_);
+        std::filesystem::remove_all(script_path().parent_path());
     }
 
     void pad(const std::string& command) const
@@ -81,19 +78,7 @@ protected:
         std::this_thread::sleep_for(20ms);
     }
 
-    std::string board() const
-    {
-        const auto image = x.capture(window);
-        return image ? screen_board(*image) : std::string();
-    }
-
     std::string bucket() const { return bucket_position(board()); }
-
-    void expect_bucket(const std::string& position) const
-    {
-        wait_until([&] { return bucket() == position; }, 3s);
-        EXPECT_EQ(bucket(), position);
-    }
 
     // The bucket stays where it is for `time`.
     void expect_bucket_stays(const std::string& position, std::chrono::milliseconds time) const
@@ -108,24 +93,10 @@ protected:
     // The box is gone within a second.
     void expect_no_box() const
     {
-        EXPECT_TRUE(wait_until([&] { return boxes_.shown(x, window) == Box::none; }, 1s));
+        EXPECT_TRUE(wait_until([&] { return box_pictures().shown(x, window) == Box::none; }, 1s));
     }
 
-    // True once the loss box is up: seconds away for a game rehearsing a
-    // loss.
-    bool wait_for_loss() const
-    {
-        return wait_until([&] { return boxes_.shown(x, window) == Box::lost; }, 30s);
-    }
-
-    Xvfb server;
-    XClient x{server.display()};
-    std::unique_ptr<GameProcess> game;
-    Window window = 0;
-    BoxPictures boxes_;
-    std::filesystem::path folder_;
     int script_ = -1;
-    std::vector<double> draws_;
 };
 
 // The timing of repeats and the stick's thresholds are the shared pads'
@@ -190,7 +161,7 @@ TEST_F(LosingPadWindow, TheLossBoxTakesAForANewGameAndBToQuitAndDropsTheRest)
     pad("stick 0 -1");
     std::this_thread::sleep_for(600ms);
     pad("stick 0 0");
-    EXPECT_EQ(boxes_.shown(x, window), Box::lost) << "only A, B and Start answer";
+    EXPECT_EQ(box_pictures().shown(x, window), Box::lost) << "only A, B and Start answer";
     EXPECT_EQ(board(), under) << "the board moved under the box";
     tap(0, "a");
     expect_no_box();
@@ -200,9 +171,7 @@ TEST_F(LosingPadWindow, TheLossBoxTakesAForANewGameAndBToQuitAndDropsTheRest)
     ASSERT_TRUE(wait_for_loss());
     // Only the press: the game is gone before a release could reach it.
     pad("press 0 b");
-    const auto status = game->wait(3s);
-    ASSERT_TRUE(status) << "B is Cancel, which ends the game";
-    EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0);
+    EXPECT_TRUE(game->exits_zero(3s)) << "B is Cancel, which ends the game";
 }
 
 } // namespace

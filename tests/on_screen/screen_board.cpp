@@ -26,21 +26,27 @@ CellBox cell_box(int column, int row, double scale)
 
 namespace {
 
+// The screen notation's codes and the colours they stand for.
+constexpr std::pair<char, Rgb> codes[] = {{'K', {0, 0, 0}},   {'o', {255, 255, 255}},
+                                          {'R', {255, 0, 0}}, {'G', {0, 255, 0}},
+                                          {'B', {0, 0, 255}}, {'.', background}};
+
 char code_of(Rgb pixel)
 {
-    if (pixel == Rgb{0, 0, 0})
-        return 'K';
-    if (pixel == Rgb{255, 255, 255})
-        return 'o';
-    if (pixel == Rgb{255, 0, 0})
-        return 'R';
-    if (pixel == Rgb{0, 255, 0})
-        return 'G';
-    if (pixel == Rgb{0, 0, 255})
-        return 'B';
-    if (pixel == background)
-        return '.';
+    for (const auto& [code, colour] : codes) {
+        if (pixel == colour)
+            return code;
+    }
     return '?';
+}
+
+Rgb colour_of(char wanted)
+{
+    for (const auto& [code, colour] : codes) {
+        if (code == wanted)
+            return colour;
+    }
+    return background;
 }
 
 } // namespace
@@ -66,16 +72,6 @@ std::string screen_board(const Image& image, double scale)
 std::optional<std::string> board_pixels_mismatch(const Image& image, const std::string& board,
                                                  double scale)
 {
-    const auto colour_of = [](char code) {
-        switch (code) {
-        case 'K': return Rgb{0, 0, 0};
-        case 'o': return Rgb{255, 255, 255};
-        case 'R': return Rgb{255, 0, 0};
-        case 'G': return Rgb{0, 255, 0};
-        case 'B': return Rgb{0, 0, 255};
-        default: return background;
-        }
-    };
     const CellBox corner = cell_box(6, 7, scale);
     const int width = corner.x + corner.width;
     const int height = corner.y + corner.height;

@@ -11,7 +11,6 @@
 
 #include <cmath>
 #include <stdexcept>
-#include <thread>
 
 namespace blockdrop::window_testing {
 
@@ -76,11 +75,6 @@ BoxPictures::Area BoxPictures::area() const
     return Area{frame.x, frame.y, frame.width, frame.height};
 }
 
-const Image& BoxPictures::picture(Box box) const
-{
-    return box == Box::won ? pictures_->won : pictures_->lost;
-}
-
 Box BoxPictures::shown(const XClient& x, Window window) const
 {
     const Area at = area();
@@ -91,13 +85,6 @@ Box BoxPictures::shown(const XClient& x, Window window) const
         return Box::none;
     const auto image = x.capture(window, at.x, at.y, at.width, at.height);
     return image ? which(image->pixels) : Box::none;
-}
-
-bool BoxPictures::covered(const XClient& x, Window window) const
-{
-    const Area at = area();
-    const auto corner = x.capture(window, at.x, at.y, 1, 1);
-    return corner && !(corner->pixels == std::vector{background});
 }
 
 bool BoxPictures::covered(const Image& window_image) const
@@ -126,17 +113,6 @@ Box BoxPictures::which(const std::vector<Rgb>& pixels) const
     if (pixels == pictures_->won.pixels)
         return Box::won;
     return Box::none;
-}
-
-Box BoxPictures::wait(const XClient& x, Window window, std::chrono::milliseconds timeout) const
-{
-    const auto deadline = Clock::now() + timeout;
-    for (;;) {
-        const Box box = shown(x, window);
-        if (box != Box::none || Clock::now() >= deadline)
-            return box;
-        std::this_thread::sleep_for(2ms);
-    }
 }
 
 std::pair<int, int> BoxPictures::button_centre(Box box, int answer) const

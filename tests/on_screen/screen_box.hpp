@@ -29,24 +29,17 @@ public:
 
     // Something other than the background where the boxes go: a box, right
     // or wrong.
-    bool covered(const XClient& x, Window window) const;
     bool covered(const Image& window_image) const;
-
-    // Polls until the window shows a box or `timeout` has passed.
-    Box wait(const XClient& x, Window window, std::chrono::milliseconds timeout) const;
 
     // The centre of the button that gives `answer` (1 OK, 2 Cancel) on a box.
     std::pair<int, int> button_centre(Box box, int answer) const;
 
+private:
     // The area both boxes cover: x, y, width, height.
     struct Area {
         int x, y, width, height;
     };
     Area area() const;
-
-    const Image& picture(Box box) const;
-
-private:
     Box which(const std::vector<Rgb>& pixels) const;
 
     struct Pictures;

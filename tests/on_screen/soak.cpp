@@ -23,7 +23,6 @@
 #include <optional>
 #include <random>
 #include <string>
-#include <sys/wait.h>
 #include <thread>
 #include <vector>
 
@@ -263,8 +262,7 @@ private:
     bool ended_cleanly(GameProcess& game)
     {
         ticks_.stop();
-        const auto status = game.wait(5s);
-        if (!status || !WIFEXITED(*status) || WEXITSTATUS(*status) != 0) {
+        if (!game.exits_zero(5s)) {
             tally_.fail("Cancel did not end the game with status 0");
             return false;
         }

@@ -50,16 +50,6 @@ bool become(uid_t uid, gid_t gid)
     return setgroups(0, nullptr) == 0 && setgid(gid) == 0 && setuid(uid) == 0;
 }
 
-std::vector<char*> argv_of(std::vector<std::string>& words)
-{
-    std::vector<char*> argv;
-    argv.reserve(words.size() + 1);
-    for (std::string& word : words)
-        argv.push_back(word.data());
-    argv.push_back(nullptr);
-    return argv;
-}
-
 // The integer after `"key": ` at or after `from` in sway's JSON.
 int number_after(const std::string& json, std::size_t from, const std::string& key)
 {

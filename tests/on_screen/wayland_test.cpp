@@ -16,7 +16,6 @@
 #include <fstream>
 #include <functional>
 #include <memory>
-#include <sys/wait.h>
 #include <thread>
 #include <vector>
 
@@ -143,13 +142,6 @@ public:
             sway.x_key(name);
     }
 
-    void expect_exit_zero(const char* what) const
-    {
-        const auto status = game->wait(5s);
-        ASSERT_TRUE(status) << what << " must end the program";
-        EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << what;
-    }
-
     Sway sway;
     std::unique_ptr<GameProcess> game;
     Geometry area_;
@@ -187,8 +179,10 @@ TEST_P(WaylandGame, FollowsAScaleChangeWhileRunning)
 
 // What the game has mapped: no GL behind its window, whichever way it
 // reaches the compositor, and natively one picture's buffer however many
-// the compositor still holds (sway's renderer keeps the last one).
-TEST_P(WaylandGame, DrawsWithoutGlAndKeepsOnePictureMapped)
+// the compositor still holds (sway's renderer keeps the last one). A
+// native window names the game's desktop entry, WAYLAND_DISPLAY alone
+// being enough for one.
+TEST_P(WaylandGame, DrawsWithoutGlKeepsOnePictureMappedAndNamesItsDesktopEntry)
 {
     on.launch(2);
     on.key("Left");
@@ -203,21 +197,13 @@ TEST_P(WaylandGame, DrawsWithoutGlAndKeepsOnePictureMapped)
             [&](const std::string& line) { return line.find(gl) != std::string::npos; }))
             << gl << " is loaded";
     }
+    const auto app_id = on.sway.app_id_of(on.game->pid());
     if (on.native()) {
         EXPECT_EQ(std::count_if(maps.begin(), maps.end(),
                                 [](const std::string& line) {
                                     return line.find("/memfd:blockdrop") != std::string::npos;
                                 }),
                   1);
-    }
-}
-
-// WAYLAND_DISPLAY alone is enough for a native window.
-TEST_P(WaylandGame, ANativeWindowNamesTheGamesDesktopEntry)
-{
-    on.launch(1);
-    const auto app_id = on.sway.app_id_of(on.game->pid());
-    if (on.native()) {
         EXPECT_EQ(app_id, "invalid.blockdrop.blockdrop");
     } else {
         EXPECT_EQ(app_id, std::nullopt) << "an X window has a class, not an app_id";
@@ -287,7 +273,10 @@ protected:
 
     void close_game() override { on_->sway.close(on_->game->pid()); }
     bool running() override { return !on_->game->wait(0ms); }
-    void expect_exit_zero() override { on_->expect_exit_zero("the answer"); }
+    void expect_exit_zero() override
+    {
+        EXPECT_TRUE(on_->game->exits_zero(5s)) << "the answer must end the program";
+    }
 
     // Started only for a case that runs.
     std::optional<SwayGame> on_;

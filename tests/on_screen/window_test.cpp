@@ -1,9 +1,7 @@
 // The real game binary in a real X server, driven by real key presses.
+#include "shell/icon.hpp"
+#include "tests/on_screen/desktop_game.hpp"
 #include "tests/on_screen/figures.hpp"
-#include "tests/on_screen/scenario.hpp"
-#include "tests/on_screen/screen_board.hpp"
-#include "tests/on_screen/screen_box.hpp"
-#include "tests/on_screen/x_session.hpp"
 #include "tests/support/rehearsal.hpp"
 
 #include <X11/keysym.h>
@@ -14,94 +12,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <functional>
-#include <memory>
-#include <sstream>
 #include <sys/wait.h>
 
 namespace blockdrop::window_testing {
 namespace {
-
-class DesktopGame : public ::testing::Test {
-protected:
-    DesktopGame() = default;
-    // A server with these extra arguments, and the desktop's Xft.dpi set to
-    // `dpi` in its resources (none set when 0); with `draws`, the test build
-    // of the game playing them (tests/support/rehearsal.hpp).
-    DesktopGame(const std::vector<std::string>& server_arguments, int dpi,
-                std::optional<std::vector<double>> draws = std::nullopt)
-        : server(server_arguments), dpi_(dpi), draws_(std::move(draws))
-    {
-    }
-
-    void SetUp() override
-    {
-        if (dpi_ != 0)
-            x.set_resources("Xft.dpi:\t" + std::to_string(dpi_) + "\n");
-        launch();
-    }
-
-    void launch()
-    {
-        game = draws_ ? std::make_unique<GameProcess>(std::vector<std::string>{test_game_binary()},
-                                                      server.display(), rehearsal(*draws_))
-                      : std::make_unique<GameProcess>(game_binary(), server.display());
-        const auto found = x.wait_for("Form1", 10s);
-        ASSERT_TRUE(found) << "the game window did not appear";
-        window = *found;
-        // Mapped is not yet drawn: wait for the first picture of the board.
-        wait_board([](const std::string& b) { return fresh_with_pieces(b, 1); }, 5s);
-    }
-
-    double scale() const { return dpi_ == 0 ? 1.0 : dpi_ / 96.0; }
-
-    std::string board() const
-    {
-        const auto image = x.capture(window);
-        return image ? screen_board(*image, scale()) : std::string();
-    }
-
-    // Polls the screen until `done` holds of the board; returns the last one.
-    std::string wait_board(const std::function<bool(const std::string&)>& done,
-                           std::chrono::milliseconds timeout) const
-    {
-        return window_testing::wait_board([this] { return board(); }, done, timeout);
-    }
-
-    void expect_bucket(const std::string& position) const
-    {
-        wait_board([&](const std::string& b) { return bucket_position(b) == position; }, 3s);
-    }
-
-    // True once the loss box is up: seconds away for a game rehearsing a loss.
-    bool wait_for_loss()
-    {
-        return wait_until([&] { return box_pictures().shown(x, window) == Box::lost; }, 30s);
-    }
-
-    void expect_exit_zero(const char* what)
-    {
-        const auto status = game->wait(3s);
-        ASSERT_TRUE(status) << what << " must end the program at once";
-        EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << what;
-    }
-
-    const BoxPictures& box_pictures()
-    {
-        if (!box_pictures_)
-            box_pictures_ = std::make_unique<BoxPictures>(scale());
-        return *box_pictures_;
-    }
-
-    Xvfb server;
-    XClient x{server.display()};
-    int dpi_ = 0;
-    std::optional<std::vector<double>> draws_;
-    std::unique_ptr<GameProcess> game;
-    Window window = 0;
-    std::unique_ptr<BoxPictures> box_pictures_;
-};
 
 // The shared scenarios (tests/scenarios) on the SDL window. The game draws
 // its boxes inside its own window, so a key "at the box" and one "at the
@@ -147,10 +61,9 @@ protected:
 
     void expect_exit_zero() override
     {
-        expect_exit_zero("the answer");
+        EXPECT_TRUE(game->exits_zero(3s)) << "the answer must end the program at once";
         EXPECT_TRUE(x.wait_until_none("Form1", 3s)) << "the window outlived the game";
     }
-    using DesktopGame::expect_exit_zero;
 };
 
 TEST_P(SdlWindow, Scenario)
@@ -178,13 +91,15 @@ TEST_F(DesktopGame, APercentKeyIsNotALeftArrow)
     expect_bucket("right");
 }
 
-// A game that loses within seconds.
-class LosingDesktopGame : public DesktopGame {
+// An X server with no core fonts at all, and a game that loses within
+// seconds: the box draws its text with the game's own font, so the game
+// lives through it; SIGTERM ends the game even with the box up.
+class DesktopGameWithoutCoreFonts : public DesktopGame {
 protected:
-    LosingDesktopGame() : DesktopGame({}, 0, draws_for_loss()) {}
+    DesktopGameWithoutCoreFonts() : DesktopGame({"-fp", "built-ins"}, 0, draws_for_loss()) {}
 };
 
-TEST_F(LosingDesktopGame, SigtermEndsTheGameEvenWithADialogUp)
+TEST_F(DesktopGameWithoutCoreFonts, ShowsTheLossBoxAndSigtermStillEndsTheGame)
 {
     ASSERT_TRUE(wait_for_loss());
     game->signal(SIGTERM);
@@ -214,35 +129,10 @@ TEST_F(DesktopGame, HasTheGamesIconAtTheSizesTaskBarsUse)
     }
     EXPECT_EQ(sizes, (std::vector<unsigned long>{16, 32, 48, 64}));
     ASSERT_NE(at64, 0U);
-    // The 64-pixel image is the drawing in data/blockdrop.svg: the grey
-    // tile, a wall, the red and the blue piece, the bucket, its green piece,
-    // and a transparent corner.
-    const auto pixel = [&](int px, int py) {
-        return icon[at64 + static_cast<std::size_t>(py * 64 + px)] & 0xffffffffUL;
-    };
-    EXPECT_EQ(pixel(32, 1), 0xffc0c0c0UL);
-    EXPECT_EQ(pixel(8, 20), 0xff000000UL);
-    EXPECT_EQ(pixel(55, 37), 0xff000000UL);
-    EXPECT_EQ(pixel(31, 9), 0xffff0000UL);
-    EXPECT_EQ(pixel(40, 26), 0xff0000ffUL);
-    EXPECT_EQ(pixel(14, 42), 0xffffffffUL);
-    EXPECT_EQ(pixel(23, 55), 0xff00ff00UL);
-    EXPECT_EQ(pixel(0, 0) >> 24, 0UL);
-}
-
-// An X server with no core fonts at all: the boxes draw their text with
-// the game's own font, so the game lives through them.
-class DesktopGameWithoutCoreFonts : public DesktopGame {
-protected:
-    DesktopGameWithoutCoreFonts() : DesktopGame({"-fp", "built-ins"}, 0, draws_for_loss()) {}
-};
-
-TEST_F(DesktopGameWithoutCoreFonts, ShowsTheLossBoxAndTakesItsAnswer)
-{
-    ASSERT_TRUE(wait_for_loss());
-    x.focus(window);
-    x.key(XK_Escape);
-    expect_exit_zero("Escape on the loss box");
+    // The 64-pixel image is the game's drawing (icon_test.cpp checks it).
+    const std::vector<std::uint32_t> drawn = icon::argb_pixels(64);
+    for (std::size_t i = 0; i < drawn.size(); ++i)
+        ASSERT_EQ(icon[at64 + i] & 0xffffffffUL, drawn[i]) << "pixel " << i;
 }
 
 // What the game wrote on its standard error, through a shell that sends it
@@ -262,11 +152,9 @@ std::string run_and_read_stderr(const std::string& display, const std::vector<En
     GameProcess game(command, display, changes);
     status = game.wait(10s);
     seconds = ms_between(game.started(), Clock::now()) / 1000.0;
-    std::ifstream in(file);
-    std::stringstream text;
-    text << in.rdbuf();
+    std::string said = file_text(file);
     std::filesystem::remove(file);
-    return text.str();
+    return said;
 }
 
 TEST(GameWithoutADisplay, SaysSoAndExitsWithStatusOne)

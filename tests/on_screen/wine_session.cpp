@@ -2,8 +2,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <stdexcept>
 
 namespace blockdrop::window_testing {
@@ -15,14 +13,6 @@ std::string required(const char* name)
     if (value == nullptr || *value == '\0')
         throw std::runtime_error(std::string(name) + " is not set (scripts/wine-prefix.sh up)");
     return value;
-}
-
-std::string file_text(const std::filesystem::path& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
 }
 
 } // namespace

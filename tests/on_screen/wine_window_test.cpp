@@ -15,16 +15,10 @@
 #include <cstdio>
 #include <functional>
 #include <memory>
-#include <sys/wait.h>
 #include <thread>
 
 namespace blockdrop::window_testing {
 namespace {
-
-bool exited_with_zero(const std::optional<int>& status)
-{
-    return status && WIFEXITED(*status) && WEXITSTATUS(*status) == 0;
-}
 
 // Each case has an X server of its own. Cases run one at a time: Wine's
 // desktop process serves the windows of one display for the whole prefix,
@@ -186,9 +180,7 @@ TEST_F(LosingWineWindow, TabAndSpaceStillAnswerTheLossBox)
     x.key(XK_Tab);
     x.key(XK_Right);
     x.key(XK_space);
-    const auto status = game->wait(5s);
-    ASSERT_TRUE(status) << "Space on Cancel must end the program";
-    EXPECT_TRUE(exited_with_zero(status));
+    EXPECT_TRUE(game->exits_zero(5s)) << "Space on Cancel must end the program";
     expect_no_game_process();
 }
 
@@ -202,9 +194,7 @@ TEST_F(LosingWineWindow, ClosingTheLossBoxCountsAsCancel)
     EXPECT_FALSE(game->wait(0ms)) << "the game window closed under its box";
     EXPECT_FALSE(x.gone(box));
     x.close(box);
-    const auto status = game->wait(5s);
-    ASSERT_TRUE(status);
-    EXPECT_TRUE(exited_with_zero(status));
+    EXPECT_TRUE(game->exits_zero(5s));
     expect_no_game_process();
 }
 
@@ -264,9 +254,8 @@ protected:
 
     Shown box() const override
     {
-        if (x.find("You Lost"))
-            return Shown::lost;
-        return x.find("You Won") ? Shown::won : Shown::none;
+        const auto up = shown_box();
+        return !up ? Shown::none : up == x.find("You Lost") ? Shown::lost : Shown::won;
     }
 
     // A key with no target goes where the player's keyboard is: at the box
@@ -355,9 +344,7 @@ protected:
 
     void expect_exit_zero() override
     {
-        const auto status = game->wait(5s);
-        ASSERT_TRUE(status) << "the game must end at once";
-        EXPECT_TRUE(exited_with_zero(status));
+        EXPECT_TRUE(game->exits_zero(5s)) << "the game must end at once";
         EXPECT_TRUE(x.wait_until_none("Form1", 3s));
         expect_no_game_process();
     }

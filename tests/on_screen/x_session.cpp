@@ -16,6 +16,7 @@
 #include <fcntl.h>
 #include <fstream>
 #include <poll.h>
+#include <sstream>
 #include <stdexcept>
 #include <sys/wait.h>
 #include <thread>
@@ -82,6 +83,14 @@ std::vector<EnvChange> rehearsal(const std::vector<double>& draws)
             {"BLOCKDROP_TEST_PERIOD_MS", std::to_string(rehearsal_period.count())}};
 }
 
+std::string file_text(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
 double process_memory_mb(pid_t pid, const std::string& field)
 {
     std::ifstream file("/proc/" + std::to_string(pid) + "/status");
@@ -94,11 +103,28 @@ double process_memory_mb(pid_t pid, const std::string& field)
     return NAN;
 }
 
+std::vector<char*> argv_of(std::vector<std::string>& words)
+{
+    std::vector<char*> argv;
+    argv.reserve(words.size() + 1);
+    for (std::string& word : words)
+        argv.push_back(word.data());
+    argv.push_back(nullptr);
+    return argv;
+}
+
 Xvfb::Xvfb(const std::vector<std::string>& extra)
 {
     int pipe_fds[2];
     if (pipe2(pipe_fds, O_CLOEXEC) != 0)
         fail("pipe failed");
+    // The display number comes back on the pipe's end the server inherits.
+    std::vector<std::string> words = {"Xvfb",    "-displayfd", std::to_string(pipe_fds[1]),
+                                      "-screen", "0",          "1024x768x24",
+                                      "-dpi",    "96",         "-nolisten",
+                                      "tcp",     "-noreset"};
+    words.insert(words.end(), extra.begin(), extra.end());
+    const auto argv = argv_of(words);
     pid_ = fork();
     if (pid_ < 0)
         fail("fork failed");
@@ -106,19 +132,8 @@ Xvfb::Xvfb(const std::vector<std::string>& extra)
         const int devnull = open("/dev/null", O_WRONLY);
         dup2(devnull, STDOUT_FILENO);
         dup2(devnull, STDERR_FILENO);
-        // The display number comes back on a descriptor the server inherits.
-        const int displayfd = dup(pipe_fds[1]);
-        const std::string fd_text = std::to_string(displayfd);
-        std::vector<std::string> words = {"Xvfb",      "-displayfd",  fd_text,   "-screen",
-                                          "0",         "1024x768x24", "-dpi",    "96",
-                                          "-nolisten", "tcp",         "-noreset"};
-        words.insert(words.end(), extra.begin(), extra.end());
-        std::vector<char*> argv;
-        argv.reserve(words.size() + 1);
-        for (std::string& word : words)
-            argv.push_back(word.data());
-        argv.push_back(nullptr);
-        execvp("Xvfb", argv.data());
+        fcntl(pipe_fds[1], F_SETFD, 0);
+        execvp(argv[0], argv.data());
         _exit(127);
     }
     close(pipe_fds[1]);
@@ -154,13 +169,8 @@ GameProcess::GameProcess(const std::vector<std::string>& command, const std::str
 {
     if (command.empty())
         fail("no command to start");
-    // Built before the fork: the child only calls what is safe there.
     std::vector<std::string> words = command;
-    std::vector<char*> argv;
-    argv.reserve(words.size() + 1);
-    for (std::string& word : words)
-        argv.push_back(word.data());
-    argv.push_back(nullptr);
+    const auto argv = argv_of(words);
     started_ = Clock::now();
     pid_ = fork();
     if (pid_ < 0)
@@ -207,6 +217,12 @@ std::optional<int> GameProcess::wait(std::chrono::milliseconds timeout)
             std::this_thread::sleep_for(5ms);
     }
     return status_;
+}
+
+bool GameProcess::exits_zero(std::chrono::milliseconds timeout)
+{
+    const auto status = wait(timeout);
+    return status && WIFEXITED(*status) && WEXITSTATUS(*status) == 0;
 }
 
 XClient::XClient(const std::string& display)

@@ -30,9 +30,16 @@ std::string test_game_binary();
 // passed; true if it held.
 bool wait_until(const std::function<bool()>& done, std::chrono::milliseconds timeout);
 
+// The whole of a file, empty when it cannot be read.
+std::string file_text(const std::string& path);
+
 // A memory figure of a running process from /proc/<pid>/status, in MB:
 // "VmRSS" now, "VmHWM" at its peak. NaN once the process is gone.
 double process_memory_mb(pid_t pid, const std::string& field);
+
+// What execvp takes: pointers into `words`, then a null; built before a
+// fork, as the child may only call what is safe there.
+std::vector<char*> argv_of(std::vector<std::string>& words);
 
 // A private X server (Xvfb, 1024x768x24 at 96 dpi) for one test. Extra
 // arguments go to the server's command line (`-fp built-ins`, say).
@@ -85,6 +92,8 @@ public:
     // The raw wait status once the process has ended, or nothing if it is
     // still running after `timeout`.
     std::optional<int> wait(std::chrono::milliseconds timeout);
+    // Whether it has ended within `timeout`, with status 0.
+    bool exits_zero(std::chrono::milliseconds timeout);
 
 private:
     pid_t pid_ = -1;
