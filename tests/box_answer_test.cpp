@@ -30,10 +30,10 @@ TEST(BoxAnswers, AButtonAnswersItselfAndNoButtonIsCancelOrTheOnlyOk)
     EXPECT_EQ(box_answer(answer_ok, Buttons::ok), answer_ok);
     // Closed with no button (the page's dialog on Escape, a box that could
     // not be shown): 0, or anything that is no button.
-    for (const int none : {0, -1, 3, 7})
+    for (const int none : {0, -1, 3, 7}) {
         EXPECT_EQ(box_answer(none, Buttons::ok_cancel), answer_cancel) << none;
-    for (const int none : {0, -1, 3, 7})
         EXPECT_EQ(box_answer(none, Buttons::ok), answer_ok) << none;
+    }
     // An OK-only box has no Cancel to answer.
     EXPECT_EQ(box_answer(answer_cancel, Buttons::ok), answer_ok);
 }

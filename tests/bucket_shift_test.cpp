@@ -7,24 +7,29 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <string_view>
+
 namespace blockdrop::testing {
 namespace {
+
+// A board with an empty shaft over these three bucket rows: the pictures
+// here are of the bucket alone.
+std::string bucket_board(std::string_view rows)
+{
+    return normalised("K.....K K.....K K.....K K.....K K.....K" + std::string(rows));
+}
 
 // Every bucket column holds a different stack, so a shift that overwrote a
 // column before copying it would smear one stack across several columns.
 const char* const middle = R"(
-    K.....K
-    K.....K
-    K.....K
-    K.....K
-    K.....K
     .ooooG.
     .oGoBR.
     .RBGRB.)";
 
 class BucketShift : public ::testing::Test {
 protected:
-    BucketShift() { paint(form, middle); }
+    BucketShift() { paint(form, bucket_board(middle)); }
 
     void press(int key, int modifiers = 0) { Form_KeyDown(form, key, modifiers); }
 
@@ -35,12 +40,7 @@ protected:
 TEST_F(BucketShift, LeftFromTheMiddleCopiesLeftToRightAndHidesColumnFive)
 {
     press(key_left);
-    EXPECT_EQ(picture(form), normalised(R"(
-        K.....K
-        K.....K
-        K.....K
-        K.....K
-        K.....K
+    EXPECT_EQ(picture(form), bucket_board(R"(
         ooooGg.
         oGoBRr.
         RBGRBb.)"));
@@ -49,12 +49,7 @@ TEST_F(BucketShift, LeftFromTheMiddleCopiesLeftToRightAndHidesColumnFive)
 TEST_F(BucketShift, RightFromTheMiddleCopiesRightToLeftAndHidesColumnOne)
 {
     press(key_right);
-    EXPECT_EQ(picture(form), normalised(R"(
-        K.....K
-        K.....K
-        K.....K
-        K.....K
-        K.....K
+    EXPECT_EQ(picture(form), bucket_board(R"(
         ..ooooG
         ..oGoBR
         .rRBGRB)"));
@@ -80,26 +75,16 @@ TEST_F(BucketShift, ThereAndBackKeepsTheFifteenColoursInPlace)
 {
     press(key_left);
     press(key_right);
-    EXPECT_EQ(picture(form), normalised(R"(
-        K.....K
-        K.....K
-        K.....K
-        K.....K
-        K.....K
+    EXPECT_EQ(picture(form), bucket_board(R"(
         .ooooG.
         .oGoBR.
         rRBGRB.)"))
         << "only the hidden column 0 remembers where the bucket was";
 
-    paint(form, middle);
+    paint(form, bucket_board(middle));
     press(key_right);
     press(key_left);
-    EXPECT_EQ(picture(form), normalised(R"(
-        K.....K
-        K.....K
-        K.....K
-        K.....K
-        K.....K
+    EXPECT_EQ(picture(form), bucket_board(R"(
         .ooooGg
         .oGoBRr
         .RBGRBb)"));
@@ -122,22 +107,12 @@ TEST_F(BucketShift, CrossesAllThreePositionsFromEitherEnd)
 
 TEST_F(BucketShift, ALoneRedCellMovesLeftAndTheLeftColumnStaysWhite)
 {
-    paint(form, R"(
-        K.....K
-        K.....K
-        K.....K
-        K.....K
-        K.....K
+    paint(form, bucket_board(R"(
         .ooooo.
         .ooooo.
-        .ooRoo.)");
+        .ooRoo.)"));
     press(key_left);
-    EXPECT_EQ(picture(form), normalised(R"(
-        K.....K
-        K.....K
-        K.....K
-        K.....K
-        K.....K
+    EXPECT_EQ(picture(form), bucket_board(R"(
         ooooo..
         ooooo..
         ooRoo..)"));
@@ -175,7 +150,7 @@ TEST_F(BucketShift, APieceAtTheBottomLandsInWhateverTheColumnHoldsNextTick)
 TEST_F(BucketShift, EveryOtherKeyDoesNothingFromEveryPosition)
 {
     for (const int first_move : {0, key_left, key_right}) {
-        paint(form, middle);
+        paint(form, bucket_board(middle));
         press(first_move);
         const std::string before = picture(form);
         for (int code = -1; code <= 1024; ++code) {
@@ -190,7 +165,7 @@ TEST_F(BucketShift, EveryOtherKeyDoesNothingFromEveryPosition)
 TEST_F(BucketShift, ModifiersDoNotStopTheArrows)
 {
     for (int modifiers = 0; modifiers < 8; ++modifiers) {
-        paint(form, middle);
+        paint(form, bucket_board(middle));
         press(key_left, modifiers);
         EXPECT_TRUE(form.Block(35).Visible) << modifiers;
         press(key_right, modifiers);

@@ -46,9 +46,13 @@ TEST_F(ClockTick, SpawnsInTheDrawnColumnAndColour)
     }
 }
 
-TEST_F(ClockTick, DrawsSplitIntoEqualSlicesAtTheirBoundaries)
+// Each draw splits into equal slices, exact at their boundaries; a draw
+// outside [0, 1) (a broken generator) still lands between the walls.
+TEST_F(ClockTick, DrawsSplitIntoEqualSlicesAndNeverReachAWall)
 {
     const double below_one = std::nextafter(1.0, 0.0);
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
     struct Case {
         double column_draw, colour_draw;
         int column;
@@ -59,6 +63,12 @@ TEST_F(ClockTick, DrawsSplitIntoEqualSlicesAtTheirBoundaries)
         {0.2, 1.0 / 3, 2, green},
         {0.8, 2.0 / 3, 5, blue},
         {below_one, below_one, 5, blue},
+        {1.0, 1.0, 5, blue},
+        {7.5, 7.5, 5, blue},
+        {inf, inf, 5, blue},
+        {-0.25, -0.25, 1, red},
+        {-inf, -inf, 1, red},
+        {nan, nan, 1, red},
     };
     for (const Case& c : cases) {
         form = new_game(platform);
@@ -66,25 +76,8 @@ TEST_F(ClockTick, DrawsSplitIntoEqualSlicesAtTheirBoundaries)
         Clock_Timer(form, platform);
         EXPECT_TRUE(form.Block(c.column).Visible) << c.column_draw;
         EXPECT_EQ(form.Block(c.column).BackColor, c.colour) << c.colour_draw;
-    }
-}
-
-TEST_F(ClockTick, DrawsOutsideTheUnitRangeNeverReachAWall)
-{
-    const double nan = std::numeric_limits<double>::quiet_NaN();
-    const double inf = std::numeric_limits<double>::infinity();
-    struct Case {
-        double draw;
-        int column;
-    } const cases[] = {{1.0, 5}, {7.5, 5}, {inf, 5}, {-0.25, 1}, {-inf, 1}, {nan, 1}};
-    for (const Case& c : cases) {
-        form = new_game(platform);
-        platform.draws = {c.draw, c.draw};
-        Clock_Timer(form, platform);
-        EXPECT_TRUE(form.Block(c.column).Visible) << c.draw;
         EXPECT_EQ(form.Block(0).BackColor, black);
         EXPECT_EQ(form.Block(6).BackColor, black);
-        EXPECT_EQ(form.Block(c.column).BackColor, c.column == 5 ? blue : red) << c.draw;
     }
 }
 
@@ -281,35 +274,31 @@ TEST_F(ClockTick, OkAfterALossStartsANewGameAndTheTickSpawnsItsFirstPiece)
         .ooooo.)"));
 }
 
+// Cancel, or an answer that is neither OK nor Cancel.
 TEST_F(ClockTick, CancelAfterALossEndsTheProgramBeforeAnythingElseMoves)
 {
-    paint(form, losing_board);
-    platform.answers = {answer_cancel};
-    EXPECT_THROW(tick(4, 2), ProgramEnded);
+    for (const int answer : {answer_cancel, 0}) {
+        platform = ScriptedPlatform();
+        paint(form, losing_board);
+        platform.answers = {answer};
+        EXPECT_THROW(tick(4, 2), ProgramEnded);
 
-    EXPECT_EQ(platform.ends, 1);
-    EXPECT_EQ(platform.reloads, 0);
-    EXPECT_EQ(platform.draws.size(), 2U) << "no piece was spawned";
-    // Columns 1 and 2 have fallen; column 3 lost, and nothing after it moved:
-    // its piece is still in row 4, columns 4 and 5 and the spawn row are
-    // untouched.
-    EXPECT_EQ(picture(form), normalised(R"(
-        K....RK
-        Kg....K
-        KG..B.K
-        K.b...K
-        K.BB..K
-        .ooGoo.
-        .ooGoo.
-        .ooRoo.)"));
-}
-
-TEST_F(ClockTick, AnAnswerThatIsNeitherOkNorCancelEndsTheProgram)
-{
-    paint(form, losing_board);
-    platform.answers = {0};
-    EXPECT_THROW(tick(4, 2), ProgramEnded);
-    EXPECT_EQ(platform.reloads, 0);
+        EXPECT_EQ(platform.ends, 1);
+        EXPECT_EQ(platform.reloads, 0);
+        EXPECT_EQ(platform.draws.size(), 2U) << "no piece was spawned";
+        // Columns 1 and 2 have fallen; column 3 lost, and nothing after it
+        // moved: its piece is still in row 4, columns 4 and 5 and the spawn
+        // row are untouched.
+        EXPECT_EQ(picture(form), normalised(R"(
+            K....RK
+            Kg....K
+            KG..B.K
+            K.b...K
+            K.BB..K
+            .ooGoo.
+            .ooGoo.
+            .ooRoo.)"));
+    }
 }
 
 // The win
@@ -324,34 +313,30 @@ const char* const full_bucket = R"(
     .GBRGB.
     .BRGBR.)";
 
+// The win box's answer is not used: winning always leads to a new game.
 TEST_F(ClockTick, AFullBucketWinsAtTheStartOfTheTickAndTheNewGameGetsItsFirstPiece)
 {
-    paint(form, full_bucket);
-    platform.answers = {answer_ok};
-    tick(2, 1);
+    for (const int answer : {answer_ok, answer_cancel}) {
+        platform = ScriptedPlatform();
+        paint(form, full_bucket);
+        platform.answers = {answer};
+        tick(2, 1);
 
-    ASSERT_EQ(platform.dialogs.size(), 1U);
-    EXPECT_EQ(platform.dialogs[0], win_dialog);
-    EXPECT_EQ(platform.reloads, 1);
-    EXPECT_EQ(picture(form), normalised(R"(
-        K.G...K
-        K.....K
-        K.....K
-        K.....K
-        K.....K
-        .ooooo.
-        .ooooo.
-        .ooooo.)"))
-        << "the old pieces went with the old board";
-}
-
-TEST_F(ClockTick, TheWinDialogsAnswerIsNotUsed)
-{
-    paint(form, full_bucket);
-    platform.answers = {answer_cancel};
-    tick(2, 1);
-    EXPECT_EQ(platform.reloads, 1);
-    EXPECT_EQ(platform.ends, 0) << "winning always leads to a new game";
+        ASSERT_EQ(platform.dialogs.size(), 1U);
+        EXPECT_EQ(platform.dialogs[0], win_dialog);
+        EXPECT_EQ(platform.reloads, 1);
+        EXPECT_EQ(platform.ends, 0);
+        EXPECT_EQ(picture(form), normalised(R"(
+            K.G...K
+            K.....K
+            K.....K
+            K.....K
+            K.....K
+            .ooooo.
+            .ooooo.
+            .ooooo.)"))
+            << "the old pieces went with the old board";
+    }
 }
 
 TEST_F(ClockTick, TheWinIsSeenOnTheTickAfterTheLastCellFills)

@@ -55,22 +55,18 @@ TEST(Gamepads, APressIsOneShiftAndARepeatOnlyAfterTheFirstDelay)
     EXPECT_EQ(pads.wait_ms(t0 + 2s), -1);
 }
 
-TEST(Gamepads, ARepeatRateBetweenThirtyAndFiftyMilliseconds)
+// About 25 repeats a second, and a loop that wakes late gets one repeat,
+// not a burst.
+TEST(Gamepads, ARepeatRateBetweenThirtyAndFiftyMillisecondsAndNoBurst)
 {
     Gamepads pads;
     pads.read(0, dpad_left(), t0);
     int count = 0;
     for (auto now = t0; now < t0 + 1250ms; now += 1ms)
         count += static_cast<int>(pads.repeats(now).size());
-    // One second of repeats after the first delay.
     EXPECT_GE(count, 20);
     EXPECT_LE(count, 34);
-}
 
-TEST(Gamepads, ALateLoopGetsOneRepeatNotABurst)
-{
-    Gamepads pads;
-    pads.read(0, dpad_left(), t0);
     EXPECT_EQ(pads.repeats(t0 + 5s), Actions{L});
     EXPECT_EQ(pads.repeats(t0 + 5s + 1ms), Actions{});
     EXPECT_EQ(pads.wait_ms(t0 + 5s), 40);
@@ -188,14 +184,6 @@ TEST(Gamepads, TwoPadsEachRepeatOnTheirOwn)
     EXPECT_TRUE(pads.any());
 }
 
-TEST(Gamepads, EarlierWaitTreatsMinusOneAsNoLimit)
-{
-    EXPECT_EQ(earlier_wait(-1, -1), -1);
-    EXPECT_EQ(earlier_wait(-1, 5), 5);
-    EXPECT_EQ(earlier_wait(7, -1), 7);
-    EXPECT_EQ(earlier_wait(7, 5), 5);
-}
-
 // Both desktops read their pads every 8 ms while one is there, never while
 // none is, and sleep until the earlier of the next read and the next repeat.
 TEST(Gamepads, PollingEveryEightMillisecondsOnlyWhileActive)
@@ -212,6 +200,11 @@ TEST(Gamepads, PollingEveryEightMillisecondsOnlyWhileActive)
     EXPECT_EQ(polling.wait_ms(pads, t0 + 8ms, false), 250) << "the held direction's repeat";
     polling.soon();
     EXPECT_TRUE(polling.due(t0 + 9ms, true));
+    // A wait of -1 is no limit.
+    EXPECT_EQ(earlier_wait(-1, -1), -1);
+    EXPECT_EQ(earlier_wait(-1, 5), 5);
+    EXPECT_EQ(earlier_wait(7, -1), 7);
+    EXPECT_EQ(earlier_wait(7, 5), 5);
 }
 
 } // namespace

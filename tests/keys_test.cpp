@@ -13,20 +13,15 @@ TEST(DesktopKeys, OnlyTheArrowsBecomeTheGamesLeftAndRight)
     // SDL's own codes for these two are 37 and 39.
     EXPECT_NE(virtual_key(SDLK_PERCENT), key_left);
     EXPECT_NE(virtual_key(SDLK_QUOTE), key_right);
-    for (SDL_Keycode key = 0; key < 0x10000; ++key) {
-        if (key == SDLK_LEFT || key == SDLK_RIGHT)
-            continue;
+    // Every other key SDL names, by key code or by scan code.
+    const auto not_an_arrow = [](SDL_Keycode key) {
         const int code = virtual_key(key);
-        ASSERT_TRUE(code != key_left && code != key_right) << "SDL key " << key;
-    }
-    for (SDL_Scancode scancode = SDL_SCANCODE_UNKNOWN; scancode < SDL_NUM_SCANCODES;
-         scancode = static_cast<SDL_Scancode>(scancode + 1)) {
-        const SDL_Keycode key = SDL_SCANCODE_TO_KEYCODE(scancode);
-        if (key == SDLK_LEFT || key == SDLK_RIGHT)
-            continue;
-        const int code = virtual_key(key);
-        ASSERT_TRUE(code != key_left && code != key_right) << "SDL key " << key;
-    }
+        return key == SDLK_LEFT || key == SDLK_RIGHT || (code != key_left && code != key_right);
+    };
+    for (SDL_Keycode key = 0; key < 0x10000; ++key)
+        ASSERT_TRUE(not_an_arrow(key)) << "SDL key " << key;
+    for (int scancode = SDL_SCANCODE_UNKNOWN; scancode < SDL_NUM_SCANCODES; ++scancode)
+        ASSERT_TRUE(not_an_arrow(SDL_SCANCODE_TO_KEYCODE(scancode))) << "scan code " << scancode;
 }
 
 TEST(DesktopKeys, LettersDigitsAndNamedKeysGetTheirUsualCodes)

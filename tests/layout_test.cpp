@@ -63,10 +63,12 @@ TEST(BoardFills, AreTheBackgroundThenEachShownCellInItsColour)
             cells.push_back(Fill{pixel_rect(form.Block(i)), form.Block(i).BackColor});
     }
     EXPECT_EQ(std::vector<Fill>(fills.begin() + 1, fills.end()), cells);
-    // Worked cells at 96 dpi: the red piece in the shaft's top row, and
-    // one green cell only, the hidden one left out.
-    EXPECT_NE(std::find(fills.begin(), fills.end(), Fill{PixelRect{66, 0, 33, 33}, red}),
-              fills.end());
+    // Worked cells at 96 dpi: the red piece in the shaft's top row, the red
+    // bucket cell below the 3-pixel strip, and one green cell only, the
+    // hidden one left out.
+    for (const Fill& red_cell :
+         {Fill{PixelRect{66, 0, 33, 33}, red}, Fill{PixelRect{66, 234, 33, 33}, red}})
+        EXPECT_NE(std::find(fills.begin(), fills.end(), red_cell), fills.end());
     EXPECT_EQ(std::count_if(fills.begin(), fills.end(),
                             [](const Fill& fill) { return fill.colour == green; }),
               1);
@@ -74,11 +76,12 @@ TEST(BoardFills, AreTheBackgroundThenEachShownCellInItsColour)
 
 // Filled in order, the rectangles give every device pixel the colour of the
 // shown cell under its centre, or the background: the same picture as
-// sampling the board in twips.
+// sampling the board in twips, so neighbouring cells tile without a gap at
+// any density.
 TEST(BoardFills, PaintEveryPixelAsTheCellUnderItsCentre)
 {
     const Form1 form = busy_board();
-    for (const double scale : {1.0, 1.25, 1.5, 2.0, 3.0}) {
+    for (const double scale : {1.0, 1.25, 1.5, 1.75, 2.0, 2.5, 3.0}) {
         const PixelSize size = client_size(scale);
         std::vector<Colour> painted(pixel_index(0, size.height, size.width));
         for (const Fill& fill : board_fills(form, scale, size)) {

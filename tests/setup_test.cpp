@@ -52,6 +52,7 @@ TEST(SetUp, PlacesEveryCellOnTheGrid)
     // The board spans 3465 x 4010 twips.
     EXPECT_EQ(form.Block(55).Left + form.Block(55).Width, 3465);
     EXPECT_EQ(form.Block(55).Top + form.Block(55).Height, 4010);
+    EXPECT_THROW(form.Block(56), std::out_of_range) << "nothing past the board";
 }
 
 TEST(SetUp, LoadShapesShowsEveryCellBeforeTheLevelHidesSome)
@@ -109,7 +110,7 @@ TEST(SetUp, AReloadFromInsideATickWipesTheOldGame)
         EXPECT_EQ(form.Block(i).BackColor, white) << "hidden bucket-row cell " << i;
 }
 
-TEST(CellArray, OnlyTheTemplateExistsBeforeTheSetUp)
+TEST(CellArray, OnlyTheTemplateExistsBeforeTheSetUpAndNothingOffTheBoard)
 {
     Form1 form;
     EXPECT_TRUE(form.Block.exists(0));
@@ -118,6 +119,10 @@ TEST(CellArray, OnlyTheTemplateExistsBeforeTheSetUp)
     for (int i = 1; i < 56; ++i)
         EXPECT_FALSE(form.Block.exists(i));
     EXPECT_THROW(form.Block(1), std::out_of_range);
+    // Nothing off the board (PlacesEveryCellOnTheGrid: nor after the set-up).
+    for (const int off : {-1, 56})
+        EXPECT_THROW(form.Block(off), std::out_of_range) << off;
+    EXPECT_THROW(form.Block.create(56), std::logic_error);
     EXPECT_FALSE(form.Clock.Enabled);
     EXPECT_EQ(form.Clock.Interval, 1000);
 }
@@ -133,16 +138,6 @@ TEST(CellArray, NewCellsAreHiddenCopiesOfTheTemplate)
     EXPECT_EQ(form.Block(9).Width, 300);
     EXPECT_THROW(form.Block.create(9), std::logic_error) << "a cell is created once";
     EXPECT_THROW(form.Block.create(0), std::logic_error) << "the template is never created";
-}
-
-TEST(CellArray, IndicesOffTheBoardAreRefused)
-{
-    ScriptedPlatform platform;
-    Form1 form = new_game(platform);
-    EXPECT_THROW(form.Block(-1), std::out_of_range);
-    EXPECT_THROW(form.Block(56), std::out_of_range);
-    EXPECT_THROW(form.Block.create(56), std::logic_error);
-    EXPECT_NO_THROW(form.Block(55));
 }
 
 TEST(CellArray, AWindowIsAPlainValue)

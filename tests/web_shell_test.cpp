@@ -1,15 +1,9 @@
-// The toolkit-free parts of the front ends: the browser's key names and
-// where cells land in pixels at any screen density.
-#include "board/form.hpp"
-#include "shell/design.hpp"
-#include "shell/layout.hpp"
+// The browser's key names, as the game takes them.
 #include "shell/platform.hpp"
 #include "shell/web/keys.hpp"
-#include "tests/support/scripted_platform.hpp"
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <string>
 
 namespace blockdrop {
@@ -52,50 +46,6 @@ TEST(WebKeys, ModifiersAndThePagesOwnKeys)
     // Reload, tab and the rest stay the browser's.
     for (const char* key : {"F5", "Tab", "Enter", "Escape", "a", "PageDown"})
         EXPECT_FALSE(web::page_keeps(key)) << key;
-}
-
-Form1 set_up_board()
-{
-    testing::ScriptedPlatform platform;
-    return testing::new_game(platform);
-}
-
-TEST(Layout, CellsAt96DpiAre33PixelSquaresWithAStripAboveTheBucket)
-{
-    const Form1 form = set_up_board();
-    for (int i = 0; i < ShapeArray::size; ++i) {
-        const Shape& cell = form.Block(i);
-        const PixelRect at = pixel_rect(cell);
-        // 15 twips to a pixel at 96 dpi.
-        EXPECT_EQ(at.x, std::lround(cell.Left / 15.0)) << i;
-        EXPECT_EQ(at.y, std::lround(cell.Top / 15.0)) << i;
-        EXPECT_EQ(at.width, 33) << i;
-        EXPECT_EQ(at.height, 33) << i;
-    }
-    EXPECT_EQ(pixel_rect(form.Block(35)).y, 168); // first bucket row, below the 3 px strip
-}
-
-TEST(Layout, NeighbouringCellsTileWithoutGapsAtAnyDensity)
-{
-    const Form1 form = set_up_board();
-    for (const double scale : {1.0, 1.25, 1.5, 1.75, 2.0, 2.5, 3.0}) {
-        for (int i = 0; i < ShapeArray::size; ++i) {
-            const Shape& cell = form.Block(i);
-            const PixelRect at = pixel_rect(cell, scale);
-            EXPECT_NEAR(at.width, 33 * scale, 1.0) << i << " at " << scale;
-            for (int j = 0; j < ShapeArray::size; ++j) {
-                const Shape& other = form.Block(j);
-                const PixelRect next = pixel_rect(other, scale);
-                if (other.Top == cell.Top && other.Left == cell.Left + cell.Width) {
-                    EXPECT_EQ(next.x, at.x + at.width) << i << "|" << j << " at " << scale;
-                }
-                if (other.Left == cell.Left && other.Top == cell.Top + cell.Height) {
-                    EXPECT_EQ(next.y, at.y + at.height) << i << "|" << j << " at " << scale;
-                }
-            }
-        }
-        EXPECT_EQ(scaled_pixels(client_width_twips, scale), std::lround(406 * scale)) << scale;
-    }
 }
 
 } // namespace

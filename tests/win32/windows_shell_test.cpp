@@ -113,13 +113,9 @@ void expect_painted(unsigned dpi)
     EXPECT_EQ(wrong, 0);
 }
 
-TEST(WindowsDraw, PaintsEveryPixelOfTheBoardAt96Dpi)
+TEST(WindowsDraw, PaintsEveryPixelOfTheBoardAt96And144Dpi)
 {
     expect_painted(96);
-}
-
-TEST(WindowsDraw, PaintsEveryPixelOfTheBoardAt144Dpi)
-{
     expect_painted(144);
 }
 
