@@ -254,8 +254,9 @@ protected:
 
     Shown box() const override
     {
-        const auto up = shown_box();
-        return !up ? Shown::none : up == x.find("You Lost") ? Shown::lost : Shown::won;
+        if (x.find("You Lost"))
+            return Shown::lost;
+        return x.find("You Won") ? Shown::won : Shown::none;
     }
 
     // A key with no target goes where the player's keyboard is: at the box
