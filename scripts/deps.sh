@@ -11,7 +11,8 @@ declare -A groups=(
   # desktop's dpi and the icon go through Xlib; on Wayland the window's
   # buffers through libwayland-client.
   [game]="libsdl2-dev libfreetype-dev fonts-dejavu-core libx11-dev libwayland-dev"
-  [test]="googletest libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth libx11-dev libxtst-dev"
+  # evilwm: a small window manager, for the window tests that go full screen.
+  [test]="googletest libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth libx11-dev libxtst-dev evilwm"
   [docs]="xvfb x11-utils imagemagick"
   # The package check builds from what git tracks, stamped with the last
   # commit's time.

@@ -47,6 +47,26 @@ PixelSize client_size(double scale)
                      scaled_pixels(client_height_twips, scale)};
 }
 
+Placement fit_client(PixelSize window, double natural)
+{
+    const PixelSize at_natural = client_size(natural);
+    double scale = std::min(static_cast<double>(window.width) * twips_per_pixel / client_width_twips,
+                            static_cast<double>(window.height) * twips_per_pixel /
+                                client_height_twips);
+    if (at_natural.width <= window.width && at_natural.height <= window.height)
+        scale = std::max(scale, natural);
+    // A window too small for any picture still gets one pixel.
+    scale = std::max(scale, 1.0 / twips_per_pixel);
+    const PixelSize size = client_size(scale);
+    return Placement{scale, PixelRect{(window.width - size.width) / 2,
+                                      (window.height - size.height) / 2, size.width, size.height}};
+}
+
+PixelSize smallest_window(double natural)
+{
+    return client_size(natural * 0.75);
+}
+
 std::vector<Fill> board_fills(const Form1& form, double scale, PixelSize area)
 {
     std::vector<Fill> fills;

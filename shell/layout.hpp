@@ -53,6 +53,22 @@ int board_bottom_twips();
 // The window's client area at `scale`: 406 x 424 at 1, 609 x 636 at 1.5.
 PixelSize client_size(double scale);
 
+// Where the client area is drawn in a window of `window` device pixels: at
+// the largest scale at which it fits whole, centred, the background around
+// it. A window of the client area's size at `natural` (the desktop's scale)
+// keeps that scale, whatever the rounding of its edges.
+struct Placement {
+    double scale = 1.0;
+    PixelRect rect;
+
+    friend bool operator==(const Placement&, const Placement&) = default;
+};
+Placement fit_client(PixelSize window, double natural);
+
+// The smallest window the game asks for at `natural`: the client area at
+// three quarters of that scale, where the boxes' text is still legible.
+PixelSize smallest_window(double natural);
+
 // The picture of the board at `scale` on a surface of `area`, as every front
 // end paints it: the background over the whole surface, then each shown
 // cell in its colour. Filled in order, they are the picture; the front end

@@ -5,6 +5,7 @@
 #include "shell/desktop/keys.hpp"
 #include "shell/desktop/pads/desktop_pads.hpp"
 #include "shell/desktop/window.hpp"
+#include "shell/window_keys.hpp"
 
 #include <chrono>
 #include <cmath>
@@ -70,6 +71,12 @@ std::optional<int> DesktopPlatform::handle(const SDL_Event& event, const BoxText
     case SDL_KEYDOWN:
         if (event.key.windowID != window_.id())
             break;
+        if (switches_full_screen(virtual_key(event.key.keysym.sym),
+                                 modifier_state(event.key.keysym.mod))) {
+            if (event.key.repeat == 0)
+                window_.toggle_full_screen();
+            break;
+        }
         // With a box up, keys that do not answer it are dropped.
         if (box != nullptr)
             return answer_for_key(virtual_key(event.key.keysym.sym), box->buttons);
@@ -101,11 +108,13 @@ std::optional<int> DesktopPlatform::handle(const SDL_Event& event, const BoxText
 
 std::optional<int> DesktopPlatform::button_under(Buttons buttons, int x, int y)
 {
-    // The mouse comes in window units, the layout in device pixels.
+    // The mouse comes in window units, the layout in device pixels from the
+    // client area's corner.
     const double pixels = window_.pixels_per_unit();
-    return button_at(box_layout(buttons, window_.scale()),
-                     static_cast<int>(std::lround(x * pixels)),
-                     static_cast<int>(std::lround(y * pixels)));
+    const Placement& placed = window_.placement();
+    return button_at(box_layout(buttons, placed.scale),
+                     static_cast<int>(std::lround(x * pixels)) - placed.rect.x,
+                     static_cast<int>(std::lround(y * pixels)) - placed.rect.y);
 }
 
 } // namespace blockdrop

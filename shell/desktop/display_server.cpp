@@ -1,9 +1,11 @@
 #include "shell/desktop/display_server.hpp"
 
+#include "shell/design.hpp"
 #include "shell/icon.hpp"
 
 #include <SDL_syswm.h>
 
+#include <cstddef>
 #include <cstring>
 #include <stdexcept>
 #include <string>
@@ -18,20 +20,28 @@ class WindowSurfaceServer final : public DisplayServer {
 public:
     explicit WindowSurfaceServer(SDL_Window* window) : window_(window) {}
 
-    bool prepare(int /*width*/, int /*height*/) override
+    bool prepare(const PixelRect& /*at*/, PixelSize /*window*/) override
     {
         return SDL_GetWindowSurface(window_) != nullptr;
     }
 
-    bool show(int /*width*/, int /*height*/, int /*buffer_scale*/, const Painter& paint) override
+    bool show(const PixelRect& at, PixelSize /*window*/, int /*buffer_scale*/,
+              const Painter& paint) override
     {
         SDL_Surface* surface = SDL_GetWindowSurface(window_);
-        return surface != nullptr && paint_in_32_bits(surface, paint) &&
-               SDL_UpdateWindowSurface(window_) == 0;
+        if (surface == nullptr)
+            return false;
+        // A new surface comes with a resize; its background is ours to draw.
+        const bool whole = surface != drawn_on_ || !(at == drawn_at_);
+        drawn_on_ = surface;
+        drawn_at_ = at;
+        return paint_placed(surface, at, whole, paint) && SDL_UpdateWindowSurface(window_) == 0;
     }
 
 private:
     SDL_Window* window_;
+    SDL_Surface* drawn_on_ = nullptr;
+    PixelRect drawn_at_;
 };
 
 } // namespace
@@ -101,6 +111,30 @@ bool paint_in_32_bits(SDL_Surface* target, const DisplayServer::Painter& paint)
     const bool converted = SDL_BlitSurface(copy, nullptr, target, nullptr) == 0;
     SDL_FreeSurface(copy);
     return converted;
+}
+
+bool paint_placed(SDL_Surface* target, const PixelRect& at, bool whole,
+                  const DisplayServer::Painter& paint)
+{
+    if (whole)
+        SDL_FillRect(target, nullptr,
+                     SDL_MapRGB(target->format, window_background.red, window_background.green,
+                                window_background.blue));
+    // Too small a window for the whole picture shows the background only.
+    if (at.x < 0 || at.y < 0 || at.x + at.width > target->w || at.y + at.height > target->h ||
+        at.width <= 0 || at.height <= 0)
+        return true;
+    auto* first = static_cast<Uint8*>(target->pixels) + static_cast<std::ptrdiff_t>(at.y) *
+                                                             target->pitch +
+                  static_cast<std::ptrdiff_t>(at.x) * target->format->BytesPerPixel;
+    SDL_Surface* picture =
+        SDL_CreateRGBSurfaceWithFormatFrom(first, at.width, at.height, target->format->BitsPerPixel,
+                                           target->pitch, target->format->format);
+    if (picture == nullptr)
+        return false;
+    const bool painted = paint_in_32_bits(picture, paint);
+    SDL_FreeSurface(picture);
+    return painted;
 }
 
 } // namespace blockdrop

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "shell/layout.hpp"
+
 #include <SDL.h>
 
 #include <functional>
@@ -20,8 +22,9 @@ VideoDriver current_video_driver();
 
 // What depends on the display server, chosen once when the window is made:
 // where the picture is drawn and how it reaches the screen, its scale, the
-// desktop's dpi and the window's icon. The picture is only as large as the
-// board and box need, however large another client makes the window.
+// desktop's dpi and the window's icon. The picture is the client area at
+// the scale that fits the window; what lies around it is background, drawn
+// again only when the picture moves.
 class DisplayServer {
 public:
     // Draws the picture's rows from `top` down onto `part` (32-bit pixels).
@@ -32,22 +35,20 @@ public:
     DisplayServer(const DisplayServer&) = delete;
     DisplayServer& operator=(const DisplayServer&) = delete;
 
-    // Makes ready what a picture of `width` x `height` device pixels needs;
-    // false when it cannot be had now (SDL's error says why).
-    virtual bool prepare(int width, int height) = 0;
+    // Makes ready what a picture at `at` in a window of `window` device
+    // pixels needs; false when it cannot be had now (SDL's error says why).
+    virtual bool prepare(const PixelRect& at, PixelSize window) = 0;
 
     // Device pixels to a window unit, where the game sets the surface's scale
     // itself (Wayland before SDL 2.30.9); 0 where SDL's figure holds.
     virtual int buffer_scale() { return 0; }
 
-    // Whether the picture fills the window's size in pixels (SDL's viewport
-    // on Wayland) rather than sits at its top left at its own size.
-    virtual bool sized_by_window() { return false; }
-
-    // Has `paint` draw a `width` x `height` picture, in one part or several,
-    // and shows it whole at the window's top left at `buffer_scale` (0:
-    // SDL's). False when nothing could be drawn on now (SDL's error says why).
-    virtual bool show(int width, int height, int buffer_scale, const Painter& paint) = 0;
+    // Has `paint` draw the picture, in one part or several, and shows it at
+    // `at` in a window of `window` device pixels at `buffer_scale` (0: SDL's),
+    // the background around it. False when nothing could be drawn on now
+    // (SDL's error says why).
+    virtual bool show(const PixelRect& at, PixelSize window, int buffer_scale,
+                      const Painter& paint) = 0;
 
     // The desktop's dots per inch: what X11's resources say, else 96.
     virtual double dpi() { return 96.0; }
@@ -79,5 +80,11 @@ std::unique_ptr<DisplayServer> window_surface_server(SDL_Window* window);
 // Has `paint` draw onto `target` in 32-bit pixels, through a converted copy
 // where the target has others. False when no copy could be had.
 bool paint_in_32_bits(SDL_Surface* target, const DisplayServer::Painter& paint);
+
+// Has `paint` draw the picture at `at` on `target`, which covers the whole
+// window, after the background all over it when `whole`. False when the
+// picture could not be drawn.
+bool paint_placed(SDL_Surface* target, const PixelRect& at, bool whole,
+                  const DisplayServer::Painter& paint);
 
 } // namespace blockdrop

@@ -5,6 +5,8 @@
 #include "shell/desktop/wayland/without_gl.hpp"
 #include "shell/layout.hpp"
 
+#include <algorithm>
+#include <cmath>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -17,7 +19,8 @@ DesktopWindow::DesktopWindow(const std::string& font_file)
     const Uint32 without_gl = flags_without_gl();
     window_ = SDL_CreateWindow(window_caption, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                standard.width, standard.height,
-                               SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI | without_gl);
+                               SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI |
+                                   SDL_WINDOW_RESIZABLE | without_gl);
     window_made_without_gl(without_gl);
     if (window_ == nullptr)
         throw std::runtime_error(std::string("cannot create the window: ") + SDL_GetError());
@@ -25,14 +28,17 @@ DesktopWindow::DesktopWindow(const std::string& font_file)
     // display server are made here, where a failure stops the game at once.
     server_ = make_display_server(window_);
     desktop_scale_ = scale_at_dpi(server_->dpi());
-    scale_ = desktop_scale_ * pixels_per_unit();
     const PixelSize scaled = client_size(desktop_scale_);
+    const PixelSize smallest = smallest_window(desktop_scale_);
+    SDL_SetWindowMinimumSize(window_, smallest.width, smallest.height);
     SDL_SetWindowSize(window_, scaled.width, scaled.height);
     SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
     server_->set_icon(window_);
-    font_ = std::make_unique<BoxFont>(font_file, box_layout(Buttons::ok, scale_).text_pixels);
-    const PixelSize picture = picture_size();
-    if (!server_->prepare(picture.width, picture.height))
+    const int buffer_scale = server_->buffer_scale();
+    place(buffer_scale);
+    font_ = std::make_unique<BoxFont>(font_file,
+                                      box_layout(Buttons::ok, placement_.scale).text_pixels);
+    if (!server_->prepare(placement_.rect, window_pixels(buffer_scale)))
         throw std::runtime_error(std::string("cannot draw the window: ") + SDL_GetError());
 }
 
@@ -46,6 +52,12 @@ DesktopWindow::~DesktopWindow()
 void DesktopWindow::show()
 {
     SDL_ShowWindow(window_);
+}
+
+void DesktopWindow::toggle_full_screen()
+{
+    const bool full = (SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN) != 0;
+    SDL_SetWindowFullscreen(window_, full ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
 }
 
 double DesktopWindow::pixels_per_unit()
@@ -64,13 +76,29 @@ double DesktopWindow::pixels_per_unit(int buffer_scale) const
     return units > 0 && pixels > 0 ? static_cast<double>(pixels) / units : 1.0;
 }
 
-PixelSize DesktopWindow::picture_size() const
+PixelSize DesktopWindow::window_pixels(int buffer_scale) const
 {
-    if (!server_->sized_by_window())
-        return client_size(scale_);
-    PixelSize pixels;
-    SDL_GetWindowSizeInPixels(window_, &pixels.width, &pixels.height);
-    return pixels;
+    PixelSize size;
+    SDL_Rect display{};
+    if (buffer_scale > 0)
+        SDL_GetWindowSize(window_, &size.width, &size.height);
+    else
+        SDL_GetWindowSizeInPixels(window_, &size.width, &size.height);
+    // What a screen can show of a window larger than it, another client's
+    // doing: the picture then fits the screen, at the window's top left.
+    if (SDL_GetDisplayBounds(std::max(SDL_GetWindowDisplayIndex(window_), 0), &display) == 0) {
+        const double per_unit = buffer_scale > 0 ? 1.0 : pixels_per_unit(0);
+        size.width = std::min(size.width, static_cast<int>(std::ceil(display.w * per_unit)));
+        size.height = std::min(size.height, static_cast<int>(std::ceil(display.h * per_unit)));
+    }
+    const int times = std::max(buffer_scale, 1);
+    return PixelSize{size.width * times, size.height * times};
+}
+
+void DesktopWindow::place(int buffer_scale)
+{
+    placement_ = fit_client(window_pixels(buffer_scale),
+                            desktop_scale_ * pixels_per_unit(buffer_scale));
 }
 
 void DesktopWindow::paint(const Form1& form, const BoxText* box)
@@ -79,19 +107,18 @@ void DesktopWindow::paint(const Form1& form, const BoxText* box)
     if ((SDL_GetWindowFlags(window_) & SDL_WINDOW_SHOWN) == 0)
         return;
     const int buffer_scale = server_->buffer_scale();
-    const double per_unit = pixels_per_unit(buffer_scale);
-    if (desktop_scale_ * per_unit != scale_) {
-        scale_ = desktop_scale_ * per_unit;
-        font_->resize(box_layout(Buttons::ok, scale_).text_pixels);
-    }
-    const PixelSize picture = picture_size();
-    Drawing drawing{board_fills(form, scale_, picture), {}};
+    const double drawn_at = placement_.scale;
+    place(buffer_scale);
+    if (placement_.scale != drawn_at)
+        font_->resize(box_layout(Buttons::ok, placement_.scale).text_pixels);
+    const PixelSize picture{placement_.rect.width, placement_.rect.height};
+    Drawing drawing{board_fills(form, placement_.scale, picture), {}};
     if (box != nullptr) {
-        Drawing drawn_box = box_drawing(box_layout(box->buttons, scale_), *box);
+        Drawing drawn_box = box_drawing(box_layout(box->buttons, placement_.scale), *box);
         drawing.fills.insert(drawing.fills.end(), drawn_box.fills.begin(), drawn_box.fills.end());
         drawing.texts = std::move(drawn_box.texts);
     }
-    server_->show(picture.width, picture.height, buffer_scale,
+    server_->show(placement_.rect, window_pixels(buffer_scale), buffer_scale,
                   [&](SDL_Surface* part, int top) { draw(part, top, drawing, *font_); });
 }
 

@@ -15,8 +15,10 @@ struct Form1;
 
 // The game window: a client area of 6090 x 6360 twips (406 x 424 pixels at
 // 96 dpi) showing the board and the game's own message boxes, drawn in
-// software. Its scale is the desktop's dpi times the device pixels to a
-// window unit, which Wayland sets per output and may change at any time.
+// software. It opens at the desktop's scale (the dpi times the device pixels
+// to a window unit, which Wayland sets per output and may change at any
+// time); resized or full screen, the client area is drawn at the largest
+// scale that fits, centred.
 class DesktopWindow {
 public:
     // Creates the window hidden, as loading does, sized for the desktop's
@@ -28,12 +30,16 @@ public:
 
     void show();
 
+    // Full screen on the window's monitor, or back to the window as it was.
+    void toggle_full_screen();
+
     // Puts the board, and `box` if any below it, on screen at the scale of
     // the moment; a picture that cannot be had now waits for the next paint.
     void paint(const Form1& form, const BoxText* box);
 
-    // Device pixels to a 96-dpi pixel, as of the last paint.
-    double scale() const { return scale_; }
+    // Where the client area is drawn in the window, in device pixels, and
+    // at which scale, as of the last paint.
+    const Placement& placement() const { return placement_; }
 
     // Device pixels to a window unit, the unit of SDL's mouse events: 1 on
     // X11, the output's scale (1.5, say) on Wayland.
@@ -42,13 +48,17 @@ public:
     Uint32 id() const { return SDL_GetWindowID(window_); }
 
 private:
-    PixelSize picture_size() const;
     // The same, given the display server's buffer scale (0: SDL's).
     double pixels_per_unit(int buffer_scale) const;
+    // The window's size in device pixels, given the same, as far as its
+    // screen can show it.
+    PixelSize window_pixels(int buffer_scale) const;
+    // Lays the client area out in the window as it is now.
+    void place(int buffer_scale);
 
     SDL_Window* window_ = nullptr;
     double desktop_scale_ = 1.0;
-    double scale_ = 1.0;
+    Placement placement_;
     std::unique_ptr<BoxFont> font_;
     std::unique_ptr<DisplayServer> server_;
 };

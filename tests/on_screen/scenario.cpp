@@ -55,6 +55,7 @@ const std::map<std::string, unsigned long>& keysyms()
                                                             {"Tab", XK_Tab},
                                                             {"Home", XK_Home},
                                                             {"F1", XK_F1},
+                                                            {"F11", XK_F11},
                                                             {"a", XK_a},
                                                             {"z", XK_z},
                                                             {"apostrophe", XK_apostrophe},
@@ -95,7 +96,9 @@ bool well_formed(const std::vector<std::string>& w)
     };
     if (one_of(joined(w), {"expect set-up board", "hold board", "close game", "expect new game",
                            "expect running", "expect exit 0", "play until lost", "play until won",
-                           "expect board lost", "expect board full", "expect board held"}))
+                           "expect board lost", "expect board full", "expect board held",
+                           "expect board fits", "full screen on", "full screen off",
+                           "expect full screen on", "expect full screen off"}))
         return true;
     switch (w.size()) {
     case 2:
@@ -106,7 +109,8 @@ bool well_formed(const std::vector<std::string>& w)
                 one_of(w[2], {"left", "middle", "right"})) ||
                (w[0] == "expect" && w[1] == "ticks" && is_number(w[2])) ||
                (w[0] == "expect" && w[1] == "box" && one_of(w[2], {"lost", "won", "none"})) ||
-               (w[0] == "click" && w[1] == "beside" && one_of(w[2], {"OK", "Cancel"}));
+               (w[0] == "click" && w[1] == "beside" && one_of(w[2], {"OK", "Cancel"})) ||
+               (w[0] == "resize" && is_number(w[1]) && is_number(w[2]));
     case 4: return w[0] == "press" && is_key(w[1]) && w[2] == "at" && one_of(w[3], {"game", "box"});
     default: return false;
     }
@@ -217,6 +221,41 @@ void expect_whole_picture(const Image& image, double scale)
     EXPECT_EQ(board_pixels_mismatch(image, seen, scale), std::nullopt) << seen;
 }
 
+Placement placement_in(const Image& window, double natural)
+{
+    return fit_client(PixelSize{window.width, window.height}, natural);
+}
+
+Image part_of(const Image& image, const PixelRect& rect)
+{
+    Image part{rect.width, rect.height, {}};
+    part.pixels.reserve(static_cast<std::size_t>(rect.width) *
+                        static_cast<std::size_t>(std::max(rect.height, 0)));
+    for (int y = rect.y; y < rect.y + rect.height; ++y) {
+        for (int x = rect.x; x < rect.x + rect.width; ++x)
+            part.pixels.push_back(image.at(x, y));
+    }
+    return part;
+}
+
+void expect_fitted_picture(const Image& window, double natural)
+{
+    const Placement placed = placement_in(window, natural);
+    const PixelRect& at = placed.rect;
+    // Centred, and as large as fits: touching two opposite edges.
+    EXPECT_LE(std::abs(at.x - (window.width - at.width - at.x)), 1);
+    EXPECT_LE(std::abs(at.y - (window.height - at.height - at.y)), 1);
+    EXPECT_TRUE(at.x <= 1 || at.y <= 1) << at.x << "," << at.y;
+    expect_whole_picture(part_of(window, at), placed.scale);
+    for (int y = 0; y < window.height; ++y) {
+        for (int x = 0; x < window.width; ++x) {
+            if (x < at.x || y < at.y || x >= at.x + at.width || y >= at.y + at.height) {
+                ASSERT_EQ(window.at(x, y), background) << x << "," << y;
+            }
+        }
+    }
+}
+
 void PrintTo(const ScenarioCase& run, std::ostream* out)
 {
     *out << run.scenario.name << ".txt at " << run.dpi << " dpi";
@@ -324,6 +363,8 @@ void expect_new_game(Front& front, Clock::time_point answered, std::chrono::mill
 // What a run remembers from step to step.
 struct RunState {
     std::string held;
+    // The window's size before it went full screen, to come back to.
+    PixelSize windowed;
     Clock::time_point last_input{};
     std::chrono::milliseconds period{1000};
 };
@@ -347,6 +388,9 @@ void take(const Step& step, Front& front, RunState& state)
         const Target target = w.size() == 4 && w[3] == "game"  ? Target::game
                               : w.size() == 4 && w[3] == "box" ? Target::box
                                                                : Target::focused;
+        // A key may switch to full screen: the size to come back to.
+        if (!front.full_screen())
+            state.windowed = front.window_size();
         front.press(w[1], target);
         // When the input has gone in: a driver may take its time to type.
         state.last_input = Clock::now();
@@ -385,6 +429,26 @@ void take(const Step& step, Front& front, RunState& state)
         EXPECT_TRUE(front.running());
     } else if (is({"expect", "exit", "0"})) {
         front.expect_exit_zero();
+    } else if (is({"resize"}) && w.size() == 3) {
+        front.resize(PixelSize{std::stoi(w[1]), std::stoi(w[2])});
+    } else if (is({"expect", "board", "fits"})) {
+        front.expect_board_fits();
+    } else if (w.back() == "on" || w.back() == "off") {
+        const bool on = w.back() == "on";
+        if (w[0] == "full") {
+            if (on)
+                state.windowed = front.window_size();
+            front.switch_full_screen();
+        }
+        // Off: back at the window's earlier size.
+        const bool got = wait_until(
+            [&] {
+                return front.full_screen() == on && (on || front.window_size() == state.windowed);
+            },
+            5s);
+        const PixelSize size = front.window_size();
+        ASSERT_TRUE(got) << "full screen never turned " << w.back() << "; the window is "
+                         << size.width << "x" << size.height;
     } else {
         FAIL() << "no such step";
     }

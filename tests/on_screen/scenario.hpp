@@ -2,6 +2,8 @@
 
 #include "tests/on_screen/x_session.hpp"
 
+#include "shell/layout.hpp"
+
 #include <chrono>
 #include <functional>
 #include <optional>
@@ -72,6 +74,15 @@ void expect_set_up_picture(const Image& image, double scale);
 // drawn to the pixel.
 void expect_whole_picture(const Image& image, double scale);
 
+// The part of a window's picture where the game draws its client area, at
+// `natural` when the window is that scale's size (fit_client).
+Placement placement_in(const Image& window, double natural);
+Image part_of(const Image& image, const PixelRect& rect);
+
+// A window's picture: the client area placed to fit it and whole, the
+// background all around.
+void expect_fitted_picture(const Image& window, double natural);
+
 // A key as a scenario names it ("Shift+Left"), typed through XTEST.
 void press(const XClient& x, const std::string& key);
 
@@ -106,6 +117,18 @@ public:
     virtual void expect_whole_board() const = 0;
     virtual bool running() = 0;
     virtual void expect_exit_zero() = 0;
+
+    // The window resized to `size` device pixels by another client, as a
+    // window manager does (the page: its viewport); waits until it is.
+    virtual void resize(PixelSize size) = 0;
+    // The player's way to full screen and back (F11; the page's control).
+    virtual void switch_full_screen() = 0;
+    // The window's size in device pixels, and whether it covers its screen.
+    virtual PixelSize window_size() const = 0;
+    virtual bool full_screen() const = 0;
+    // The client area at the largest scale that fits the window, centred,
+    // the whole board in it to the pixel and the background around it.
+    virtual void expect_board_fits() const = 0;
 };
 
 // Runs the steps in order; stops at the first fatal failure.

@@ -122,39 +122,65 @@ std::pair<int, int> BoxPictures::button_centre(Box box, int answer) const
     return {button.x + button.width / 2, button.y + button.height / 2};
 }
 
-const BoxPictures& SdlPictureFront::boxes() const
+const BoxPictures& SdlPictureFront::boxes(double scale) const
 {
-    if (!boxes_)
-        boxes_ = std::make_unique<BoxPictures>(drawn_scale());
-    return *boxes_;
+    auto& made = boxes_[scale];
+    if (!made)
+        made = std::make_unique<BoxPictures>(scale);
+    return *made;
+}
+
+Placement SdlPictureFront::placement() const
+{
+    const PixelSize size = window_size();
+    return fit_client(size, natural_scale());
+}
+
+PixelSize SdlPictureFront::window_size() const
+{
+    const auto image = window_picture();
+    return image ? PixelSize{image->width, image->height} : PixelSize{};
+}
+
+std::optional<Image> SdlPictureFront::picture() const
+{
+    const auto image = window_picture();
+    if (!image)
+        return std::nullopt;
+    return part_of(*image, placement_in(*image, natural_scale()).rect);
 }
 
 std::string SdlPictureFront::board() const
 {
-    const auto image = picture();
-    return image ? screen_board(*image, drawn_scale()) : std::string();
+    const auto image = window_picture();
+    if (!image)
+        return {};
+    const Placement placed = placement_in(*image, natural_scale());
+    return screen_board(part_of(*image, placed.rect), placed.scale);
 }
 
 Shown SdlPictureFront::box() const
 {
-    const auto image = picture();
+    const auto image = window_picture();
     if (!image)
         return Shown::none;
-    switch (boxes().shown(*image)) {
+    const Placement placed = placement_in(*image, natural_scale());
+    const Image client = part_of(*image, placed.rect);
+    switch (boxes(placed.scale).shown(client)) {
     case Box::won: return Shown::won;
     case Box::lost: return Shown::lost;
     case Box::none: break;
     }
-    return boxes().covered(*image) ? Shown::other : Shown::none;
+    return boxes(placed.scale).covered(client) ? Shown::other : Shown::none;
 }
 
 void SdlPictureFront::expect_set_up_board() const
 {
-    const auto image = picture();
+    const auto image = window_picture();
     ASSERT_TRUE(image);
-    EXPECT_EQ(image->width, std::lround(6090 * drawn_scale() / 15));
-    EXPECT_EQ(image->height, std::lround(6360 * drawn_scale() / 15));
-    expect_set_up_picture(*image, drawn_scale());
+    EXPECT_EQ(image->width, std::lround(6090 * natural_scale() / 15));
+    EXPECT_EQ(image->height, std::lround(6360 * natural_scale() / 15));
+    expect_set_up_picture(*image, natural_scale());
 }
 
 void SdlPictureFront::expect_whole_board() const
@@ -164,9 +190,19 @@ void SdlPictureFront::expect_whole_board() const
     expect_whole_picture(*image, drawn_scale());
 }
 
+void SdlPictureFront::expect_board_fits() const
+{
+    const auto image = window_picture();
+    ASSERT_TRUE(image);
+    expect_fitted_picture(*image, natural_scale());
+}
+
 std::pair<int, int> SdlPictureFront::button_centre(const std::string& button) const
 {
-    return boxes().button_centre(Box::lost, button == "OK" ? answer_ok : answer_cancel);
+    const Placement placed = placement();
+    const auto [x, y] =
+        boxes(placed.scale).button_centre(Box::lost, button == "OK" ? answer_ok : answer_cancel);
+    return {placed.rect.x + x, placed.rect.y + y};
 }
 
 } // namespace blockdrop::window_testing

@@ -3,6 +3,7 @@
 #include "tests/on_screen/scenario.hpp"
 #include "tests/on_screen/x_session.hpp"
 
+#include <map>
 #include <memory>
 #include <utility>
 
@@ -47,8 +48,8 @@ private:
 };
 
 // What the SDL game's drivers, under X and on Wayland, read alike from a
-// picture of its client area at the scale it draws at: the board, its own
-// boxes, and both to the pixel.
+// picture of its window: the client area placed to fit it, the board and its
+// own boxes in it, and both to the pixel.
 class SdlPictureFront : public Front {
 public:
     std::string board() const override;
@@ -57,16 +58,26 @@ public:
     // it to the pixel.
     void expect_set_up_board() const override;
     void expect_whole_board() const override;
+    void expect_board_fits() const override;
+    PixelSize window_size() const override;
 
 protected:
-    virtual std::optional<Image> picture() const = 0;
-    virtual double drawn_scale() const = 0;
-    // The centre of the box's button "OK" or "Cancel", in device pixels.
+    // The window's picture in device pixels, as the screen shows it.
+    virtual std::optional<Image> window_picture() const = 0;
+    // The scale the game opens at: the desktop's.
+    virtual double natural_scale() const = 0;
+    // Where the client area is in the window now.
+    Placement placement() const;
+    // The client area's picture, and the scale it is drawn at.
+    std::optional<Image> picture() const;
+    double drawn_scale() const { return placement().scale; }
+    // The centre of the box's button "OK" or "Cancel", in the window's
+    // device pixels.
     std::pair<int, int> button_centre(const std::string& button) const;
-    const BoxPictures& boxes() const;
+    const BoxPictures& boxes(double scale) const;
 
 private:
-    mutable std::unique_ptr<BoxPictures> boxes_;
+    mutable std::map<double, std::unique_ptr<BoxPictures>> boxes_;
 };
 
 } // namespace blockdrop::window_testing

@@ -118,6 +118,7 @@ public:
 
     // A picture of the client area in the game's own pixels.
     std::optional<Image> picture() const { return sway.capture(area_); }
+    // The area, mutable: a driver reads it again as the window moves.
 
     std::string board() const
     {
@@ -144,7 +145,7 @@ public:
 
     Sway sway;
     std::unique_ptr<GameProcess> game;
-    Geometry area_;
+    mutable Geometry area_;
     double scale_ = 1.0;
 
 private:
@@ -256,8 +257,14 @@ protected:
         return std::nullopt;
     }
 
-    std::optional<Image> picture() const override { return on_->picture(); }
-    double drawn_scale() const override { return on_->drawn_scale(); }
+    // The window as it is now: a resize or full screen moves its area.
+    std::optional<Image> window_picture() const override
+    {
+        if (resizing_)
+            on_->area_ = on_->sway.window_of(on_->game->pid()).value_or(on_->area_);
+        return on_->picture();
+    }
+    double natural_scale() const override { return on_->drawn_scale(); }
 
     void press(const std::string& key, Target /*target*/) override
     {
@@ -267,8 +274,30 @@ protected:
     void click(const std::string& button, int above) override
     {
         const auto [x, y] = button_centre(button);
-        on_->sway.click(on_->area_.x + x / drawn_scale(),
-                        on_->area_.y + (y - above) / drawn_scale());
+        on_->sway.click(on_->area_.x + x / natural_scale(),
+                        on_->area_.y + (y - above) / natural_scale());
+    }
+
+    void resize(PixelSize size) override
+    {
+        resizing_ = true;
+        on_->sway.run({"swaymsg", "[pid=" + std::to_string(on_->game->pid()) + "]", "resize",
+                       "set", std::to_string(std::lround(size.width / natural_scale())),
+                       std::to_string(std::lround(size.height / natural_scale()))});
+        EXPECT_TRUE(wait_until([&] { return window_size() == size; }, 3s))
+            << "the window stays " << window_size().width << "x" << window_size().height;
+    }
+
+    void switch_full_screen() override
+    {
+        resizing_ = true;
+        press("F11", Target::game);
+    }
+
+    bool full_screen() const override
+    {
+        resizing_ = true;
+        return window_size() == PixelSize{1920, 1080};
     }
 
     void close_game() override { on_->sway.close(on_->game->pid()); }
@@ -280,6 +309,8 @@ protected:
 
     // Started only for a case that runs.
     std::optional<SwayGame> on_;
+    // Whether the window's area is read again at each picture.
+    mutable bool resizing_ = false;
 };
 
 TEST_P(SwayWindow, Scenario)

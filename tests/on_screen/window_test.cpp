@@ -7,6 +7,7 @@
 #include <X11/keysym.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <csignal>
 #include <cstdio>
@@ -16,6 +17,17 @@
 
 namespace blockdrop::window_testing {
 namespace {
+
+// Whether a scenario changes the window's size: it then runs on a screen
+// of 1920x1080 with a window manager, which takes full screen.
+bool resizes(const Scenario& scenario)
+{
+    return std::any_of(scenario.steps.begin(), scenario.steps.end(), [](const Step& step) {
+        const std::string text = step.text();
+        return step.words[0] == "resize" || text.find("full screen") != std::string::npos ||
+               text.find("F11") != std::string::npos || text.find("Alt+Return") != std::string::npos;
+    });
+}
 
 // The shared scenarios (tests/scenarios) on the SDL window. The game draws
 // its boxes inside its own window, so a key "at the box" and one "at the
@@ -27,11 +39,23 @@ protected:
     // A screen that holds the largest window whole: a window partly off the
     // screen cannot be read back.
     SdlWindow()
-        : DesktopGame(GetParam().dpi == 96
+        : DesktopGame(resizes(GetParam().scenario) ? std::vector<std::string>{"-screen", "0",
+                                                                                "1920x1080x24"}
+                      : GetParam().dpi == 96
                           ? std::vector<std::string>{}
                           : std::vector<std::string>{"-screen", "0", "1600x1200x24"},
                       GetParam().dpi, rehearsed_draws(GetParam().scenario))
     {
+    }
+
+    void SetUp() override
+    {
+        // evilwm: a small window manager that takes full screen as any does.
+        if (resizes(GetParam().scenario))
+            manager = std::make_unique<GameProcess>(
+                std::vector<std::string>{"evilwm", "-fn", "fixed", "-bw", "0"}, server.display(),
+                std::vector<EnvChange>{});
+        DesktopGame::SetUp();
     }
 
     std::optional<std::string> cannot(const Step& /*step*/, bool /*box_up*/) const override
@@ -39,8 +63,8 @@ protected:
         return std::nullopt;
     }
 
-    std::optional<Image> picture() const override { return x.capture(window); }
-    double drawn_scale() const override { return scale(); }
+    std::optional<Image> window_picture() const override { return x.capture(window); }
+    double natural_scale() const override { return scale(); }
     std::string board() const override { return SdlPictureFront::board(); }
 
     void press(const std::string& key, Target /*target*/) override
@@ -64,6 +88,23 @@ protected:
         EXPECT_TRUE(game->exits_zero(3s)) << "the answer must end the program at once";
         EXPECT_TRUE(x.wait_until_none("Form1", 3s)) << "the window outlived the game";
     }
+
+    void resize(PixelSize size) override
+    {
+        x.resize_at_corner(window, size.width, size.height);
+        EXPECT_TRUE(wait_until([&] { return window_size() == size; }, 3s))
+            << "the window stays " << window_size().width << "x" << window_size().height;
+    }
+
+    void switch_full_screen() override { press("F11", Target::game); }
+    PixelSize window_size() const override
+    {
+        const auto [width, height] = x.size(window);
+        return PixelSize{width, height};
+    }
+    bool full_screen() const override { return x.size(window) == x.screen_size(); }
+
+    std::unique_ptr<GameProcess> manager;
 };
 
 TEST_P(SdlWindow, Scenario)

@@ -240,8 +240,28 @@ protected:
         if (step.words[0] == "close" && box_up)
             return "the system box disables its owner, so the game window cannot be closed "
                    "under it (WineWindow.ClosingTheLossBoxCountsAsCancel closes the box)";
+        if (changes_size(step))
+            return "the Windows game's window keeps its size for now";
         return std::nullopt;
     }
+
+    static bool changes_size(const Step& step)
+    {
+        const std::string text = step.text();
+        return step.words[0] == "resize" || text.find("full screen") != std::string::npos ||
+               text.find("board fits") != std::string::npos;
+    }
+
+    // Never called: cannot() turns every scenario that resizes away.
+    void resize(PixelSize /*size*/) override { FAIL() << "the window keeps its size"; }
+    void switch_full_screen() override { FAIL() << "the window keeps its size"; }
+    void expect_board_fits() const override { FAIL() << "the window keeps its size"; }
+    PixelSize window_size() const override
+    {
+        const auto [width, height] = x.size(window);
+        return PixelSize{width, height};
+    }
+    bool full_screen() const override { return false; }
 
     std::string board() const override { return WineWindow::board(); }
 

@@ -244,24 +244,40 @@ XClient::~XClient()
     XCloseDisplay(display_);
 }
 
-std::optional<Window> XClient::find(const std::string& title) const
+namespace {
+
+// The viewable window of that title among `under`'s children, or theirs: a
+// window manager puts each top-level window into a frame of its own.
+std::optional<Window> find_under(Display* display, Window under, const std::string& title,
+                                 int depth)
 {
     Window root = 0;
     Window parent = 0;
     Window* children = nullptr;
     unsigned count = 0;
-    if (XQueryTree(display_, DefaultRootWindow(display_), &root, &parent, &children, &count) == 0)
+    if (XQueryTree(display, under, &root, &parent, &children, &count) == 0)
         return std::nullopt;
     std::optional<Window> found;
     for (unsigned i = 0; i < count && !found; ++i) {
         XWindowAttributes attributes;
-        if (XGetWindowAttributes(display_, children[i], &attributes) != 0 &&
-            attributes.map_state == IsViewable && window_title(display_, children[i]) == title)
+        if (XGetWindowAttributes(display, children[i], &attributes) == 0 ||
+            attributes.map_state != IsViewable)
+            continue;
+        if (window_title(display, children[i]) == title)
             found = children[i];
+        else if (depth > 0)
+            found = find_under(display, children[i], title, depth - 1);
     }
     if (children != nullptr)
         XFree(children);
     return found;
+}
+
+} // namespace
+
+std::optional<Window> XClient::find(const std::string& title) const
+{
+    return find_under(display_, DefaultRootWindow(display_), title, 1);
 }
 
 std::optional<Window> XClient::wait_for(const std::string& title,
@@ -301,6 +317,11 @@ std::pair<int, int> XClient::size(Window window) const
     if (XGetWindowAttributes(display_, window, &attributes) == 0)
         return {0, 0};
     return {attributes.width, attributes.height};
+}
+
+std::pair<int, int> XClient::screen_size() const
+{
+    return size(DefaultRootWindow(display_));
 }
 
 std::optional<Image> XClient::capture(Window window) const
@@ -421,6 +442,13 @@ std::vector<unsigned long> XClient::cardinals(Window window, const std::string& 
 void XClient::resize(Window window, int width, int height) const
 {
     XResizeWindow(display_, window, static_cast<unsigned>(width), static_cast<unsigned>(height));
+    XFlush(display_);
+}
+
+void XClient::resize_at_corner(Window window, int width, int height) const
+{
+    XMoveResizeWindow(display_, window, 0, 0, static_cast<unsigned>(width),
+                      static_cast<unsigned>(height));
     XFlush(display_);
 }
 

@@ -147,6 +147,8 @@ public:
     std::optional<Image> capture(Window window) const;
     std::optional<Image> capture(Window window, int left, int top, int width, int height) const;
     std::pair<int, int> size(Window window) const;
+    // The screen's size: the root window's.
+    std::pair<int, int> screen_size() const;
 
     // Presses and releases a key, holding the given modifier keys around it.
     void key(unsigned long keysym, const std::vector<unsigned long>& modifiers = {}) const;
@@ -171,6 +173,9 @@ public:
 
     // Resizes a window, as a window manager or a tiling layout may.
     void resize(Window window, int width, int height) const;
+    // The same, the window moved to the screen's corner, so that all of it
+    // can be read back.
+    void resize_at_corner(Window window, int width, int height) const;
 
     // Moves the pointer to (x, y) in a window and clicks the left button.
     void click(Window window, int x, int y) const;

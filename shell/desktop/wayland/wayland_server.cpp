@@ -8,6 +8,7 @@
 #include <cstring>
 #include <limits>
 #include <list>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <sys/mman.h>
@@ -30,6 +31,8 @@ struct ShmBuffer {
     int height = 0;
     SDL_Surface* surface = nullptr;
     bool busy = false;
+    // Where it holds the picture, the background around it; none yet.
+    std::optional<PixelRect> drawn_at;
 
     ShmBuffer() = default;
     ~ShmBuffer()
@@ -200,23 +203,36 @@ public:
         return largest;
     }
 
-    bool sized_by_window() override { return !globals_.outputs_wanted; }
     WaylandServer(const WaylandServer&) = delete;
     WaylandServer& operator=(const WaylandServer&) = delete;
 
-    bool prepare(int width, int height) override { return take(width, height) != nullptr; }
-
-    bool show(int width, int height, int buffer_scale, const Painter& paint) override
+    // The buffer is the window's size: on Wayland it sets the window's.
+    bool prepare(const PixelRect& /*at*/, PixelSize window) override
     {
-        ShmBuffer* drawn = take(width, height);
+        return take(window.width, window.height) != nullptr;
+    }
+
+    bool show(const PixelRect& at, PixelSize window, int buffer_scale,
+              const Painter& paint) override
+    {
+        ShmBuffer* drawn = take(window.width, window.height);
         if (drawn == nullptr)
             return false;
-        paint(drawn->surface, 0);
+        // The background is drawn once for each buffer and place.
+        const bool whole = drawn->drawn_at != at;
+        if (!paint_placed(drawn->surface, at, whole, paint))
+            return false;
+        drawn->drawn_at = at;
         if (buffer_scale > 0)
             wl_surface_set_buffer_scale(surface_, buffer_scale);
         wl_surface_attach(surface_, drawn->buffer, 0, 0);
-        wl_surface_damage(surface_, 0, 0, std::numeric_limits<std::int32_t>::max(),
-                          std::numeric_limits<std::int32_t>::max());
+        // Only the picture's place is new, where the surface can say so in
+        // buffer pixels (version 4); else the whole surface.
+        if (!whole && wl_proxy_get_version(reinterpret_cast<wl_proxy*>(surface_)) >= 4)
+            wl_surface_damage_buffer(surface_, at.x, at.y, at.width, at.height);
+        else
+            wl_surface_damage(surface_, 0, 0, std::numeric_limits<std::int32_t>::max(),
+                              std::numeric_limits<std::int32_t>::max());
         wl_surface_commit(surface_);
         drawn->busy = true;
         wl_display_flush(display_);

@@ -63,10 +63,12 @@ public:
     X11Server(const X11Server&) = delete;
     X11Server& operator=(const X11Server&) = delete;
 
-    bool prepare(int width, int height) override
+    bool prepare(const PixelRect& at, PixelSize window) override
     {
         if (surface_)
-            return surface_->prepare(width, height);
+            return surface_->prepare(at, window);
+        const int width = at.width;
+        const int height = at.height;
         if (image_ != nullptr && width_ == width && height_ == height)
             return true;
         drop();
@@ -89,19 +91,25 @@ public:
         return true;
     }
 
-    bool show(int width, int height, int buffer_scale, const Painter& paint) override
+    bool show(const PixelRect& at, PixelSize window, int buffer_scale,
+              const Painter& paint) override
     {
         if (surface_)
-            return surface_->show(width, height, buffer_scale, paint);
-        if (!prepare(width, height))
+            return surface_->show(at, window, buffer_scale, paint);
+        if (!prepare(at, window))
             return false;
-        for (int top = 0; top < height; top += band_->h) {
+        for (int top = 0; top < at.height; top += band_->h) {
             paint(band_, top);
-            XPutImage(display_, pixmap_, gc_, image_, 0, 0, 0, top, static_cast<unsigned>(width),
-                      static_cast<unsigned>(std::min(band_->h, height - top)));
+            XPutImage(display_, pixmap_, gc_, image_, 0, 0, 0, top,
+                      static_cast<unsigned>(at.width),
+                      static_cast<unsigned>(std::min(band_->h, at.height - top)));
         }
-        XCopyArea(display_, pixmap_, window_, gc_, 0, 0, static_cast<unsigned>(width),
-                  static_cast<unsigned>(height), 0, 0);
+        // Moved, the picture leaves its old place to the server's background.
+        if (!(at == shown_at_))
+            XClearWindow(display_, window_);
+        shown_at_ = at;
+        XCopyArea(display_, pixmap_, window_, gc_, 0, 0, static_cast<unsigned>(at.width),
+                  static_cast<unsigned>(at.height), at.x, at.y);
         XFlush(display_);
         return true;
     }
@@ -159,6 +167,7 @@ private:
     Pixmap pixmap_ = 0;
     int width_ = 0;
     int height_ = 0;
+    PixelRect shown_at_;
 };
 
 } // namespace
