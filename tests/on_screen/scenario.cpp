@@ -238,6 +238,25 @@ Image part_of(const Image& image, const PixelRect& rect)
     return part;
 }
 
+bool picture_fits(const Image& window, double natural)
+{
+    const Placement placed = placement_in(window, natural);
+    const PixelRect& at = placed.rect;
+    const Image client = part_of(window, at);
+    const std::string seen = screen_board(client, placed.scale);
+    if (seen.find('?') != std::string::npos ||
+        board_pixels_mismatch(client, seen, placed.scale) != std::nullopt)
+        return false;
+    for (int y = 0; y < window.height; ++y) {
+        for (int x = 0; x < window.width; ++x) {
+            if ((x < at.x || y < at.y || x >= at.x + at.width || y >= at.y + at.height) &&
+                !(window.at(x, y) == background))
+                return false;
+        }
+    }
+    return true;
+}
+
 void expect_fitted_picture(const Image& window, double natural)
 {
     const Placement placed = placement_in(window, natural);

@@ -80,7 +80,8 @@ Placement placement_in(const Image& window, double natural);
 Image part_of(const Image& image, const PixelRect& rect);
 
 // A window's picture: the client area placed to fit it and whole, the
-// background all around.
+// background all around; the check, and the same as a test that fails.
+bool picture_fits(const Image& window, double natural);
 void expect_fitted_picture(const Image& window, double natural);
 
 // A key as a scenario names it ("Shift+Left"), typed through XTEST.

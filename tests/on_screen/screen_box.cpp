@@ -192,7 +192,10 @@ void SdlPictureFront::expect_whole_board() const
 
 void SdlPictureFront::expect_board_fits() const
 {
-    const auto image = window_picture();
+    // The window's new size may show before the game's picture for it.
+    std::optional<Image> image;
+    wait_until([&] { return (image = window_picture()) && picture_fits(*image, natural_scale()); },
+               3s);
     ASSERT_TRUE(image);
     expect_fitted_picture(*image, natural_scale());
 }

@@ -249,11 +249,13 @@ protected:
 
     static bool fractional() { return GetParam().dpi % 96 != 0; }
 
-    std::optional<std::string> cannot(const Step& /*step*/, bool /*box_up*/) const override
+    std::optional<std::string> cannot(const Step& step, bool /*box_up*/) const override
     {
         if (fractional() && !SwayGame::sdl_follows_fractional_scales())
             return "SDL before 2.30.9 has no fractional scale: the game draws at 2 and the "
                    "compositor shrinks the picture";
+        if (step.words[0] == "resize")
+            return "natively on Wayland the game's window keeps its size for now";
         return std::nullopt;
     }
 
@@ -324,8 +326,8 @@ INSTANTIATE_TEST_SUITE_P(Shared, SwayWindow, ::testing::ValuesIn(scenario_cases(
                          [](const auto& info) { return case_name(info.param); });
 
 // Another X client resizes the game window to X's largest size: the game
-// lives on, its board drawn at its place and scale, the rest background,
-// and it draws no more than the board needs.
+// lives on, its board drawn to fit the part of the window the screen shows,
+// the rest background, and it draws no more than the screen can show.
 TEST(HugeWindow, StaysAliveAndDrawnWithBoundedMemory)
 {
     Xvfb server;
@@ -334,21 +336,16 @@ TEST(HugeWindow, StaysAliveAndDrawnWithBoundedMemory)
     const auto window = x.wait_for("Form1", 10s);
     ASSERT_TRUE(window);
     std::this_thread::sleep_for(500ms);
-    x.resize(*window, 32767, 32767);
+    x.resize_at_corner(*window, 32767, 32767);
     std::this_thread::sleep_for(1500ms);
     ASSERT_FALSE(game.wait(0ms)) << "the game ended on a resize";
     EXPECT_EQ(x.size(*window), (std::pair{32767, 32767}));
-    // The board, as drawn after the resize and a tick.
-    const auto image = x.capture(*window, 0, 0, 406, 424);
+    // The board, as drawn after the resize and a tick: fitted to what the
+    // screen shows of the window, the background around it.
+    const auto [width, height] = x.screen_size();
+    const auto image = x.capture(*window, 0, 0, width, height);
     ASSERT_TRUE(image);
-    const std::string board = screen_board(*image);
-    EXPECT_EQ(board.find('?'), std::string::npos) << board;
-    EXPECT_EQ(board_pixels_mismatch(*image, board, 1), std::nullopt) << board;
-    // Beside the board, as far as the screen shows: background.
-    const auto beside = x.capture(*window, 406, 0, 200, 424);
-    ASSERT_TRUE(beside);
-    for (const Rgb& pixel : beside->pixels)
-        ASSERT_EQ(pixel, background);
+    expect_fitted_picture(*image, 1.0);
     EXPECT_LT(process_memory_mb(game.pid(), "VmHWM"), 100.0);
     std::printf("peak resident memory after a 32767x32767 resize: %.1f MB\n",
                 process_memory_mb(game.pid(), "VmHWM"));
