@@ -382,7 +382,7 @@ void expect_new_game(Front& front, Clock::time_point answered, std::chrono::mill
 // What a run remembers from step to step.
 struct RunState {
     std::string held;
-    // The window's size before it went full screen, to come back to.
+    // The window's size as last set, to come back to from full screen.
     PixelSize windowed;
     Clock::time_point last_input{};
     std::chrono::milliseconds period{1000};
@@ -407,9 +407,6 @@ void take(const Step& step, Front& front, RunState& state)
         const Target target = w.size() == 4 && w[3] == "game"  ? Target::game
                               : w.size() == 4 && w[3] == "box" ? Target::box
                                                                : Target::focused;
-        // A key may switch to full screen: the size to come back to.
-        if (!front.full_screen())
-            state.windowed = front.window_size();
         front.press(w[1], target);
         // When the input has gone in: a driver may take its time to type.
         state.last_input = Clock::now();
@@ -449,7 +446,8 @@ void take(const Step& step, Front& front, RunState& state)
     } else if (is({"expect", "exit", "0"})) {
         front.expect_exit_zero();
     } else if (is({"resize"}) && w.size() == 3) {
-        front.resize(PixelSize{std::stoi(w[1]), std::stoi(w[2])});
+        state.windowed = PixelSize{std::stoi(w[1]), std::stoi(w[2])};
+        front.resize(state.windowed);
     } else if (is({"expect", "board", "fits"})) {
         front.expect_board_fits();
     } else if (w.back() == "on" || w.back() == "off") {

@@ -296,10 +296,13 @@ protected:
         press("F11", Target::game);
     }
 
-    bool full_screen() const override
+    bool full_screen() const override { return window_size() == PixelSize{1920, 1080}; }
+    PixelSize window_size() const override
     {
-        resizing_ = true;
-        return window_size() == PixelSize{1920, 1080};
+        if (resizing_)
+            on_->area_ = on_->sway.window_of(on_->game->pid()).value_or(on_->area_);
+        return PixelSize{static_cast<int>(std::lround(on_->area_.width * natural_scale())),
+                         static_cast<int>(std::lround(on_->area_.height * natural_scale()))};
     }
 
     void close_game() override { on_->sway.close(on_->game->pid()); }
