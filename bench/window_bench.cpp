@@ -166,6 +166,33 @@ Run idle_run(const XClient& x, const std::string& display, int seconds, const Su
     return run;
 }
 
+// The game switched to full screen (F11) on a screen of `size` under a
+// window manager: its CPU over `seconds` with no input, ticks included, and
+// its peak memory. NaNs when it never covered the screen.
+std::pair<double, double> full_screen_run(std::pair<int, int> size, int seconds,
+                                          const Subject& subject)
+{
+    Xvfb server({"-screen", "0",
+                 std::to_string(size.first) + "x" + std::to_string(size.second) + "x24"});
+    XClient x(server.display());
+    const GameProcess manager(std::vector<std::string>{"evilwm", "-fn", "fixed", "-bw", "0"},
+                              server.display(), std::vector<EnvChange>{});
+    const auto game = subject.start(server.display());
+    const auto window = x.wait_for("Form1", 10s);
+    if (!window)
+        return {NAN, NAN};
+    std::this_thread::sleep_for(500ms);
+    x.focus(*window);
+    x.key(XK_F11);
+    if (!wait_until([&] { return x.size(*window) == size; }, 5s))
+        return {NAN, NAN};
+    std::this_thread::sleep_for(1s);
+    const double start = cpu_ns(game->pid());
+    std::this_thread::sleep_for(std::chrono::seconds(seconds));
+    return {(cpu_ns(game->pid()) - start) / 1e9 / seconds * 100.0,
+            process_memory_mb(game->pid(), "VmHWM")};
+}
+
 // Key presses through XTEST, timed until the bucket's edge cell changes on
 // screen.
 std::vector<double> key_latencies(const XClient& x, const std::string& display, int presses,
@@ -236,6 +263,9 @@ int main(int argc, char** argv)
     std::vector<double> grid_error;
     std::vector<double> drift30;
     std::vector<double> keys;
+    const std::vector<std::pair<int, int>> screens{{1920, 1080}, {3840, 2160}};
+    std::vector<std::vector<double>> full_cpu(screens.size());
+    std::vector<std::vector<double>> full_rss(screens.size());
     for (int i = 0; i < runs; ++i) {
         std::fprintf(stderr, "run %d of %d (%d s idle)...\n", i + 1, runs, seconds);
         const Run run = idle_run(x, server.display(), seconds, subject, boxes);
@@ -275,6 +305,11 @@ int main(int argc, char** argv)
         if (!wine) {
             first_board192.push_back(first_board_ms(x192, server192.display(), 2.0));
             x192.wait_until_none("Form1", 5s);
+            for (std::size_t s = 0; s < screens.size(); ++s) {
+                const auto [percent, mb] = full_screen_run(screens[s], seconds, subject);
+                full_cpu[s].push_back(percent);
+                full_rss[s].push_back(mb);
+            }
         }
     }
 
@@ -303,6 +338,14 @@ int main(int argc, char** argv)
     if (wine)
         std::printf("| %sCPU of Wine's own processes meanwhile (%%) | %.3f | %.3f | %zu |\n", tag,
                     median(helpers_cpu), percentile(helpers_cpu, 1.0), helpers_cpu.size());
+    for (std::size_t s = 0; s < full_cpu.size() && !wine; ++s) {
+        std::printf("| full screen at %dx%d: CPU over %d s with no input (%%) | %.3f | %.3f | %zu |\n",
+                    screens[s].first, screens[s].second, seconds, median(full_cpu[s]),
+                    percentile(full_cpu[s], 1.0), full_cpu[s].size());
+        std::printf("| full screen at %dx%d: peak resident memory (MB) | %.1f | %.1f | %zu |\n",
+                    screens[s].first, screens[s].second, median(full_rss[s]),
+                    percentile(full_rss[s], 1.0), full_rss[s].size());
+    }
     std::printf("| %stick period minus 1000 ms (ms) | %.2f | %.2f | %zu |\n", tag,
                 median(interval_error), worst(interval_error), interval_error.size());
     std::printf("| %stick offset from its grid point (ms) | %.2f | %.2f | %zu |\n", tag,

@@ -13,13 +13,27 @@ export WINEDEBUG=-all
 # holds a test's output open. The first program in the prefix starts Wine's
 # services, which then live as long as the server: started from here, with
 # no output, not from inside a test whose output CTest would wait on.
+# The server also keeps the monitors of the first display its programs saw,
+# for every display after (none would make them 1024x768): the prefix has
+# an Xvfb of its own, of the tests' servers' 1920x1080, kept for the run
+# so that no test's server gets its number, on which the services start.
 serve() {
   wineserver -p </dev/null >/dev/null 2>&1
-  DISPLAY= wine cmd /c exit </dev/null >/dev/null 2>&1
+  if ! kill -0 "$(cat "$WINEPREFIX/xvfb.pid" 2>/dev/null)" 2>/dev/null; then
+    Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$WINEPREFIX/xvfb.display" \
+      </dev/null >/dev/null 2>&1 &
+    echo $! >"$WINEPREFIX/xvfb.pid"
+    for _ in {1..100}; do [[ -s $WINEPREFIX/xvfb.display ]] && break; sleep 0.05; done
+  fi
+  DISPLAY=":$(<"$WINEPREFIX/xvfb.display")" wine cmd /c exit </dev/null >/dev/null 2>&1
 }
 case "$action" in
   up)
-    [[ -d "$WINEPREFIX" ]] && { wineserver -k 2>/dev/null || true; rm -rf "$WINEPREFIX"; }
+    if [[ -d "$WINEPREFIX" ]]; then
+      kill "$(cat "$WINEPREFIX/xvfb.pid" 2>/dev/null)" 2>/dev/null || true
+      wineserver -k 2>/dev/null || true
+      rm -rf "$WINEPREFIX"
+    fi
     mkdir -p "$WINEPREFIX"
     # No display: the prefix needs none, and no window may open.
     DISPLAY= wineboot -i >/dev/null 2>&1
@@ -38,6 +52,7 @@ case "$action" in
     serve
     ;;
   down)
+    kill "$(cat "$WINEPREFIX/xvfb.pid" 2>/dev/null)" 2>/dev/null || true
     wineserver -k 2>/dev/null || true
     timeout 20 wineserver -w 2>/dev/null || true
     # A loaded machine has seen the server and its programs outlive -k:

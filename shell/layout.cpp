@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace blockdrop {
 
@@ -27,18 +28,35 @@ PixelRect pixel_rect(const Shape& cell, double scale)
                      scaled_pixels(cell.Top + cell.Height, scale) - y};
 }
 
-int board_bottom_twips()
+namespace {
+
+// The far corner of the cells the set-up places, in twips: read once, as the
+// set-up places every cell the same way each time.
+std::pair<int, int> board_corner_twips()
 {
-    // Read once: the set-up places every cell the same way each time.
-    static const int bottom = [] {
+    static const std::pair<int, int> corner = [] {
         Form1 form;
         loadshapes(form);
-        int lowest = 0;
-        for (int i = 0; i < ShapeArray::size; ++i)
-            lowest = std::max(lowest, form.Block(i).Top + form.Block(i).Height);
-        return lowest;
+        std::pair<int, int> far{0, 0};
+        for (int i = 0; i < ShapeArray::size; ++i) {
+            far.first = std::max(far.first, form.Block(i).Left + form.Block(i).Width);
+            far.second = std::max(far.second, form.Block(i).Top + form.Block(i).Height);
+        }
+        return far;
     }();
-    return bottom;
+    return corner;
+}
+
+} // namespace
+
+int board_bottom_twips()
+{
+    return board_corner_twips().second;
+}
+
+int board_right_twips()
+{
+    return board_corner_twips().first;
 }
 
 PixelSize client_size(double scale)

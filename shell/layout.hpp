@@ -49,6 +49,8 @@ int scaled_pixels(int twips, double scale);
 // Twips from the client area's top to the bottom edge of the lowest cell
 // the set-up places (4010).
 int board_bottom_twips();
+// Twips from its left to the right edge of the rightmost cell (3465).
+int board_right_twips();
 
 // The window's client area at `scale`: 406 x 424 at 1, 609 x 636 at 1.5.
 PixelSize client_size(double scale);

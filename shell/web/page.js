@@ -39,6 +39,34 @@ var Module = (function () {
   }
   var stops = [hold($('left'), 'ArrowLeft'), hold($('right'), 'ArrowRight')];
 
+  // Full screen where the browser allows it (not in a frame without
+  // allow="fullscreen", say): the control, or Alt+Return as on the desktop,
+  // which never reaches the dialog's buttons. F11 stays the browser's.
+  var full = $('full'), root = document.documentElement;
+  var fullScreen = function () { return document.fullscreenElement || document.webkitFullscreenElement; };
+  function switchFullScreen() {
+    var done = fullScreen()
+      ? (document.exitFullscreen || document.webkitExitFullscreen).call(document)
+      : (root.requestFullscreen || root.webkitRequestFullscreen).call(root, { navigationUI: 'hide' });
+    if (done && done.catch) done.catch(function () {}); // refused: the page stays as it is
+  }
+  if (document.fullscreenEnabled || document.webkitFullscreenEnabled) {
+    full.hidden = false;
+    full.addEventListener('pointerdown', function (event) { event.preventDefault(); });
+    full.addEventListener('click', switchFullScreen);
+    ['fullscreenchange', 'webkitfullscreenchange'].forEach(function (type) {
+      document.addEventListener(type, function () {
+        full.textContent = fullScreen() ? 'Leave full screen' : 'Full screen';
+      });
+    });
+    addEventListener('keydown', function (event) {
+      if (event.key !== 'Enter' || !event.altKey || event.repeat) return;
+      event.preventDefault();
+      event.stopPropagation();
+      switchFullScreen();
+    }, true);
+  }
+
   // The board's scale in CSS pixels to a pixel of the game's window of
   // `width` x `height`: the largest that fits the room the buttons and the
   // help line leave, under them (tall) or between them (wide), whichever

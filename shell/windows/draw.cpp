@@ -1,5 +1,6 @@
 #include "shell/windows/draw.hpp"
 
+#include "shell/design.hpp"
 #include "shell/layout.hpp"
 
 namespace blockdrop::windows {
@@ -10,16 +11,22 @@ SIZE client_pixels(unsigned dpi)
     return SIZE{size.width, size.height};
 }
 
-void draw_board(HDC dc, const Form1& form, unsigned dpi, SIZE size)
+void draw_board(HDC dc, const Form1& form, double scale, SIZE size)
 {
     for (const Fill& fill :
-         board_fills(form, scale_at_dpi(dpi),
+         board_fills(form, scale,
                      PixelSize{static_cast<int>(size.cx), static_cast<int>(size.cy)})) {
         const RECT area{fill.rect.x, fill.rect.y, fill.rect.x + fill.rect.width,
                         fill.rect.y + fill.rect.height};
         SetDCBrushColor(dc, RGB(fill.colour.red, fill.colour.green, fill.colour.blue));
         FillRect(dc, &area, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
     }
+}
+
+void fill_background(HDC dc, const RECT& area)
+{
+    SetDCBrushColor(dc, RGB(window_background.red, window_background.green, window_background.blue));
+    FillRect(dc, &area, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
 }
 
 } // namespace blockdrop::windows

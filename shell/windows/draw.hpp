@@ -12,9 +12,12 @@ namespace windows {
 // 609 x 636 at 144.
 SIZE client_pixels(unsigned dpi);
 
-// Paints the background and every shown cell of the board at `dpi` into the
-// top-left `size` of `dc`.
-void draw_board(HDC dc, const Form1& form, unsigned dpi, SIZE size);
+// Paints the background and every shown cell of the board at `scale` (device
+// pixels to a 96-dpi pixel) into the top-left `size` of `dc`.
+void draw_board(HDC dc, const Form1& form, double scale, SIZE size);
+
+// Fills `area` of `dc` with the window's background.
+void fill_background(HDC dc, const RECT& area);
 
 } // namespace windows
 } // namespace blockdrop

@@ -1,6 +1,7 @@
 #include "shell/windows/keys.hpp"
 
 #include "shell/platform.hpp"
+#include "shell/window_keys.hpp"
 
 #include <windows.h>
 
@@ -27,6 +28,13 @@ LRESULT CALLBACK filter_box_keys(int code, WPARAM wparam, LPARAM lparam)
 {
     if (code == MSGF_DIALOGBOX || code == MSGF_MESSAGEBOX) {
         const auto* message = reinterpret_cast<const MSG*>(lparam);
+        const bool down = message->message == WM_KEYDOWN || message->message == WM_SYSKEYDOWN;
+        if (down && switches_full_screen(static_cast<int>(message->wParam), modifier_state())) {
+            if (!is_repeat(message->lParam))
+                PostMessageW(GetWindow(GetAncestor(message->hwnd, GA_ROOT), GW_OWNER),
+                             switch_full_screen_message, 0, 0);
+            return 1;
+        }
         if ((message->message == WM_KEYDOWN || message->message == WM_KEYUP) &&
             !box_takes_key(static_cast<int>(message->wParam)))
             return 1;
@@ -35,6 +43,11 @@ LRESULT CALLBACK filter_box_keys(int code, WPARAM wparam, LPARAM lparam)
 }
 
 } // namespace
+
+bool is_repeat(LPARAM key_data)
+{
+    return (static_cast<unsigned long>(key_data) & (1UL << 30U)) != 0;
+}
 
 int modifier_state()
 {

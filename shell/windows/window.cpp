@@ -7,15 +7,18 @@
 #include "shell/windows/resource.h"
 #include "shell/windows/text.hpp"
 
+#include "shell/window_keys.hpp"
+
+#include <algorithm>
 #include <stdexcept>
 
 namespace blockdrop::windows {
 namespace {
 
 constexpr const wchar_t* class_name = L"BlockDrop";
-// A fixed-size window: a caption with the system menu and minimise, no
-// sizing border, no maximise.
-constexpr DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+// A caption with the system menu, a sizing border, minimise and maximise;
+// full screen is a bare popup over the whole monitor.
+constexpr DWORD style = WS_OVERLAPPEDWINDOW;
 constexpr DWORD ex_style = 0;
 
 unsigned dpi_of(HWND window)
@@ -26,6 +29,48 @@ unsigned dpi_of(HWND window)
     const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
     ReleaseDC(nullptr, screen);
     return dpi > 0 ? static_cast<unsigned>(dpi) : 96U;
+}
+
+RECT monitor_of(HWND window)
+{
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor) == 0)
+        return RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    return monitor.rcMonitor;
+}
+
+SIZE frame_for(SIZE client, unsigned dpi)
+{
+    RECT frame{0, 0, client.cx, client.cy};
+    AdjustWindowRectExForDpi(&frame, style, FALSE, ex_style, dpi);
+    return SIZE{frame.right - frame.left, frame.bottom - frame.top};
+}
+
+// A box the window owns, moved beside the cells where they are now, and
+// raised: Wine maps a restyled window anew, on top of the screen, where the
+// system's order of windows has not changed; the box is moved out of that
+// order and back to be raised.
+BOOL CALLBACK replace_if_owned(HWND window, LPARAM owner)
+{
+    if (GetWindow(window, GW_OWNER) == reinterpret_cast<HWND>(owner) && IsWindowVisible(window)) {
+        SendMessageW(reinterpret_cast<HWND>(owner), place_box_message, 0,
+                     reinterpret_cast<LPARAM>(window));
+        for (const HWND order : {HWND_TOPMOST, HWND_NOTOPMOST})
+            SetWindowPos(window, order, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+    return TRUE;
+}
+
+// A box about to show is placed by the window that owns it.
+LRESULT CALLBACK place_shown_box(int code, WPARAM wparam, LPARAM lparam)
+{
+    if (code == HCBT_ACTIVATE) {
+        const auto box = reinterpret_cast<HWND>(wparam);
+        if (const HWND owner = GetWindow(box, GW_OWNER); owner != nullptr)
+            SendMessageW(owner, place_box_message, 0, reinterpret_cast<LPARAM>(box));
+    }
+    return CallNextHookEx(nullptr, code, wparam, lparam);
 }
 
 void register_class(HINSTANCE instance, WNDPROC procedure)
@@ -46,6 +91,17 @@ void register_class(HINSTANCE instance, WNDPROC procedure)
 }
 
 } // namespace
+
+BoxBesideBoard::BoxBesideBoard()
+    : hook_(SetWindowsHookExW(WH_CBT, &place_shown_box, nullptr, GetCurrentThreadId()))
+{
+}
+
+BoxBesideBoard::~BoxBesideBoard()
+{
+    if (hook_ != nullptr)
+        UnhookWindowsHookEx(hook_);
+}
 
 GameWindow::GameWindow(HINSTANCE instance) : instance_(instance)
 {
@@ -75,11 +131,69 @@ void GameWindow::show()
 
 void GameWindow::fit_client()
 {
-    const SIZE client = client_pixels(dpi_);
-    RECT frame{0, 0, client.cx, client.cy};
-    AdjustWindowRectExForDpi(&frame, style, FALSE, ex_style, dpi_);
-    SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+    const SIZE frame = frame_for(client_pixels(dpi_), dpi_);
+    SetWindowPos(window_, nullptr, 0, 0, frame.cx, frame.cy,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void GameWindow::switch_full_screen()
+{
+    const LONG_PTR current = GetWindowLongPtrW(window_, GWL_STYLE);
+    if (!full_screen_) {
+        windowed_.length = sizeof windowed_;
+        if (GetWindowPlacement(window_, &windowed_) == 0)
+            return;
+        const RECT monitor = monitor_of(window_);
+        SetWindowLongPtrW(window_, GWL_STYLE, (current & ~static_cast<LONG_PTR>(style)) | WS_POPUP);
+        // Its place in the stacking stays, so that a box it owns stays above it.
+        SetWindowPos(window_, nullptr, monitor.left, monitor.top, monitor.right - monitor.left,
+                     monitor.bottom - monitor.top, SWP_NOZORDER | SWP_FRAMECHANGED);
+    } else {
+        SetWindowLongPtrW(window_, GWL_STYLE, (current & ~static_cast<LONG_PTR>(WS_POPUP)) | style);
+        SetWindowPlacement(window_, &windowed_);
+        SetWindowPos(window_, nullptr, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOOWNERZORDER | SWP_FRAMECHANGED);
+    }
+    full_screen_ = !full_screen_;
+    EnumThreadWindows(GetCurrentThreadId(), &replace_if_owned, reinterpret_cast<LPARAM>(window_));
+    InvalidateRect(window_, nullptr, FALSE);
+}
+
+void GameWindow::place_box(HWND box) const
+{
+    const Placement placed = placement();
+    RECT cells{placed.rect.x, placed.rect.y,
+               placed.rect.x + scaled_pixels(board_right_twips(), placed.scale),
+               placed.rect.y + scaled_pixels(board_bottom_twips(), placed.scale)};
+    MapWindowPoints(window_, nullptr, reinterpret_cast<POINT*>(&cells), 2);
+    RECT frame{};
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (GetWindowRect(box, &frame) == 0 ||
+        GetMonitorInfoW(MonitorFromWindow(window_, MONITOR_DEFAULTTONEAREST), &monitor) == 0)
+        return;
+    const RECT& room = monitor.rcWork;
+    const int width = frame.right - frame.left;
+    const int height = frame.bottom - frame.top;
+    const int gap = MulDiv(8, static_cast<int>(dpi_), 96);
+    POINT at{cells.left + (cells.right - cells.left - width) / 2, cells.bottom + gap};
+    if (at.y + height > room.bottom)
+        at = POINT{cells.right + gap, cells.top};
+    at.x = std::max(room.left, std::min(at.x, room.right - width));
+    at.y = std::max(room.top, std::min(at.y, room.bottom - height));
+    SetWindowPos(box, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+Placement GameWindow::placement() const
+{
+    RECT client{};
+    GetClientRect(window_, &client);
+    // What the monitor can show of a window larger than it (another
+    // program's doing): the picture then fits the monitor, at the top left.
+    const RECT monitor = monitor_of(window_);
+    const PixelSize shown{std::min(client.right, monitor.right - monitor.left),
+                          std::min(client.bottom, monitor.bottom - monitor.top)};
+    return blockdrop::fit_client(shown, scale_at_dpi(dpi_));
 }
 
 void GameWindow::paint(const Form1& form)
@@ -98,16 +212,29 @@ void GameWindow::draw(HDC dc) const
 {
     RECT client{};
     GetClientRect(window_, &client);
-    const SIZE size{client.right, client.bottom};
-    if (shown_ == nullptr || size.cx <= 0 || size.cy <= 0)
+    if (shown_ == nullptr || client.right <= 0 || client.bottom <= 0)
+        return;
+    const Placement placed = placement();
+    const PixelRect& at = placed.rect;
+    // The background around the picture, in bands that never cover it.
+    const int right = at.x + at.width;
+    const int bottom = at.y + at.height;
+    for (const RECT& band : {RECT{0, 0, client.right, at.y}, RECT{0, bottom, client.right, client.bottom},
+                             RECT{0, at.y, at.x, bottom}, RECT{right, at.y, client.right, bottom}})
+        fill_background(dc, band);
+    if (at.width <= 0 || at.height <= 0)
         return;
     // Drawn off screen and copied in one go: no frame with the background
     // over a cell ever reaches the screen.
     const HDC memory = CreateCompatibleDC(dc);
-    const HBITMAP bitmap = CreateCompatibleBitmap(dc, size.cx, size.cy);
+    const HBITMAP bitmap = CreateCompatibleBitmap(dc, at.width, at.height);
+    if (bitmap == nullptr) {
+        DeleteDC(memory);
+        return;
+    }
     const HGDIOBJ previous = SelectObject(memory, bitmap);
-    draw_board(memory, *shown_, dpi_, size);
-    BitBlt(dc, 0, 0, size.cx, size.cy, memory, 0, 0, SRCCOPY);
+    draw_board(memory, *shown_, placed.scale, SIZE{at.width, at.height});
+    BitBlt(dc, at.x, at.y, at.width, at.height, memory, 0, 0, SRCCOPY);
     SelectObject(memory, previous);
     DeleteObject(bitmap);
     DeleteDC(memory);
@@ -138,15 +265,34 @@ LRESULT GameWindow::on_message(UINT message, WPARAM wparam, LPARAM lparam)
 {
     switch (message) {
     case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+        if (switches_full_screen(static_cast<int>(wparam), modifier_state())) {
+            if (!is_repeat(lparam))
+                switch_full_screen();
+            return 0;
+        }
         if (front_ != nullptr)
             front_->key_down(static_cast<int>(wparam), modifier_state());
-        return 0;
-    case WM_SYSKEYDOWN:
         // Alt+arrow moves the bucket too; the system still gets the key, so
         // that Alt+F4 closes the window and Alt+Space opens its menu.
-        if (front_ != nullptr)
-            front_->key_down(static_cast<int>(wparam), modifier_state());
+        if (message == WM_SYSKEYDOWN)
+            break;
+        return 0;
+    case WM_SYSCHAR:
+        // Alt+Return has switched full screen; the system would beep at it.
+        if (wparam == VK_RETURN)
+            return 0;
         break;
+    case switch_full_screen_message: switch_full_screen(); return 0;
+    case place_box_message: place_box(reinterpret_cast<HWND>(lparam)); return 0;
+    case WM_GETMINMAXINFO: {
+        const PixelSize smallest = smallest_window(scale_at_dpi(dpi_));
+        const SIZE frame = frame_for(SIZE{smallest.width, smallest.height}, dpi_);
+        auto* limits = reinterpret_cast<MINMAXINFO*>(lparam);
+        limits->ptMinTrackSize = POINT{frame.cx, frame.cy};
+        return 0;
+    }
+    case WM_SIZE: InvalidateRect(window_, nullptr, FALSE); return 0;
     case WM_SYSCOMMAND:
         // Alt or F10 pressed on its own would put the window into menu mode,
         // where the arrows walk a menu instead of moving the bucket.
@@ -173,6 +319,10 @@ LRESULT GameWindow::on_message(UINT message, WPARAM wparam, LPARAM lparam)
     }
     case WM_DPICHANGED: {
         dpi_ = HIWORD(wparam);
+        if (full_screen_) {
+            InvalidateRect(window_, nullptr, FALSE);
+            return 0;
+        }
         const auto* suggested = reinterpret_cast<const RECT*>(lparam);
         SetWindowPos(window_, nullptr, suggested->left, suggested->top,
                      suggested->right - suggested->left, suggested->bottom - suggested->top,

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "shell/layout.hpp"
+
 #include <windows.h>
 
 namespace blockdrop {
@@ -19,9 +21,25 @@ public:
     virtual void box_timer_fired() = 0;
 };
 
-// The game window: caption "Form1", a fixed client area of 6090 x 6360 twips
-// at its monitor's DPI, the board drawn through a memory bitmap so that a
-// repaint never shows a half-drawn frame. Key-downs go to the front end.
+// While one lives, the message boxes of the calling thread open beside the
+// board's cells, never over them, wherever the window has put them: below
+// the cells where the monitor has room for the box, else to their right.
+class BoxBesideBoard {
+public:
+    BoxBesideBoard();
+    ~BoxBesideBoard();
+    BoxBesideBoard(const BoxBesideBoard&) = delete;
+    BoxBesideBoard& operator=(const BoxBesideBoard&) = delete;
+
+private:
+    HHOOK hook_ = nullptr;
+};
+
+// The game window: caption "Form1", opening with a client area of 6090 x
+// 6360 twips at its monitor's DPI. It can be resized, maximised and put full
+// screen (F11, Alt+Return); the client area is drawn at the largest scale
+// that fits, centred, through a memory bitmap so that a repaint never shows
+// a half-drawn frame. Other key-downs go to the front end.
 class GameWindow {
 public:
     // Registers the window class and creates the window, hidden, sized for
@@ -51,6 +69,10 @@ private:
     LRESULT on_message(UINT message, WPARAM wparam, LPARAM lparam);
     void fit_client();
     void draw(HDC dc) const;
+    void switch_full_screen();
+    void place_box(HWND box) const;
+    // Where the client area is drawn in the window as it is now.
+    Placement placement() const;
 
     HINSTANCE instance_ = nullptr;
     HWND window_ = nullptr;
@@ -58,6 +80,9 @@ private:
     FrontEnd* front_ = nullptr;
     PadEvents* pads_ = nullptr;
     const Form1* shown_ = nullptr;
+    bool full_screen_ = false;
+    // The window to come back to from full screen.
+    WINDOWPLACEMENT windowed_{};
 };
 
 } // namespace windows

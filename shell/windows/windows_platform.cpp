@@ -56,6 +56,7 @@ int WindowsPlatform::MsgBox(std::string_view prompt, Buttons buttons, std::strin
     // and the front end drops keys while the tick that opened the box runs.
     // The box itself takes only its own keys.
     const BoxKeyFilter only_box_keys;
+    const BoxBesideBoard beside_board;
     box_ = buttons;
     answered_ = false;
     if (pads_ != nullptr && pads_->any())

@@ -25,9 +25,11 @@ namespace {
 // so a case waits at its end until the one of its display has gone.
 class WineWindow : public ::testing::Test {
 protected:
-    // A server with these extra arguments.
-    explicit WineWindow(const std::vector<std::string>& server_arguments = {})
-        : server(std::make_unique<Xvfb>(server_arguments))
+    // A 1920x1080 server without RandR: through Xvfb's RandR, Wine takes
+    // every screen for 1024x768.
+    WineWindow()
+        : server(std::make_unique<Xvfb>(
+              std::vector<std::string>{"-screen", "0", "1920x1080x24", "-extension", "RANDR"}))
     {
     }
 
@@ -60,6 +62,9 @@ protected:
         const auto found = x.wait_for("Form1", 20s);
         ASSERT_TRUE(found) << "the game window did not appear";
         window = *found;
+        const PixelSize natural = client_size(scale_at_dpi(dpi_));
+        const auto [width, height] = x.size(window);
+        frame_ = PixelSize{width - natural.width, height - natural.height};
         // Mapped is not yet drawn: wait for the first picture of the board.
         ASSERT_TRUE(wait_until([&] { return drawn(); }, 10s))
             << "the board was never drawn at " << dpi << " dpi in a " << x.size(window).first << "x"
@@ -74,10 +79,14 @@ protected:
                bucket_position(seen) != "none";
     }
 
+    // Where the client area is now: inside Wine's frame, or the whole
+    // window at full screen, which has no frame.
     Area client() const
     {
-        const PixelSize size = client_size(scale_at_dpi(dpi_));
-        return client_area(x.size(window), size.width, size.height);
+        const auto size = x.size(window);
+        if (size == x.screen_size())
+            return Area{0, 0, size.first, size.second};
+        return client_area(size, size.first - frame_.width, size.second - frame_.height);
     }
 
     std::optional<Image> client_image() const
@@ -86,11 +95,14 @@ protected:
         return x.capture(window, area.left, area.top, area.width, area.height);
     }
 
-    // The board read off the client area.
+    // The board read off the client area, where the game placed it.
     std::string board() const
     {
         const auto image = client_image();
-        return image ? screen_board(*image, dpi_ / 96.0) : std::string();
+        if (!image)
+            return {};
+        const Placement placed = placement_in(*image, dpi_ / 96.0);
+        return screen_board(part_of(*image, placed.rect), placed.scale);
     }
 
     std::string wait_board(const std::function<bool(const std::string&)>& done,
@@ -148,6 +160,8 @@ protected:
     std::unique_ptr<GameProcess> game;
     Window window = 0;
     int dpi_ = 96;
+    // What Wine's frame adds to the client area's size.
+    PixelSize frame_;
 };
 
 TEST_F(WineWindow, AltOrF10OnItsOwnLeavesTheArrowsToTheBucket)
@@ -204,20 +218,12 @@ class WindowsGame : public WineWindow,
                     public Front,
                     public ::testing::WithParamInterface<ScenarioCase> {
 protected:
-    // A screen that holds the largest window whole.
-    WindowsGame() : WineWindow({"-screen", "0", "1600x1200x24"}) {}
-
     // A scenario it cannot take is skipped before Wine starts the game.
     void SetUp() override
     {
         if (const auto why = cannot_run(GetParam().scenario, *this))
             GTEST_SKIP() << *why;
         const int dpi = GetParam().dpi;
-        if (dpi > 144)
-            GTEST_SKIP() << "Wine keeps the window within 782 pixels high here (its largest "
-                            "window on a 768-line screen, whatever the server's size), "
-                            "short of the client area's 848 at "
-                         << dpi << " dpi";
         const std::vector<double> draws =
             rehearsed_draws(GetParam().scenario).value_or(std::vector<double>{});
         if (dpi != 96) {
@@ -240,28 +246,36 @@ protected:
         if (step.words[0] == "close" && box_up)
             return "the system box disables its owner, so the game window cannot be closed "
                    "under it (WineWindow.ClosingTheLossBoxCountsAsCancel closes the box)";
-        if (changes_size(step))
-            return "the Windows game's window keeps its size for now";
         return std::nullopt;
     }
 
-    static bool changes_size(const Step& step)
-    {
-        const std::string text = step.text();
-        return step.words[0] == "resize" || text.find("full screen") != std::string::npos ||
-               text.find("board fits") != std::string::npos;
-    }
-
-    // Never called: cannot() turns every scenario that resizes away.
-    void resize(PixelSize /*size*/) override { FAIL() << "the window keeps its size"; }
-    void switch_full_screen() override { FAIL() << "the window keeps its size"; }
-    void expect_board_fits() const override { FAIL() << "the window keeps its size"; }
-    PixelSize window_size() const override
+    // The player drags the frame's bottom-right corner until the client
+    // area is `size`.
+    void resize(PixelSize size) override
     {
         const auto [width, height] = x.size(window);
-        return PixelSize{width, height};
+        const int corner = std::max(frame_.width / 4, 1);
+        x.drag(window, {width - corner, height - corner},
+               {size.width + frame_.width - corner, size.height + frame_.height - corner});
+        EXPECT_TRUE(wait_until([&] { return window_size() == size; }, 3s))
+            << "the window stays " << window_size().width << "x" << window_size().height;
     }
-    bool full_screen() const override { return false; }
+    void switch_full_screen() override { press("F11", Target::game); }
+    void expect_board_fits() const override
+    {
+        // The window's new size may show before the game's picture for it.
+        std::optional<Image> image;
+        wait_until([&] { return (image = client_image()) && picture_fits(*image, dpi_ / 96.0); },
+                   3s);
+        ASSERT_TRUE(image);
+        expect_fitted_picture(*image, dpi_ / 96.0);
+    }
+    PixelSize window_size() const override
+    {
+        const Area area = client();
+        return PixelSize{area.width, area.height};
+    }
+    bool full_screen() const override { return x.size(window) == x.screen_size(); }
 
     std::string board() const override { return WineWindow::board(); }
 

@@ -119,10 +119,11 @@ Xvfb::Xvfb(const std::vector<std::string>& extra)
     if (pipe2(pipe_fds, O_CLOEXEC) != 0)
         fail("pipe failed");
     // The display number comes back on the pipe's end the server inherits.
-    std::vector<std::string> words = {"Xvfb",    "-displayfd", std::to_string(pipe_fds[1]),
-                                      "-screen", "0",          "1024x768x24",
-                                      "-dpi",    "96",         "-nolisten",
-                                      "tcp",     "-noreset"};
+    std::vector<std::string> words = {"Xvfb", "-displayfd", std::to_string(pipe_fds[1]), "-dpi",
+                                      "96",   "-nolisten",  "tcp",                       "-noreset"};
+    // One screen size only: with two, the server's RandR keeps the first.
+    if (std::find(extra.begin(), extra.end(), "-screen") == extra.end())
+        words.insert(words.end(), {"-screen", "0", "1024x768x24"});
     words.insert(words.end(), extra.begin(), extra.end());
     const auto argv = argv_of(words);
     pid_ = fork();
@@ -246,38 +247,45 @@ XClient::~XClient()
 
 namespace {
 
-// The viewable window of that title among `under`'s children, or theirs: a
-// window manager puts each top-level window into a frame of its own.
-std::optional<Window> find_under(Display* display, Window under, const std::string& title,
-                                 int depth)
+// The viewable windows among `under`'s children.
+std::vector<Window> viewable_children(Display* display, Window under)
 {
     Window root = 0;
     Window parent = 0;
     Window* children = nullptr;
     unsigned count = 0;
+    std::vector<Window> viewable;
     if (XQueryTree(display, under, &root, &parent, &children, &count) == 0)
-        return std::nullopt;
-    std::optional<Window> found;
-    for (unsigned i = 0; i < count && !found; ++i) {
+        return viewable;
+    for (unsigned i = 0; i < count; ++i) {
         XWindowAttributes attributes;
-        if (XGetWindowAttributes(display, children[i], &attributes) == 0 ||
-            attributes.map_state != IsViewable)
-            continue;
-        if (window_title(display, children[i]) == title)
-            found = children[i];
-        else if (depth > 0)
-            found = find_under(display, children[i], title, depth - 1);
+        if (XGetWindowAttributes(display, children[i], &attributes) != 0 &&
+            attributes.map_state == IsViewable)
+            viewable.push_back(children[i]);
     }
     if (children != nullptr)
         XFree(children);
-    return found;
+    return viewable;
 }
 
 } // namespace
 
 std::optional<Window> XClient::find(const std::string& title) const
 {
-    return find_under(display_, DefaultRootWindow(display_), title, 1);
+    // A window manager puts each top-level window into a frame of its own:
+    // the frames' children are looked at too.
+    const std::vector<Window> tops = viewable_children(display_, DefaultRootWindow(display_));
+    for (const Window top : tops) {
+        if (window_title(display_, top) == title)
+            return top;
+    }
+    for (const Window top : tops) {
+        for (const Window child : viewable_children(display_, top)) {
+            if (window_title(display_, child) == title)
+                return child;
+        }
+    }
+    return std::nullopt;
 }
 
 std::optional<Window> XClient::wait_for(const std::string& title,
@@ -405,6 +413,25 @@ void XClient::click(Window window, int x, int y) const
     XWarpPointer(display_, 0, window, 0, 0, 0, 0, x, y);
     XSync(display_, False);
     XTestFakeButtonEvent(display_, 1, True, CurrentTime);
+    XTestFakeButtonEvent(display_, 1, False, CurrentTime);
+    XFlush(display_);
+}
+
+void XClient::drag(Window window, std::pair<int, int> from, std::pair<int, int> to) const
+{
+    XWarpPointer(display_, 0, window, 0, 0, 0, 0, from.first, from.second);
+    XSync(display_, False);
+    XTestFakeButtonEvent(display_, 1, True, CurrentTime);
+    XSync(display_, False);
+    constexpr int steps = 8;
+    for (int step = 1; step <= steps; ++step) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        XWarpPointer(display_, 0, window, 0, 0, 0, 0,
+                     from.first + (to.first - from.first) * step / steps,
+                     from.second + (to.second - from.second) * step / steps);
+        XSync(display_, False);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
     XTestFakeButtonEvent(display_, 1, False, CurrentTime);
     XFlush(display_);
 }

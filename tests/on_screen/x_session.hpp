@@ -179,6 +179,9 @@ public:
 
     // Moves the pointer to (x, y) in a window and clicks the left button.
     void click(Window window, int x, int y) const;
+    // Presses the left button at `from` in a window, moves the pointer to
+    // `to` in steps, as a hand does, and lets go there.
+    void drag(Window window, std::pair<int, int> from, std::pair<int, int> to) const;
 
     // Replaces the server's X resources (the root window's RESOURCE_MANAGER,
     // as `xrdb -load` does): "Xft.dpi: 144\n", say. Clients read them when

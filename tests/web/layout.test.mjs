@@ -6,114 +6,9 @@
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import {
-  board, bucketPosition, expectFreshBoard, freshBoard, openGame, openPortal, playUntilDialog,
-  screenBoard, until,
+  board, bucketPosition, expectFits, expectFreshBoard, freshBoard, openGame, openPortal,
+  playUntilDialog, resize, screenBoard, until,
 } from './page.mjs';
-
-// Where everything is, in CSS pixels of the frame's viewport.
-function layoutOf(frame) {
-  return frame.evaluate(() => {
-    // Pixels of the canvas in no colour a cell or the background has: a
-    // cell edge blended by scaling.
-    const blendedPixels = (canvas) => {
-      const pixels = canvas.getContext('2d').getImageData(0, 0, canvas.width, canvas.height).data;
-      const painted = new Set(['0,0,0', '255,255,255', '255,0,0', '0,255,0', '0,0,255', '192,192,192']);
-      let count = 0;
-      for (let i = 0; i < pixels.length; i += 4)
-        count += painted.has(`${pixels[i]},${pixels[i + 1]},${pixels[i + 2]}`) ? 0 : 1;
-      return count;
-    };
-    const rect = (element) => {
-      if (!element || element.hidden || element.getClientRects().length === 0) return null;
-      const { left, top, right, bottom } = element.getBoundingClientRect();
-      return { left, top, right, bottom };
-    };
-    const canvas = document.getElementById('board');
-    const at = rect(canvas);
-    const [width, height] = canvas.dataset.cells.split(' ').map(Number);
-    return {
-      view: { left: 0, top: 0, right: innerWidth, bottom: innerHeight },
-      scroll: [document.documentElement.scrollWidth, document.documentElement.scrollHeight],
-      board: at,
-      room: rect(document.getElementById('stage')),
-      cells: { left: at.left, top: at.top, right: at.left + width, bottom: at.top + height },
-      left: rect(document.getElementById('left')),
-      right: rect(document.getElementById('right')),
-      help: rect(document.getElementById('help')),
-      box: document.getElementById('box').open ? rect(document.getElementById('box')) : null,
-      backing: [canvas.width, canvas.height],
-      ratio: devicePixelRatio,
-      blended: blendedPixels(canvas),
-    };
-  });
-}
-
-const inside = (inner, outer) => inner.left >= outer.left - 0.01 && inner.top >= outer.top - 0.01 &&
-  inner.right <= outer.right + 0.01 && inner.bottom <= outer.bottom + 0.01;
-const apart = (a, b) => a.right <= b.left || b.right <= a.left || a.bottom <= b.top || b.bottom <= a.top;
-const width = (r) => r.right - r.left;
-const height = (r) => r.bottom - r.top;
-
-// Checks the page's layout in `frame`; returns the board's CSS scale (CSS
-// pixels to a pixel of the game's 406 x 424 window).
-async function expectFits(t, frame, what) {
-  const seen = await layoutOf(frame);
-  const says = `${what}: ${JSON.stringify(seen)}`;
-  assert.ok(seen.scroll[0] <= seen.view.right && seen.scroll[1] <= seen.view.bottom, `scrolls, ${says}`);
-  for (const part of ['board', 'left', 'right', 'help'])
-    assert.ok(seen[part] && inside(seen[part], seen.view), `${part} out of view, ${says}`);
-  for (const button of [seen.left, seen.right]) {
-    assert.ok(width(button) >= 48 && height(button) >= 48, `a button under 48 px, ${says}`);
-    assert.ok(apart(button, seen.board) && apart(button, seen.help), `a button overlaps, ${says}`);
-  }
-  assert.ok(apart(seen.board, seen.help), `the help line overlaps the board, ${says}`);
-  // As large as its room allows (it touches the room one way), centred in
-  // it, on whole device pixels, one backing pixel per device pixel (as near
-  // as the browser's layout, in 1/64 CSS px, can say).
-  const pixel = 1 / seen.ratio;
-  assert.ok(inside(seen.board, seen.room), says);
-  assert.ok(width(seen.room) - width(seen.board) < 1 + pixel ||
-    height(seen.room) - height(seen.board) < 1 + pixel, `not the largest board, ${says}`);
-  const margins = [seen.board.left - seen.room.left, seen.room.right - seen.board.right,
-    seen.board.top - seen.room.top, seen.room.bottom - seen.board.bottom];
-  // (Within a device pixel, and the 1/64 px the browser lays out in.)
-  const near = (a, b) => Math.abs(a - b) <= pixel + 1 / 32;
-  assert.ok(near(margins[0], margins[1]) && near(margins[2], margins[3]),
-    `not centred, ${says}`);
-  for (const edge of [seen.board.left, seen.board.top]) {
-    const off = Math.abs(edge * seen.ratio - Math.round(edge * seen.ratio));
-    assert.ok(off <= seen.ratio / 64 + 0.001, `blurred edge, ${says}`);
-  }
-  assert.ok(Math.abs(width(seen.board) * seen.ratio - seen.backing[0]) <= seen.ratio / 64 + 0.001, says);
-  assert.ok(Math.abs(seen.backing[1] - Math.round(seen.backing[0] * 6360 / 6090)) <= 1, says);
-  assert.equal(seen.blended, 0, `blended cell edges, ${says}`);
-  // Wide: one button each side of the board; tall: both under it.
-  if (seen.view.right > seen.view.bottom * 1.5) {
-    assert.ok(seen.left.right <= seen.board.left && seen.right.left >= seen.board.right, `not beside, ${says}`);
-  } else if (seen.view.bottom > seen.view.right * 1.5) {
-    assert.ok(seen.left.top >= seen.board.bottom && seen.right.top >= seen.board.bottom, `not below, ${says}`);
-  }
-  if (seen.box) {
-    assert.ok(apart(seen.box, seen.cells), `the dialog covers cells, ${says}`);
-    assert.ok(inside(seen.box, seen.view), `the dialog is out of view, ${says}`);
-  }
-  const scale = width(seen.board) / 406;
-  t.diagnostic(`${what}: board scale ${scale.toFixed(3)}${seen.box ? ', dialog open' : ''}`);
-  return scale;
-}
-
-// Sets the viewport and waits for the page to lay the board out in its new
-// room (a resize reaches the page with its next frame).
-async function resize(page, size) {
-  await page.setViewportSize(size);
-  await until(page, () => {
-    const room = document.getElementById('stage').getBoundingClientRect();
-    const at = document.getElementById('board').getBoundingClientRect();
-    const slack = 1 + 1 / devicePixelRatio;
-    return at.right <= innerWidth && at.bottom <= innerHeight &&
-      (room.width - at.width < slack || room.height - at.height < slack);
-  }, null, `the layout at ${size.width} x ${size.height}`);
-}
 
 // One shift there and one back, by a tap of the buttons or by the keys.
 async function expectShifts(page, frame, tap, what) {
@@ -264,10 +159,10 @@ test('large screens: the board grows and stays centred, keys and the mouse shift
   assert.deepEqual(errors, []);
 });
 
-test('in a portal\'s frames of 800 x 450 and 907 x 510: all in view, the keys stay in the game', async (t) => {
+test('in a portal\'s frames of 800 x 450 and 907 x 510: all in view, the keys stay in the game, full screen where allowed', async (t) => {
   const { page, frames, errors } = await openPortal(t, `
     <iframe src="{game}" width="800" height="450"></iframe><a id="after" href="#">Next game</a>
-    <iframe src="{game}" width="907" height="510"></iframe>
+    <iframe src="{game}" width="907" height="510" allow="fullscreen"></iframe>
     <div style="height: 3000px">More games</div>`, { viewport: { width: 1000, height: 700 } });
   assert.equal(frames.length, 2);
   const sizes = [];
@@ -281,6 +176,12 @@ test('in a portal\'s frames of 800 x 450 and 907 x 510: all in view, the keys st
     // The keys the game keeps do not scroll the portal, which can scroll.
     await expectNoScroll(page, scrolled, ['ArrowDown', 'ArrowUp', 'Space', 'ArrowLeft', 'ArrowRight'], size);
   }
+  // Full screen is offered where the portal allows it, and only there.
+  assert.equal(await frames[0].locator('#full').isVisible(), false, 'offered where the frame forbids it');
+  await frames[1].getByRole('button', { name: 'Full screen' }).click();
+  await until(frames[1], () => document.fullscreenElement !== null, null, 'full screen in the frame that allows it');
+  await frames[1].getByRole('button', { name: 'Leave full screen' }).click();
+  await until(frames[1], () => document.fullscreenElement === null, null, 'the frame back in its page');
   // One clock runs both games: both come to their loss.
   await playUntilDialog(page, frames[0]);
   await playUntilDialog(page, frames[1]);

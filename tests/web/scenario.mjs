@@ -85,6 +85,15 @@ async function expectNewGame(driver) {
   assert.equal(await driver.board(), fresh, 'a tick came right after the answer');
 }
 
+// Full screen on or off; off, the viewport is back at its earlier size.
+async function expectFullScreen(driver, on, held) {
+  for (let polls = 0; polls < 100 && !(await fullScreenAs(driver, on, held)); ++polls)
+    await new Promise((resolve) => setTimeout(resolve, 20));
+  assert.ok(await fullScreenAs(driver, on, held), `full screen never turned ${on ? 'on' : 'off'}`);
+}
+const fullScreenAs = async (driver, on, held) => (await driver.fullScreen()) === on &&
+  (on || JSON.stringify(await driver.windowSize()) === JSON.stringify(held.windowed));
+
 async function take(step, driver, held) {
   const w = step.words;
   const said = w.join(' ');
@@ -108,6 +117,15 @@ async function take(step, driver, held) {
   else if (said === 'expect new game') await expectNewGame(driver);
   else if (said === 'expect running') assert.ok(await driver.running(), 'the game ended');
   else if (said === 'expect exit 0') await driver.expectExitZero();
+  else if (w[0] === 'resize') {
+    held.windowed = { width: Number(w[1]), height: Number(w[2]) };
+    await driver.resize(held.windowed);
+  } else if (said === 'expect board fits') await driver.expectBoardFits();
+  else if (w[0] === 'full' && (w[2] === 'on' || w[2] === 'off')) {
+    if (w[2] === 'on') held.windowed = await driver.windowSize();
+    await driver.switchFullScreen();
+    await expectFullScreen(driver, w[2] === 'on', held);
+  } else if (w[0] === 'expect' && w[1] === 'full') await expectFullScreen(driver, w[3] === 'on', held);
   else throw new Error('no such step');
 }
 

@@ -5,8 +5,8 @@
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import {
-  board, dialogShown, expectGameEnded, freshBoard, openGame, piecesInRow, playUntilDialog,
-  screenBoard, testSite,
+  board, dialogShown, expectFits, expectGameEnded, freshBoard, openGame, piecesInRow,
+  playUntilDialog, resize, screenBoard, testSite,
 } from './page.mjs';
 import { cannotRun, rehearsal, run, scenarioCases } from './scenario.mjs';
 
@@ -55,12 +55,13 @@ function mismatch(page, drawn, scale) {
   }, [drawn, scale]);
 }
 
-function pageDriver(page, errors, dpi) {
+function pageDriver(t, page, errors, dpi) {
   const scale = dpi / 96;
   return {
     cannot(step) {
       if (step.words.join(' ') === 'close game')
         return 'a closed tab leaves no program to ask for a status (the page ends its game on Cancel)';
+      if (step.words.includes('F11')) return "F11 is the browser's own full screen";
       return null;
     },
     board: () => board(page),
@@ -136,6 +137,12 @@ function pageDriver(page, errors, dpi) {
       for (let row = 0; row <= 4; ++row) assert.equal(piecesInRow(before, row), 1, before);
     },
     wait: (ms) => page.clock.runFor(ms),
+    resize: (size) => resize(page, size),
+    expectBoardFits: () => expectFits(t, page, 'the page'),
+    // The page's own control, as a player finds it.
+    switchFullScreen: () => page.locator('#full').click(),
+    fullScreen: () => page.evaluate(() => document.fullscreenElement !== null),
+    windowSize: () => page.evaluate(() => ({ width: innerWidth, height: innerHeight })),
     running: async () => (await page.locator('#board').count()) === 1,
     async expectExitZero() {
       await expectGameEnded(page);
@@ -146,7 +153,7 @@ function pageDriver(page, errors, dpi) {
 
 for (const scenario of scenarioCases()) {
   test(`page: ${scenario.title}`, async (t) => {
-    const why = cannotRun(scenario, pageDriver(null, [], scenario.dpi));
+    const why = cannotRun(scenario, pageDriver(t, null, [], scenario.dpi));
     if (why) {
       t.skip(why);
       return;
@@ -160,7 +167,7 @@ for (const scenario of scenarioCases()) {
       frozen: true, scale: scenario.dpi / 96, viewport: { width: 422, height: 700 },
       ...(box ? { folder: testSite, path: `/?rehearse=${box}` } : {}),
     });
-    await run(scenario, pageDriver(page, errors, scenario.dpi));
+    await run(scenario, pageDriver(t, page, errors, scenario.dpi));
     assert.deepEqual(errors, []);
   });
 }

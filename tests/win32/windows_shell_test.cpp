@@ -90,7 +90,7 @@ void expect_painted(unsigned dpi)
     const SIZE size = client_pixels(dpi);
     Canvas canvas(size);
     ASSERT_TRUE(canvas.ready());
-    draw_board(canvas.dc(), form, dpi, size);
+    draw_board(canvas.dc(), form, dpi / 96.0, size);
 
     std::vector<Colour> expected(static_cast<std::size_t>(size.cx * size.cy), window_background);
     for (int i = 0; i < ShapeArray::size; ++i) {
