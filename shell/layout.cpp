@@ -85,6 +85,25 @@ PixelSize smallest_window(double natural)
     return client_size(natural * 0.75);
 }
 
+std::vector<PixelRect> changed_cells(const Form1& before, const Form1& after, double scale)
+{
+    std::vector<PixelRect> changed;
+    for (int i = 0; i < ShapeArray::size; ++i) {
+        const bool was = before.Block.exists(i);
+        const bool is = after.Block.exists(i);
+        if (was == is && (!is || before.Block(i) == after.Block(i)))
+            continue;
+        for (const Form1* form : {&before, &after}) {
+            if (!form->Block.exists(i))
+                continue;
+            const PixelRect rect = pixel_rect(form->Block(i), scale);
+            if (std::find(changed.begin(), changed.end(), rect) == changed.end())
+                changed.push_back(rect);
+        }
+    }
+    return changed;
+}
+
 std::vector<Fill> board_fills(const Form1& form, double scale, PixelSize area)
 {
     std::vector<Fill> fills;

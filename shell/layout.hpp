@@ -71,6 +71,11 @@ Placement fit_client(PixelSize window, double natural);
 // three quarters of that scale, where the boxes' text is still legible.
 PixelSize smallest_window(double natural);
 
+// The parts of the picture at `scale` to paint again when `before` has
+// become `after`: where each cell that was created, shown, hidden or
+// recoloured lies.
+std::vector<PixelRect> changed_cells(const Form1& before, const Form1& after, double scale);
+
 // The picture of the board at `scale` on a surface of `area`, as every front
 // end paints it: the background over the whole surface, then each shown
 // cell in its colour. Filled in order, they are the picture; the front end

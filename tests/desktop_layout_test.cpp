@@ -170,8 +170,8 @@ struct DrawnBox {
         surface.reset(SDL_CreateRGBSurfaceWithFormat(0, layout.frame.x + layout.frame.width,
                                                      layout.frame.y + layout.frame.height, 32,
                                                      format));
-        EXPECT_TRUE(paint_in_32_bits(surface.get(), [&](SDL_Surface* part, int top) {
-            draw(part, top, box_drawing(layout, text), font);
+        EXPECT_TRUE(paint_in_32_bits(surface.get(), [&](SDL_Surface* part, int left, int top) {
+            draw(part, left, top, box_drawing(layout, text), font);
         }));
     }
 

@@ -74,6 +74,34 @@ TEST(BoardFills, AreTheBackgroundThenEachShownCellInItsColour)
               1);
 }
 
+// A piece one row lower and a bucket cell filled: those three cells, each
+// where it lies at the scale; the same board, nothing.
+TEST(ChangedCells, AreWhereTheCellsThatChangedLie)
+{
+    const Form1 before = busy_board();
+    Form1 after = before;
+    testing::paint(after, R"(K.....K
+                             K.R.G.K
+                             K.....K
+                             KB....K
+                             K..g..K
+                             .ooooo.
+                             .ooooo.
+                             .oRBoo.)");
+    const double scale = 1.5;
+    const auto at = [&](int column, int row) {
+        Shape cell;
+        cell.Left = 495 * column;
+        cell.Top = 495 * row + (row < 5 ? 0 : 50);
+        return pixel_rect(cell, scale);
+    };
+    std::vector<PixelRect> changed = changed_cells(before, after, scale);
+    std::sort(changed.begin(), changed.end(),
+              [](const PixelRect& a, const PixelRect& b) { return std::pair{a.y, a.x} < std::pair{b.y, b.x}; });
+    EXPECT_EQ(changed, (std::vector{at(2, 0), at(2, 1), at(3, 7)}));
+    EXPECT_EQ(changed_cells(after, after, scale), std::vector<PixelRect>{});
+}
+
 // Filled in order, the rectangles give every device pixel the colour of the
 // shown cell under its centre, or the background: the same picture as
 // sampling the board in twips, so neighbouring cells tile without a gap at

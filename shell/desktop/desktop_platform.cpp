@@ -98,8 +98,10 @@ std::optional<int> DesktopPlatform::handle(const SDL_Event& event, const BoxText
         if (event.window.event == SDL_WINDOWEVENT_EXPOSED ||
             event.window.event == SDL_WINDOWEVENT_SHOWN ||
             event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED ||
-            event.window.event == SDL_WINDOWEVENT_DISPLAY_CHANGED)
+            event.window.event == SDL_WINDOWEVENT_DISPLAY_CHANGED) {
+            window_.invalidate();
             repaint();
+        }
         break;
     default: break;
     }

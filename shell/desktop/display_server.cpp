@@ -25,8 +25,9 @@ public:
         return SDL_GetWindowSurface(window_) != nullptr;
     }
 
+    // The picture is drawn whole each time: this is the fallback.
     bool show(const PixelRect& at, PixelSize /*window*/, int /*buffer_scale*/,
-              const Painter& paint) override
+              const Painter& paint, const std::vector<PixelRect>& /*changed*/) override
     {
         SDL_Surface* surface = SDL_GetWindowSurface(window_);
         if (surface == nullptr)
@@ -100,14 +101,14 @@ std::unique_ptr<DisplayServer> window_surface_server(SDL_Window* window)
 bool paint_in_32_bits(SDL_Surface* target, const DisplayServer::Painter& paint)
 {
     if (target->format->BytesPerPixel == 4) {
-        paint(target, 0);
+        paint(target, 0, 0);
         return true;
     }
     SDL_Surface* copy =
         SDL_CreateRGBSurfaceWithFormat(0, target->w, target->h, 32, SDL_PIXELFORMAT_XRGB8888);
     if (copy == nullptr)
         return false;
-    paint(copy, 0);
+    paint(copy, 0, 0);
     const bool converted = SDL_BlitSurface(copy, nullptr, target, nullptr) == 0;
     SDL_FreeSurface(copy);
     return converted;

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 struct _XDisplay; // NOLINT(bugprone-reserved-identifier): Xlib's own name
 struct wl_display;
@@ -27,8 +28,8 @@ VideoDriver current_video_driver();
 // again only when the picture moves.
 class DisplayServer {
 public:
-    // Draws the picture's rows from `top` down onto `part` (32-bit pixels).
-    using Painter = std::function<void(SDL_Surface* part, int top)>;
+    // Draws the picture from (`left`, `top`) on onto `part` (32-bit pixels).
+    using Painter = std::function<void(SDL_Surface* part, int left, int top)>;
 
     DisplayServer() = default;
     virtual ~DisplayServer() = default;
@@ -45,10 +46,11 @@ public:
 
     // Has `paint` draw the picture, in one part or several, and shows it at
     // `at` in a window of `window` device pixels at `buffer_scale` (0: SDL's),
-    // the background around it. False when nothing could be drawn on now
-    // (SDL's error says why).
+    // the background around it. Where the last picture shown is at hand, at
+    // the same place, only its `changed` parts are drawn again. False when
+    // nothing could be drawn on now (SDL's error says why).
     virtual bool show(const PixelRect& at, PixelSize window, int buffer_scale,
-                      const Painter& paint) = 0;
+                      const Painter& paint, const std::vector<PixelRect>& changed) = 0;
 
     // The desktop's dots per inch: what X11's resources say, else 96.
     virtual double dpi() { return 96.0; }

@@ -119,14 +119,29 @@ void DesktopWindow::paint(const Form1& form, const BoxText* box)
     if (placement_.scale != drawn_at)
         font_->resize(box_layout(Buttons::ok, placement_.scale).text_pixels);
     const PixelSize picture{placement_.rect.width, placement_.rect.height};
+    std::optional<std::tuple<std::string, std::string, Buttons>> shown_box;
+    if (box != nullptr)
+        shown_box.emplace(box->title, box->prompt, box->buttons);
+    std::vector<PixelRect> changed{PixelRect{0, 0, picture.width, picture.height}};
+    if (shown_ && shown_->placement == placement_ && shown_->box == shown_box) {
+        changed = changed_cells(shown_->form, form, placement_.scale);
+        if (changed.empty())
+            return;
+    }
     Drawing drawing{board_fills(form, placement_.scale, picture), {}};
     if (box != nullptr) {
         Drawing drawn_box = box_drawing(box_layout(box->buttons, placement_.scale), *box);
         drawing.fills.insert(drawing.fills.end(), drawn_box.fills.begin(), drawn_box.fills.end());
         drawing.texts = std::move(drawn_box.texts);
     }
-    server_->show(placement_.rect, window_pixels(buffer_scale), buffer_scale,
-                  [&](SDL_Surface* part, int top) { draw(part, top, drawing, *font_); });
+    const bool shown = server_->show(
+        placement_.rect, window_pixels(buffer_scale), buffer_scale,
+        [&](SDL_Surface* part, int left, int top) { draw(part, left, top, drawing, *font_); },
+        changed);
+    if (shown)
+        shown_ = Shown{form, placement_, std::move(shown_box)};
+    else
+        shown_.reset();
 }
 
 } // namespace blockdrop

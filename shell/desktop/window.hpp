@@ -1,5 +1,6 @@
 #pragma once
 
+#include "board/form.hpp"
 #include "shell/desktop/dialog/box_font.hpp"
 #include "shell/desktop/display_server.hpp"
 #include "shell/layout.hpp"
@@ -7,7 +8,9 @@
 #include <SDL.h>
 
 #include <memory>
+#include <optional>
 #include <string>
+#include <tuple>
 
 namespace blockdrop {
 
@@ -35,7 +38,10 @@ public:
 
     // Puts the board, and `box` if any below it, on screen at the scale of
     // the moment; a picture that cannot be had now waits for the next paint.
+    // Only what changed since the last paint is drawn again, unless the
+    // window has asked for all of it since (`invalidate`).
     void paint(const Form1& form, const BoxText* box);
+    void invalidate() { shown_.reset(); }
 
     // Where the client area is drawn in the window, in device pixels, and
     // at which scale, as of the last paint.
@@ -59,6 +65,13 @@ private:
     SDL_Window* window_ = nullptr;
     double desktop_scale_ = 1.0;
     Placement placement_;
+    // What the last paint showed.
+    struct Shown {
+        Form1 form;
+        Placement placement;
+        std::optional<std::tuple<std::string, std::string, Buttons>> box;
+    };
+    std::optional<Shown> shown_;
     std::unique_ptr<BoxFont> font_;
     std::unique_ptr<DisplayServer> server_;
 };

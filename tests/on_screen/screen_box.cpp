@@ -36,7 +36,7 @@ Image drawn(const BoxLayout& layout, const BoxText& text)
         0, frame.x + frame.width, frame.y + frame.height, 32, SDL_PIXELFORMAT_RGB888);
     if (surface == nullptr)
         throw std::runtime_error("cannot make an off-screen picture");
-    draw(surface, 0, box_drawing(layout, text), font);
+    draw(surface, 0, 0, box_drawing(layout, text), font);
     Image image{frame.width, frame.height, {}};
     SDL_LockSurface(surface);
     for (int y = frame.y; y < frame.y + frame.height; ++y) {

@@ -190,16 +190,20 @@ void draw_text(SDL_Surface* surface, BoxFont& font, const TextRun& run)
     }
 }
 
-void draw(SDL_Surface* part, int top, const Drawing& drawing, BoxFont& font)
+void draw(SDL_Surface* part, int left, int top, const Drawing& drawing, BoxFont& font)
 {
     for (const Fill& fill : drawing.fills) {
-        const SDL_Rect rect{fill.rect.x, fill.rect.y - top, fill.rect.width, fill.rect.height};
+        const SDL_Rect rect{fill.rect.x - left, fill.rect.y - top, fill.rect.width,
+                            fill.rect.height};
         SDL_FillRect(
             part, &rect,
             SDL_MapRGB(part->format, fill.colour.red, fill.colour.green, fill.colour.blue));
     }
     for (TextRun run : drawing.texts) {
+        run.band.x -= left;
         run.band.y -= top;
+        if (run.left)
+            *run.left -= left;
         draw_text(part, font, run);
     }
 }

@@ -60,7 +60,7 @@ private:
 // Writes the run onto `surface` (32-bit pixels), inside its band only.
 void draw_text(SDL_Surface* surface, BoxFont& font, const TextRun& run);
 
-// Draws `drawing`'s rows from `top` down onto `part` (32-bit pixels).
-void draw(SDL_Surface* part, int top, const Drawing& drawing, BoxFont& font);
+// Draws `drawing` from (`left`, `top`) on onto `part` (32-bit pixels).
+void draw(SDL_Surface* part, int left, int top, const Drawing& drawing, BoxFont& font);
 
 } // namespace blockdrop

@@ -212,8 +212,9 @@ public:
         return take(window.width, window.height) != nullptr;
     }
 
-    bool show(const PixelRect& at, PixelSize window, int buffer_scale,
-              const Painter& paint) override
+    // The buffers take turns, so each is drawn whole.
+    bool show(const PixelRect& at, PixelSize window, int buffer_scale, const Painter& paint,
+              const std::vector<PixelRect>& /*changed*/) override
     {
         ShmBuffer* drawn = take(window.width, window.height);
         if (drawn == nullptr)

@@ -91,25 +91,30 @@ public:
         return true;
     }
 
-    bool show(const PixelRect& at, PixelSize window, int buffer_scale,
-              const Painter& paint) override
+    // The pixmap keeps the last picture: only the changed parts are drawn
+    // into it and copied to the window, unless the picture has moved.
+    bool show(const PixelRect& at, PixelSize window, int buffer_scale, const Painter& paint,
+              const std::vector<PixelRect>& changed) override
     {
         if (surface_)
-            return surface_->show(at, window, buffer_scale, paint);
+            return surface_->show(at, window, buffer_scale, paint, changed);
+        const bool moved = !(at == shown_at_) || width_ != at.width || height_ != at.height;
         if (!prepare(at, window))
             return false;
-        for (int top = 0; top < at.height; top += band_->h) {
-            paint(band_, top);
-            XPutImage(display_, pixmap_, gc_, image_, 0, 0, 0, top,
-                      static_cast<unsigned>(at.width),
-                      static_cast<unsigned>(std::min(band_->h, at.height - top)));
+        const std::vector<PixelRect> parts =
+            moved ? std::vector<PixelRect>{PixelRect{0, 0, at.width, at.height}} : changed;
+        for (const PixelRect& part : parts) {
+            if (!draw_part(part, paint))
+                return false;
         }
         // Moved, the picture leaves its old place to the server's background.
-        if (!(at == shown_at_))
+        if (moved)
             XClearWindow(display_, window_);
         shown_at_ = at;
-        XCopyArea(display_, pixmap_, window_, gc_, 0, 0, static_cast<unsigned>(at.width),
-                  static_cast<unsigned>(at.height), at.x, at.y);
+        for (const PixelRect& part : parts)
+            XCopyArea(display_, pixmap_, window_, gc_, part.x, part.y,
+                      static_cast<unsigned>(part.width), static_cast<unsigned>(part.height),
+                      at.x + part.x, at.y + part.y);
         XFlush(display_);
         return true;
     }
@@ -139,6 +144,23 @@ public:
     }
 
 private:
+    // Draws `part` of the picture into the pixmap, in bands of its width.
+    bool draw_part(const PixelRect& part, const Painter& paint)
+    {
+        for (int top = part.y; top < part.y + part.height; top += band_->h) {
+            const int rows = std::min(band_->h, part.y + part.height - top);
+            SDL_Surface* view = SDL_CreateRGBSurfaceWithFormatFrom(band_->pixels, part.width, rows,
+                                                                   32, band_->pitch, format_);
+            if (view == nullptr)
+                return false;
+            paint(view, part.x, top);
+            SDL_FreeSurface(view);
+            XPutImage(display_, pixmap_, gc_, image_, 0, 0, part.x, top,
+                      static_cast<unsigned>(part.width), static_cast<unsigned>(rows));
+        }
+        return true;
+    }
+
     void drop()
     {
         if (pixmap_ != 0) {
@@ -153,6 +175,8 @@ private:
         }
         SDL_FreeSurface(band_);
         band_ = nullptr;
+        width_ = 0;
+        height_ = 0;
     }
 
     std::unique_ptr<DisplayServer> surface_;
