@@ -4,6 +4,7 @@
 #include "shell/desktop/desktop_platform.hpp"
 #include "shell/desktop/display_server.hpp"
 #include "shell/desktop/pads/desktop_pads.hpp"
+#include "shell/desktop/pads/pad_input_file.hpp"
 #include "shell/desktop/window.hpp"
 #include "shell/test_build.hpp"
 
@@ -32,7 +33,7 @@ std::string displays_tried()
 int play(DesktopWindow& window)
 {
     GameState game;
-    DesktopPads pads;
+    DesktopPads pads(pad_input_file);
     DesktopPlatform platform(window, pads, game);
     prepare_test_build(platform);
     platform.load();

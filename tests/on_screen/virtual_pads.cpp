@@ -5,17 +5,25 @@
 //   attach N | detach N | press N BUTTON | release N BUTTON | stick N X
 // BUTTON is SDL's name of a controller button (a, b, start, dpleft,
 // dpright, leftshoulder, rightshoulder); X runs from -1 to 1. The game reads
-// them through its own pad code, as it reads a real pad.
+// them through its own pad code, as it reads a real pad. A virtual pad has
+// no device node to wait on: a pipe stands in for it, a byte written to it
+// after each change of a pad, as the kernel writes a real pad's events to
+// its node; the game waits on the pipe as it would on the node.
 #include "shell/desktop/pads/desktop_pads.hpp"
+#include "shell/desktop/pads/pad_input_file.hpp"
 #include "shell/test_build.hpp"
 #include "tests/support/rehearsal.hpp"
 
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <fcntl.h>
 #include <map>
+#include <memory>
 #include <sstream>
 #include <string>
+#include <unistd.h>
 
 namespace blockdrop {
 namespace {
@@ -44,9 +52,17 @@ void detach(SDL_Joystick* joystick)
     }
 }
 
+// What the script's thread reads, and the pipe's end it writes a byte to
+// after each change.
+struct Script {
+    std::string path;
+    int changed = -1;
+};
+
 int run(void* data)
 {
-    const std::string path = static_cast<const char*>(data);
+    const std::unique_ptr<Script> given(static_cast<Script*>(data));
+    const std::string& path = given->path;
     std::map<int, SDL_Joystick*> pads;
     std::ifstream script(path);
     std::string line;
@@ -80,6 +96,9 @@ int run(void* data)
             SDL_JoystickSetVirtualAxis(joystick, SDL_CONTROLLER_AXIS_LEFTX,
                                        static_cast<Sint16>(x * 32767));
         }
+        const char byte = 1;
+        if (write(given->changed, &byte, 1) != 1)
+            std::fprintf(stderr, "pad script: cannot write to the stand-in device\n");
     }
     return 0;
 }
@@ -90,10 +109,25 @@ void prepare_test_build(FrontEnd& game)
 {
     rehearse_from_environment(game);
     const char* path = std::getenv("BLOCKDROP_PAD_SCRIPT");
-    if (path == nullptr)
+    std::array<int, 2> pipe_ends{};
+    if (path == nullptr || pipe2(pipe_ends.data(), O_CLOEXEC) != 0)
         return;
-    if (SDL_Thread* thread = SDL_CreateThread(run, "pad-script", const_cast<char*>(path)))
+    // The read end, by a name the game opens as it would a device node.
+    setenv("BLOCKDROP_PAD_INPUT", ("/proc/self/fd/" + std::to_string(pipe_ends[0])).c_str(), 1);
+    auto* script = new Script{path, pipe_ends[1]};
+    if (SDL_Thread* thread = SDL_CreateThread(run, "pad-script", script))
         SDL_DetachThread(thread);
+    else
+        delete script;
+}
+
+std::string pad_input_file(SDL_GameController* controller)
+{
+    const char* path = SDL_GameControllerPath(controller);
+    if (path != nullptr && *path != '\0')
+        return path;
+    const char* stand_in = std::getenv("BLOCKDROP_PAD_INPUT");
+    return stand_in != nullptr ? stand_in : "";
 }
 
 } // namespace blockdrop

@@ -1,8 +1,7 @@
 #include "shell/desktop/pads/desktop_pads.hpp"
 
-#include "shell/desktop/pads/device_watch.hpp"
-
 #include <algorithm>
+#include <utility>
 
 namespace blockdrop {
 namespace {
@@ -31,7 +30,7 @@ int instance_of(SDL_GameController* controller)
 
 } // namespace
 
-DesktopPads::DesktopPads()
+DesktopPads::DesktopPads(InputFile input_file) : input_file_(std::move(input_file))
 {
     SDL_SetHint(SDL_HINT_AUTO_UPDATE_JOYSTICKS, "0");
     if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0)
@@ -44,7 +43,6 @@ DesktopPads::DesktopPads()
           SDL_CONTROLLERBUTTONUP, SDL_CONTROLLERTOUCHPADDOWN, SDL_CONTROLLERTOUCHPADMOTION,
           SDL_CONTROLLERTOUCHPADUP, SDL_CONTROLLERSENSORUPDATE})
         SDL_EventState(type, SDL_IGNORE);
-    wake_event_ = watch_input_devices();
 }
 
 DesktopPads::~DesktopPads()
@@ -62,8 +60,13 @@ void DesktopPads::open(int device_index)
         std::any_of(open_.begin(), open_.end(),
                     [id](SDL_GameController* c) { return instance_of(c) == id; }))
         return;
-    if (SDL_GameController* controller = SDL_GameControllerOpen(device_index))
-        open_.push_back(controller);
+    SDL_GameController* controller = SDL_GameControllerOpen(device_index);
+    if (controller == nullptr)
+        return;
+    open_.push_back(controller);
+    const std::string file = input_file_(controller);
+    if (file.empty() || !watch_.watch(id, file))
+        unwatched_.push_back(id);
 }
 
 bool DesktopPads::take(const SDL_Event& event, Time now)
@@ -75,6 +78,7 @@ bool DesktopPads::take(const SDL_Event& event, Time now)
     if (event.type == SDL_CONTROLLERDEVICEADDED || event.type == SDL_JOYDEVICEADDED) {
         open(event.cdevice.which);
         polling_.soon();
+        read_now_ = true;
         return true;
     }
     if (event.type == SDL_CONTROLLERDEVICEREMOVED || event.type == SDL_JOYDEVICEREMOVED) {
@@ -86,11 +90,24 @@ bool DesktopPads::take(const SDL_Event& event, Time now)
             open_.erase(gone);
         }
         pads_.detach(event.cdevice.which);
+        watch_.forget(event.cdevice.which);
+        std::erase(unwatched_, event.cdevice.which);
         return true;
     }
-    if (wake_event_ != 0 && event.type == wake_event_) {
-        settle_until_ = now + settle;
-        polling_.soon();
+    if (watch_.type() != 0 && event.type == watch_.type()) {
+        watch_.taken(event.user.code);
+        if (event.user.code == DeviceWatch::devices_changed) {
+            settle_until_ = now + settle;
+            polling_.soon();
+        } else {
+            read_now_ = true;
+            // A pad whose file went quiet for good is polled, until SDL
+            // says whether it has gone.
+            for (const SDL_JoystickID id : watch_.dropped()) {
+                if (std::find(unwatched_.begin(), unwatched_.end(), id) == unwatched_.end())
+                    unwatched_.push_back(id);
+            }
+        }
         return true;
     }
     return false;
@@ -101,7 +118,7 @@ std::vector<PadAction> DesktopPads::poll(Time now)
     std::vector<PadAction> actions;
     if (!started_)
         return actions;
-    if (polling_.due(now, active(now))) {
+    if (polling_.due(now, active(now)) || std::exchange(read_now_, false)) {
         // Detects devices and reads them; connections come back as events.
         SDL_GameControllerUpdate();
         for (SDL_GameController* controller : open_) {
@@ -118,7 +135,7 @@ std::vector<PadAction> DesktopPads::poll(Time now)
 
 int DesktopPads::wait_ms(Time now) const
 {
-    return polling_.wait_ms(pads_, now, active(now));
+    return read_now_ ? 0 : polling_.wait_ms(pads_, now, active(now));
 }
 
 } // namespace blockdrop
