@@ -98,17 +98,17 @@ std::unique_ptr<DisplayServer> window_surface_server(SDL_Window* window)
     return std::make_unique<WindowSurfaceServer>(window);
 }
 
-bool paint_in_32_bits(SDL_Surface* target, const DisplayServer::Painter& paint)
+bool paint_in_32_bits(SDL_Surface* target, const DisplayServer::Painter& paint, int left, int top)
 {
     if (target->format->BytesPerPixel == 4) {
-        paint(target, 0, 0);
+        paint(target, left, top);
         return true;
     }
     SDL_Surface* copy =
         SDL_CreateRGBSurfaceWithFormat(0, target->w, target->h, 32, SDL_PIXELFORMAT_XRGB8888);
     if (copy == nullptr)
         return false;
-    paint(copy, 0, 0);
+    paint(copy, left, top);
     const bool converted = SDL_BlitSurface(copy, nullptr, target, nullptr) == 0;
     SDL_FreeSurface(copy);
     return converted;
@@ -121,20 +121,26 @@ bool paint_placed(SDL_Surface* target, const PixelRect& at, bool whole,
         SDL_FillRect(target, nullptr,
                      SDL_MapRGB(target->format, window_background.red, window_background.green,
                                 window_background.blue));
+    return paint_part(target, at, PixelRect{0, 0, at.width, at.height}, paint);
+}
+
+bool paint_part(SDL_Surface* target, const PixelRect& at, const PixelRect& part,
+                const DisplayServer::Painter& paint)
+{
     // Too small a window for the whole picture shows the background only.
     if (at.x < 0 || at.y < 0 || at.x + at.width > target->w || at.y + at.height > target->h ||
-        at.width <= 0 || at.height <= 0)
+        part.width <= 0 || part.height <= 0)
         return true;
-    auto* first = static_cast<Uint8*>(target->pixels) + static_cast<std::ptrdiff_t>(at.y) *
-                                                             target->pitch +
-                  static_cast<std::ptrdiff_t>(at.x) * target->format->BytesPerPixel;
-    SDL_Surface* picture =
-        SDL_CreateRGBSurfaceWithFormatFrom(first, at.width, at.height, target->format->BitsPerPixel,
-                                           target->pitch, target->format->format);
-    if (picture == nullptr)
+    auto* first = static_cast<Uint8*>(target->pixels) +
+                  static_cast<std::ptrdiff_t>(at.y + part.y) * target->pitch +
+                  static_cast<std::ptrdiff_t>(at.x + part.x) * target->format->BytesPerPixel;
+    SDL_Surface* view = SDL_CreateRGBSurfaceWithFormatFrom(first, part.width, part.height,
+                                                           target->format->BitsPerPixel,
+                                                           target->pitch, target->format->format);
+    if (view == nullptr)
         return false;
-    const bool painted = paint_in_32_bits(picture, paint);
-    SDL_FreeSurface(picture);
+    const bool painted = paint_in_32_bits(view, paint, part.x, part.y);
+    SDL_FreeSurface(view);
     return painted;
 }
 

@@ -79,14 +79,20 @@ std::unique_ptr<DisplayServer> wayland_server(wl_display* display, wl_surface* s
 // The picture drawn into SDL's window surface; throws where there is none.
 std::unique_ptr<DisplayServer> window_surface_server(SDL_Window* window);
 
-// Has `paint` draw onto `target` in 32-bit pixels, through a converted copy
-// where the target has others. False when no copy could be had.
-bool paint_in_32_bits(SDL_Surface* target, const DisplayServer::Painter& paint);
+// Has `paint` draw the picture from (`left`, `top`) on onto `target` in
+// 32-bit pixels, through a converted copy where the target has others.
+// False when no copy could be had.
+bool paint_in_32_bits(SDL_Surface* target, const DisplayServer::Painter& paint, int left = 0,
+                      int top = 0);
 
 // Has `paint` draw the picture at `at` on `target`, which covers the whole
 // window, after the background all over it when `whole`. False when the
 // picture could not be drawn.
 bool paint_placed(SDL_Surface* target, const PixelRect& at, bool whole,
                   const DisplayServer::Painter& paint);
+
+// The same for `part` of the picture only, and no background.
+bool paint_part(SDL_Surface* target, const PixelRect& at, const PixelRect& part,
+                const DisplayServer::Painter& paint);
 
 } // namespace blockdrop

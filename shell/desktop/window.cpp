@@ -17,14 +17,10 @@ DesktopWindow::DesktopWindow(const std::string& font_file)
 {
     const PixelSize standard = client_size(1.0);
     const Uint32 without_gl = flags_without_gl();
-    // Natively on Wayland the window keeps its size for now: the picture of
-    // a resized window is not yet drawn right there.
-    const Uint32 resizable =
-        current_video_driver() == VideoDriver::wayland ? 0 : SDL_WINDOW_RESIZABLE;
     window_ = SDL_CreateWindow(window_caption, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                standard.width, standard.height,
-                               SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI | resizable |
-                                   without_gl);
+                               SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI |
+                                   SDL_WINDOW_RESIZABLE | without_gl);
     window_made_without_gl(without_gl);
     if (window_ == nullptr)
         throw std::runtime_error(std::string("cannot create the window: ") + SDL_GetError());

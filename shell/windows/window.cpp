@@ -147,12 +147,14 @@ void GameWindow::switch_full_screen()
         SetWindowLongPtrW(window_, GWL_STYLE, (current & ~static_cast<LONG_PTR>(style)) | WS_POPUP);
         // Its place in the stacking stays, so that a box it owns stays above it.
         SetWindowPos(window_, nullptr, monitor.left, monitor.top, monitor.right - monitor.left,
-                     monitor.bottom - monitor.top, SWP_NOZORDER | SWP_FRAMECHANGED);
+                     monitor.bottom - monitor.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
     } else {
         SetWindowLongPtrW(window_, GWL_STYLE, (current & ~static_cast<LONG_PTR>(WS_POPUP)) | style);
         SetWindowPlacement(window_, &windowed_);
         SetWindowPos(window_, nullptr, 0, 0, 0, 0,
-                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOOWNERZORDER | SWP_FRAMECHANGED);
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOOWNERZORDER | SWP_NOACTIVATE |
+                         SWP_FRAMECHANGED);
     }
     full_screen_ = !full_screen_;
     EnumThreadWindows(GetCurrentThreadId(), &replace_if_owned, reinterpret_cast<LPARAM>(window_));

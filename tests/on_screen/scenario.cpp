@@ -414,6 +414,9 @@ void take(const Step& step, Front& front, RunState& state)
         const Target target = w.size() == 4 && w[3] == "game"  ? Target::game
                               : w.size() == 4 && w[3] == "box" ? Target::box
                                                                : Target::focused;
+        // A switch to full screen comes back to the window's size of now.
+        if ((w[1] == "F11" || w[1] == "Alt+Return") && !front.full_screen())
+            state.windowed = front.window_size();
         front.press(w[1], target);
         // When the input has gone in: a driver may take its time to type.
         state.last_input = Clock::now();

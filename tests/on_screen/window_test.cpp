@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <sys/wait.h>
+#include <thread>
 
 namespace blockdrop::window_testing {
 namespace {
@@ -63,7 +64,17 @@ protected:
         return std::nullopt;
     }
 
-    std::optional<Image> window_picture() const override { return x.capture(window); }
+    // X reads no window that is partly off the screen, where a window manager
+    // may bring it back from full screen: it is moved to the corner first.
+    std::optional<Image> window_picture() const override
+    {
+        if (auto image = x.capture(window))
+            return image;
+        const auto [width, height] = x.size(window);
+        x.resize_at_corner(window, width, height);
+        std::this_thread::sleep_for(100ms);
+        return x.capture(window);
+    }
     double natural_scale() const override { return scale(); }
     std::string board() const override { return SdlPictureFront::board(); }
 

@@ -98,7 +98,11 @@ async function take(step, driver, held) {
   const w = step.words;
   const said = w.join(' ');
   if (said === 'expect set-up board') await driver.expectSetUpBoard();
-  else if (w[0] === 'press') await driver.press(w[1], w[3] ?? 'focused');
+  else if (w[0] === 'press') {
+    // A switch to full screen comes back to the window's size of now.
+    if (w[1] === 'Alt+Return' && !(await driver.fullScreen())) held.windowed = await driver.windowSize();
+    await driver.press(w[1], w[3] ?? 'focused');
+  }
   else if (w[0] === 'expect' && w[1] === 'bucket')
     await waitBoard(driver, (b) => bucketPosition(b) === w[2], `the bucket ${w[2]}`);
   else if (w[0] === 'expect' && w[1] === 'ticks') await driver.expectTicks(Number(w[2]));

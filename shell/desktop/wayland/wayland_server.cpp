@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <deque>
 #include <limits>
 #include <list>
 #include <optional>
@@ -33,6 +34,8 @@ struct ShmBuffer {
     bool busy = false;
     // Where it holds the picture, the background around it; none yet.
     std::optional<PixelRect> drawn_at;
+    // The server's frame it holds the picture of; 0: none.
+    std::uint64_t frame = 0;
 
     ShmBuffer() = default;
     ~ShmBuffer()
@@ -212,26 +215,47 @@ public:
         return take(window.width, window.height) != nullptr;
     }
 
-    // The buffers take turns, so each is drawn whole.
+    // The buffers take turns: each is brought up to date with what changed
+    // in the frames since it was drawn, or drawn whole.
     bool show(const PixelRect& at, PixelSize window, int buffer_scale, const Painter& paint,
-              const std::vector<PixelRect>& /*changed*/) override
+              const std::vector<PixelRect>& changed) override
     {
         ShmBuffer* drawn = take(window.width, window.height);
         if (drawn == nullptr)
             return false;
+        ++frame_;
+        changes_.push_back(changed);
+        if (changes_.size() > most_buffers)
+            changes_.pop_front();
+        const std::uint64_t behind = frame_ - drawn->frame;
         // The background is drawn once for each buffer and place.
-        const bool whole = drawn->drawn_at != at;
-        if (!paint_placed(drawn->surface, at, whole, paint))
+        const bool moved = drawn->drawn_at != at;
+        const bool whole = moved || drawn->frame == 0 || behind > changes_.size();
+        std::vector<PixelRect> parts;
+        for (std::size_t i = changes_.size() - std::min<std::size_t>(behind, changes_.size());
+             !whole && i < changes_.size(); ++i)
+            parts.insert(parts.end(), changes_[i].begin(), changes_[i].end());
+        bool painted = !whole || paint_placed(drawn->surface, at, moved, paint);
+        for (const PixelRect& part : parts)
+            painted = painted && paint_part(drawn->surface, at, part, paint);
+        if (!painted) {
+            drawn->frame = 0;
             return false;
+        }
         drawn->drawn_at = at;
+        drawn->frame = frame_;
         if (buffer_scale > 0)
             wl_surface_set_buffer_scale(surface_, buffer_scale);
         wl_surface_attach(surface_, drawn->buffer, 0, 0);
-        // Only the picture's place is new, where the surface can say so in
-        // buffer pixels (version 4); else the whole surface.
-        if (!whole && wl_proxy_get_version(reinterpret_cast<wl_proxy*>(surface_)) >= 4)
-            wl_surface_damage_buffer(surface_, at.x, at.y, at.width, at.height);
-        else
+        // Only what is new, where the surface can say so in buffer pixels
+        // (version 4); else the whole surface.
+        const bool in_buffer_pixels =
+            wl_proxy_get_version(reinterpret_cast<wl_proxy*>(surface_)) >= 4;
+        if (!moved && in_buffer_pixels) {
+            for (const PixelRect& part : changed)
+                wl_surface_damage_buffer(surface_, at.x + part.x, at.y + part.y, part.width,
+                                         part.height);
+        } else
             wl_surface_damage(surface_, 0, 0, std::numeric_limits<std::int32_t>::max(),
                               std::numeric_limits<std::int32_t>::max());
         wl_surface_commit(surface_);
@@ -310,6 +334,9 @@ private:
     wl_registry* registry_ = nullptr;
     Globals globals_;
     std::vector<std::unique_ptr<ShmBuffer>> buffers_;
+    std::uint64_t frame_ = 0;
+    // What changed in each of the last frames, the newest last.
+    std::deque<std::vector<PixelRect>> changes_;
 };
 
 } // namespace
