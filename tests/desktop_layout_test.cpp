@@ -281,7 +281,80 @@ TEST_P(BoxAtScale, AResizedFontDrawsAsAFreshOneAndBrokenTextStillDraws)
     EXPECT_TRUE(within(*ink, layout.prompt));
 }
 
+// Once a pad has been used: each button's mark at its left, as tall as the
+// text at most, then its label, both inside the button; a letter's disc
+// holds the letter in the title's white.
+TEST_P(BoxAtScale, MarksThePadsButtonsBeforeTheirLabels)
+{
+    const double scale = GetParam();
+    const BoxLayout layout = box_layout(Buttons::ok_cancel, scale);
+    const auto file = BoxFont::find();
+    ASSERT_TRUE(file);
+    BoxFont font(*file, layout.text_pixels);
+    for (const PadFamily family : {PadFamily::xbox, PadFamily::playstation}) {
+        const PadMarks marks = box_pad_marks(family);
+        const DrawnBox box(layout, font,
+                           {"You Lost", "You lost. Try again?", Buttons::ok_cancel, marks});
+        const int inset = 2 * layout.border + 1;
+        for (const PixelRect& button : {layout.ok, layout.cancel}) {
+            const auto ink = box.ink(button, inset);
+            ASSERT_TRUE(ink);
+            EXPECT_TRUE(within(*ink, button));
+            const int side = std::min(layout.text_pixels, button.height);
+            const PixelRect mark{ink->x, button.y + (button.height - side) / 2, side, side};
+            const auto in_mark = box.ink(mark, 0);
+            ASSERT_TRUE(in_mark) << "no mark at " << scale;
+            EXPECT_LE(in_mark->height, side);
+            const PixelRect label{mark.x + side + 1, button.y + inset, button.x + button.width -
+                                  mark.x - side - 1 - inset, button.height - 2 * inset};
+            EXPECT_TRUE(box.ink(label, 0)) << "no label right of the mark at " << scale;
+        }
+        if (family == PadFamily::xbox) {
+            // The white letter A inside the black disc of OK's mark.
+            const auto pixels = [&](Uint32 colour) {
+                int count = 0;
+                const PixelRect face{layout.ok.x, layout.ok.y, layout.ok.width / 3, layout.ok.height};
+                for (int y = face.y; y < face.y + face.height; ++y)
+                    for (int x = face.x; x < face.x + face.width; ++x)
+                        count += box.at(x, y) == colour ? 1 : 0;
+                return count;
+            };
+            EXPECT_GT(pixels(0x000000), 0);
+            EXPECT_GT(pixels(0xFFFFFF), 0);
+        }
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Desktop, BoxAtScale, ::testing::Values(0.5, 1.0, 1.25, 1.5, 2.0, 3.0));
+
+// The shapes, a row at a time: a cross through its middle, a ring open
+// there, a disc across it; none outside its square.
+TEST(PadMarkFills, AreACrossARingAndADiscInTheirSquare)
+{
+    const PixelRect square{10, 20, 21, 21};
+    const auto covers = [](const std::vector<PixelRect>& rects, int x, int y) {
+        return std::any_of(rects.begin(), rects.end(), [&](const PixelRect& r) {
+            return x >= r.x && x < r.x + r.width && y >= r.y && y < r.y + r.height;
+        });
+    };
+    const int middle_x = square.x + square.width / 2;
+    const int middle_y = square.y + square.height / 2;
+    const auto cross = mark_fills(PadMark::cross, square);
+    const auto ring = mark_fills(PadMark::circle, square);
+    const auto disc = mark_fills(PadMark::a, square);
+    EXPECT_TRUE(covers(cross, middle_x, middle_y));
+    EXPECT_FALSE(covers(cross, middle_x, square.y + 2)) << "between the strokes' ends";
+    EXPECT_FALSE(covers(ring, middle_x, middle_y));
+    EXPECT_TRUE(covers(ring, middle_x, square.y));
+    EXPECT_TRUE(covers(ring, square.x, middle_y));
+    EXPECT_TRUE(covers(disc, middle_x, middle_y));
+    EXPECT_FALSE(covers(disc, square.x, square.y)) << "a disc, not a square";
+    for (const auto* rects : {&cross, &ring, &disc})
+        for (const PixelRect& rect : *rects)
+            EXPECT_TRUE(within(rect, square));
+    // At 1280x800 full screen the box's text is at least 12 pixels high.
+    EXPECT_GE(box_layout(Buttons::ok, fit_client(PixelSize{1280, 800}, 1.0).scale).text_pixels, 12);
+}
 
 TEST(DesktopDpi, ComesFromXftDpiAndIsNinetySixWithoutIt)
 {

@@ -17,7 +17,15 @@ namespace blockdrop {
 
 void DesktopPlatform::paint(const Form1& form)
 {
-    window_.paint(form, box_);
+    if (box_ == nullptr) {
+        window_.paint(form, nullptr);
+        return;
+    }
+    // Once the player has used a pad, its buttons' marks beside OK and Cancel.
+    BoxText shown = *box_;
+    if (const auto family = pads_.last_used())
+        shown.marks = box_pad_marks(*family);
+    window_.paint(form, &shown);
 }
 
 int DesktopPlatform::MsgBox(std::string_view prompt, Buttons buttons, std::string_view title)
@@ -55,7 +63,12 @@ int DesktopPlatform::run(const BoxText* box)
             if (const auto answer = handle(event, box, pressed))
                 return *answer;
         }
-        for (const PadAction action : pads_.poll(std::chrono::steady_clock::now())) {
+        const auto used = pads_.last_used();
+        const auto actions = pads_.poll(std::chrono::steady_clock::now());
+        // A pad used for the first time, or another kind: the box says so.
+        if (box != nullptr && pads_.last_used() != used)
+            repaint();
+        for (const PadAction action : actions) {
             if (box == nullptr)
                 press_pad_keys(*this, {action});
             else if (const auto answer = pad_answer(action, box->buttons))

@@ -115,9 +115,9 @@ void DesktopWindow::paint(const Form1& form, const BoxText* box)
     if (placement_.scale != drawn_at)
         font_->resize(box_layout(Buttons::ok, placement_.scale).text_pixels);
     const PixelSize picture{placement_.rect.width, placement_.rect.height};
-    std::optional<std::tuple<std::string, std::string, Buttons>> shown_box;
+    std::optional<std::tuple<std::string, std::string, Buttons, std::optional<PadMarks>>> shown_box;
     if (box != nullptr)
-        shown_box.emplace(box->title, box->prompt, box->buttons);
+        shown_box.emplace(box->title, box->prompt, box->buttons, box->marks);
     std::vector<PixelRect> changed{PixelRect{0, 0, picture.width, picture.height}};
     if (shown_ && shown_->placement == placement_ && shown_->box == shown_box) {
         changed = changed_cells(shown_->form, form, placement_.scale);

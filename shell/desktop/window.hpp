@@ -69,7 +69,7 @@ private:
     struct Shown {
         Form1 form;
         Placement placement;
-        std::optional<std::tuple<std::string, std::string, Buttons>> box;
+        std::optional<std::tuple<std::string, std::string, Buttons, std::optional<PadMarks>>> box;
     };
     std::optional<Shown> shown_;
     std::unique_ptr<BoxFont> font_;

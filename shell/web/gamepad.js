@@ -7,6 +7,16 @@
   'use strict';
   var game = 0, frame = 0, seen = {}, told = false;
 
+  // The kind of pad, from the id the browser gives it (its maker's USB id
+  // or name), and the marks of the buttons that answer OK and Cancel: the
+  // standard mapping's bottom and right face buttons (a Nintendo pad's B
+  // and A).
+  function marksOf(id) {
+    if (/054c|playstation|dualshock|dualsense/i.test(id)) return ['cross', 'circle'];
+    if (/057e|nintendo|switch/i.test(id)) return ['b', 'a'];
+    return ['a', 'b'];
+  }
+
   // Every button of the standard mapping, as bit i for button i; which of
   // them the game reads, and what for, is its own (pads.hpp).
   function bits(pad) {
@@ -44,6 +54,7 @@
     pads().forEach(function (pad) {
       now[pad.index] = true;
       var given = Module._blockdrop_pad_read(game, pad.index, bits(pad), pad.axes[0] || 0);
+      if (bits(pad) || Math.abs(pad.axes[0] || 0) > 0.5) Module.padUsed(marksOf(pad.id));
       answer = answer || given;
     });
     Object.keys(seen).forEach(function (index) {

@@ -153,6 +153,18 @@ var Module = (function () {
     done(Number(box.returnValue) || 0);
   });
 
+  // Once a pad is used, the dialog's buttons show its marks.
+  function padUsed(marks) {
+    ['box-ok', 'box-cancel'].forEach(function (id, i) {
+      var mark = $(id).querySelector('.mark');
+      if (mark.dataset.mark === marks[i]) return;
+      mark.dataset.mark = marks[i];
+      mark.textContent = marks[i].length === 1 ? marks[i].toUpperCase() : '';
+      mark.hidden = false;
+    });
+    place();
+  }
+
   function end(text) {
     ['stage', 'pad', 'line'].forEach(function (id) { if ($(id)) $(id).remove(); });
     main.className = 'ended';
@@ -177,6 +189,7 @@ var Module = (function () {
 
   return {
     boardScale: boardScale,
+    padUsed: padUsed,
     showBox: function (prompt, title, cancel, done) {
       stops.forEach(function (stop) { stop(); });
       $('box-title').textContent = title;

@@ -151,9 +151,11 @@ protected:
     LosingPadWindow() : PadWindow(draws_for_loss()) {}
 };
 
+// A PlayStation pad: once used, the box marks OK and Cancel with its cross
+// and circle.
 TEST_F(LosingPadWindow, TheLossBoxTakesAForANewGameAndBToQuitAndDropsTheRest)
 {
-    pad("attach 0");
+    pad("attach 0 playstation");
     ASSERT_TRUE(wait_for_loss());
     const std::string under = board();
     for (const char* button : {"dpleft", "dpright", "leftshoulder", "x", "y", "back"})
@@ -161,14 +163,17 @@ TEST_F(LosingPadWindow, TheLossBoxTakesAForANewGameAndBToQuitAndDropsTheRest)
     pad("stick 0 -1");
     std::this_thread::sleep_for(600ms);
     pad("stick 0 0");
-    EXPECT_EQ(box_pictures().shown(x, window), Box::lost) << "only A, B and Start answer";
+    const BoxPictures marked(scale(), box_pad_marks(PadFamily::playstation));
+    EXPECT_TRUE(wait_until([&] { return marked.shown(x, window) == Box::lost; }, 1s))
+        << "only A, B and Start answer, and the box shows the pad's marks";
     EXPECT_EQ(board(), under) << "the board moved under the box";
     tap(0, "a");
     expect_no_box();
     expect_bucket("middle");
     EXPECT_FALSE(game->wait(0ms)) << "A plays on";
 
-    ASSERT_TRUE(wait_for_loss());
+    // The next loss box shows the marks from the start.
+    ASSERT_TRUE(wait_until([&] { return marked.shown(x, window) == Box::lost; }, 30s));
     // Only the press: the game is gone before a release could reach it.
     pad("press 0 b");
     EXPECT_TRUE(game->exits_zero(3s)) << "B is Cancel, which ends the game";

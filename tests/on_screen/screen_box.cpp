@@ -58,13 +58,15 @@ Image drawn(const BoxLayout& layout, const BoxText& text)
 
 } // namespace
 
-BoxPictures::BoxPictures(double scale) : pictures_(std::make_unique<Pictures>())
+BoxPictures::BoxPictures(double scale, std::optional<PadMarks> marks)
+    : pictures_(std::make_unique<Pictures>())
 {
     pictures_->won_layout = box_layout(Buttons::ok, scale);
     pictures_->lost_layout = box_layout(Buttons::ok_cancel, scale);
-    pictures_->won = drawn(pictures_->won_layout, {"You Won", "You win! Great!", Buttons::ok});
-    pictures_->lost =
-        drawn(pictures_->lost_layout, {"You Lost", "You lost. Try again?", Buttons::ok_cancel});
+    pictures_->won =
+        drawn(pictures_->won_layout, {"You Won", "You win! Great!", Buttons::ok, marks});
+    pictures_->lost = drawn(pictures_->lost_layout,
+                            {"You Lost", "You lost. Try again?", Buttons::ok_cancel, marks});
 }
 
 BoxPictures::~BoxPictures() = default;

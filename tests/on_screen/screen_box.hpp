@@ -1,10 +1,13 @@
 #pragma once
 
+#include "shell/pad_marks.hpp"
+
 #include "tests/on_screen/scenario.hpp"
 #include "tests/on_screen/x_session.hpp"
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <utility>
 
 namespace blockdrop::window_testing {
@@ -18,7 +21,8 @@ enum class Box { none, won, lost };
 // pixel format, so a window showing a box matches one of them to the pixel.
 class BoxPictures {
 public:
-    explicit BoxPictures(double scale = 1.0);
+    // With `marks`, the boxes as they show once the player has used a pad.
+    explicit BoxPictures(double scale = 1.0, std::optional<PadMarks> marks = std::nullopt);
     ~BoxPictures();
     BoxPictures(const BoxPictures&) = delete;
     BoxPictures& operator=(const BoxPictures&) = delete;

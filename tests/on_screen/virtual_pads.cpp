@@ -2,7 +2,7 @@
 // asks for (tests/support/rehearsal.hpp), and SDL virtual controllers that a
 // window test drives through the FIFO named in BLOCKDROP_PAD_SCRIPT, one
 // command a line, N being the test's number for a pad:
-//   attach N | detach N | press N BUTTON | release N BUTTON | stick N X
+//   attach N [playstation] | detach N | press N BUTTON | release N BUTTON | stick N X
 // BUTTON is SDL's name of a controller button (a, b, start, dpleft,
 // dpright, leftshoulder, rightshoulder); X runs from -1 to 1. The game reads
 // them through its own pad code, as it reads a real pad. A virtual pad has
@@ -28,9 +28,14 @@
 namespace blockdrop {
 namespace {
 
-SDL_Joystick* attach()
+// `kind` "playstation": a DualShock 4's ids, by which SDL tells its kind.
+SDL_Joystick* attach(const std::string& kind)
 {
     SDL_VirtualJoystickDesc desc{};
+    if (kind == "playstation") {
+        desc.vendor_id = 0x054c;
+        desc.product_id = 0x09cc;
+    }
     desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
     desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
     desc.naxes = SDL_CONTROLLER_AXIS_MAX;
@@ -72,7 +77,9 @@ int run(void* data)
         int pad = 0;
         words >> command >> pad;
         if (command == "attach") {
-            pads[pad] = attach();
+            std::string kind;
+            words >> kind;
+            pads[pad] = attach(kind);
             if (pads[pad] == nullptr)
                 std::fprintf(stderr, "pad script: cannot attach: %s\n", SDL_GetError());
             continue;

@@ -19,9 +19,9 @@ function stubPads() {
     return slots.slice();
   };
   Object.defineProperty(document, 'hidden', { get: () => pads.hidden, configurable: true });
-  pads.connect = (index) => {
+  pads.connect = (index, id = `Test pad ${index}`) => {
     slots[index] = {
-      index, id: `Test pad ${index}`, connected: true, mapping: 'standard', timestamp: 0,
+      index, id, connected: true, mapping: 'standard', timestamp: 0,
       axes: [0, 0, 0, 0], buttons: Array.from({ length: 17 }, () => ({ pressed: false, value: 0 })),
     };
     dispatchEvent(new Event('gamepadconnected'));
@@ -138,7 +138,11 @@ test('no pad or a hidden page, no reading: the page reads pads only while one is
   assert.deepEqual(errors, []);
 });
 
-test('the loss dialog: A and Start answer OK, B Cancel, and every other control is dropped', async (t) => {
+// The marks shown before OK and Cancel, each drawn and seen.
+const marks = (page) => page.evaluate(() => [...document.querySelectorAll('#box .mark')]
+  .map((mark) => (mark.checkVisibility() && mark.offsetWidth > 0 ? mark.dataset.mark : '')));
+
+test('the loss dialog: A and Start answer OK, B Cancel, and every other control is dropped; the buttons show the pad\'s marks', async (t) => {
   const { page, errors, pads } = await openWithPads(t);
   await pads.call('connect', 0);
   for (const answer of [A, START]) {
@@ -149,12 +153,17 @@ test('the loss dialog: A and Start answer OK, B Cancel, and every other control 
     await pads.run(600);
     await pads.call('stick', 0, 0);
     assert.notEqual(await dialogShown(page), null, 'still up');
+    assert.deepEqual(await marks(page), ['a', 'b'], 'a pad of no known kind: A and B');
     assert.equal(await board(page), under, 'the board held still');
     await pads.tap(0, answer);
     assert.equal(await dialogShown(page), null, `${answer}: closed`);
     await expectFreshBoard(page);
   }
   await playUntilDialog(page);
+  // A PlayStation pad, by its maker's id: its cross and circle.
+  await pads.call('connect', 1, 'Wireless Controller (STANDARD GAMEPAD Vendor: 054c Product: 09cc)');
+  await pads.tap(1, X);
+  assert.deepEqual(await marks(page), ['cross', 'circle']);
   await pads.tap(0, B);
   await until(page, () => !document.getElementById('board'), null, 'the game to end');
   assert.equal(await page.locator('#status').textContent(), 'The game has ended.');

@@ -201,7 +201,10 @@ export async function dialogShown(frame) {
   return frame.evaluate(() => {
     const box = document.getElementById('box');
     if (!box.open) return null;
-    const buttons = [...box.querySelectorAll('button')].filter((b) => !b.hidden).map((b) => b.textContent);
+    // A button's label, without a pad's mark before it.
+    const label = (b) => [...b.childNodes].filter((n) => n.nodeType === Node.TEXT_NODE)
+      .map((n) => n.textContent).join('');
+    const buttons = [...box.querySelectorAll('button')].filter((b) => !b.hidden).map(label);
     return {
       title: document.getElementById('box-title').textContent,
       prompt: document.getElementById('box-prompt').textContent,

@@ -2,6 +2,9 @@
 
 #include "shell/design.hpp"
 
+#include <algorithm>
+#include <cmath>
+
 namespace blockdrop {
 
 namespace {
@@ -11,14 +14,73 @@ PixelRect shrunk(const PixelRect& rect, int by)
     return PixelRect{rect.x + by, rect.y + by, rect.width - 2 * by, rect.height - 2 * by};
 }
 
-void add_button(Drawing& drawing, const PixelRect& button, int edge, std::string label)
+void add_button(Drawing& drawing, const PixelRect& button, int edge, std::string label,
+                std::optional<PadMark> mark, int text_pixels)
 {
     drawing.fills.push_back({button, box_frame});
-    drawing.fills.push_back({shrunk(button, edge), box_button});
-    drawing.texts.push_back({std::move(label), box_text, shrunk(button, edge), std::nullopt});
+    PixelRect face = shrunk(button, edge);
+    drawing.fills.push_back({face, box_button});
+    if (mark) {
+        // The mark at the face's left, as tall as the text; the label
+        // centred in what is left.
+        const int side = std::min(text_pixels, face.height);
+        const PixelRect square{face.x + edge + 1, face.y + (face.height - side) / 2, side, side};
+        for (const PixelRect& rect : mark_fills(*mark, square))
+            drawing.fills.push_back({rect, box_text});
+        if (const char letter = mark_letter(*mark); letter != 0)
+            drawing.texts.push_back({std::string(1, letter), box_title_text, square, std::nullopt});
+        const int right_of_mark = square.x + square.width - face.x;
+        face.x += right_of_mark;
+        face.width -= right_of_mark;
+    }
+    drawing.texts.push_back({std::move(label), box_text, face, std::nullopt});
+}
+
+// Half the width of a circle of `diameter` at row `y` from its top, in
+// pixels, measured through the row's middle.
+double half_chord(int diameter, int y)
+{
+    const double radius = diameter / 2.0;
+    const double from_centre = y + 0.5 - radius;
+    return std::sqrt(std::max(radius * radius - from_centre * from_centre, 0.0));
 }
 
 } // namespace
+
+std::vector<PixelRect> mark_fills(PadMark mark, const PixelRect& square)
+{
+    std::vector<PixelRect> rects;
+    const int side = std::min(square.width, square.height);
+    const int stroke = std::max(1, side / 7);
+    const double middle = side / 2.0;
+    for (int y = 0; y < side; ++y) {
+        const int top = square.y + y;
+        const auto span = [&](double from, double to) {
+            const int left = static_cast<int>(std::lround(from));
+            const int right = static_cast<int>(std::lround(to));
+            if (right > left)
+                rects.push_back(PixelRect{square.x + left, top, right - left, 1});
+        };
+        const double outer = half_chord(side, y);
+        if (mark == PadMark::cross) {
+            // The two diagonals, inset as far as the ring would be.
+            const double inset = side / 6.0;
+            if (y + 0.5 < inset || y + 0.5 > side - inset)
+                continue;
+            for (const double at : {y + 0.5, side - y - 0.5})
+                span(at - stroke / 2.0, at + stroke / 2.0);
+        } else if (mark == PadMark::circle) {
+            const double inner = y < stroke || y >= side - stroke
+                                     ? 0.0
+                                     : half_chord(side - 2 * stroke, y - stroke);
+            span(middle - outer, middle - inner);
+            span(middle + inner, middle + outer);
+        } else {
+            span(middle - outer, middle + outer);
+        }
+    }
+    return rects;
+}
 
 Drawing box_drawing(const BoxLayout& layout, const BoxText& text)
 {
@@ -28,9 +90,14 @@ Drawing box_drawing(const BoxLayout& layout, const BoxText& text)
                      {layout.title_bar, box_title_bar}};
     drawing.texts = {{std::string(text.title), box_title_text, layout.title_bar, layout.text_left},
                      {std::string(text.prompt), box_text, layout.prompt, layout.text_left}};
-    add_button(drawing, layout.ok, 2 * layout.border, "OK");
+    const auto mark = [&](PadMark PadMarks::*which) -> std::optional<PadMark> {
+        return text.marks ? std::optional<PadMark>((*text.marks).*which) : std::nullopt;
+    };
+    add_button(drawing, layout.ok, 2 * layout.border, "OK", mark(&PadMarks::ok),
+               layout.text_pixels);
     if (text.buttons == Buttons::ok_cancel)
-        add_button(drawing, layout.cancel, layout.border, "Cancel");
+        add_button(drawing, layout.cancel, layout.border, "Cancel", mark(&PadMarks::cancel),
+                   layout.text_pixels);
     return drawing;
 }
 

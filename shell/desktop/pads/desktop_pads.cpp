@@ -23,6 +23,24 @@ PadControls read_controls(SDL_GameController* controller)
     return controls;
 }
 
+// The kind of pad, from what SDL knows of it. SDL names a Nintendo pad's
+// buttons by their labels unless told otherwise, so its A is then the pad's A.
+PadFamily family_of(SDL_GameController* controller)
+{
+    switch (SDL_GameControllerGetType(controller)) {
+    case SDL_CONTROLLER_TYPE_PS3:
+    case SDL_CONTROLLER_TYPE_PS4:
+    case SDL_CONTROLLER_TYPE_PS5: return PadFamily::playstation;
+    case SDL_CONTROLLER_TYPE_XBOX360:
+    case SDL_CONTROLLER_TYPE_XBOXONE: return PadFamily::xbox;
+    case SDL_CONTROLLER_TYPE_NINTENDO_SWITCH_PRO:
+        return SDL_GetHintBoolean(SDL_HINT_GAMECONTROLLER_USE_BUTTON_LABELS, SDL_TRUE) == SDL_TRUE
+                   ? PadFamily::xbox
+                   : PadFamily::nintendo;
+    default: return PadFamily::generic;
+    }
+}
+
 int instance_of(SDL_GameController* controller)
 {
     return SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(controller));
@@ -125,6 +143,8 @@ std::vector<PadAction> DesktopPads::poll(Time now)
             if (SDL_GameControllerGetAttached(controller) == SDL_FALSE)
                 continue;
             const auto read = pads_.read(instance_of(controller), read_controls(controller), now);
+            if (!read.empty())
+                last_used_ = family_of(controller);
             actions.insert(actions.end(), read.begin(), read.end());
         }
     }

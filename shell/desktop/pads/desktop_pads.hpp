@@ -2,11 +2,13 @@
 
 #include "shell/desktop/pads/device_watch.hpp"
 #include "shell/gamepads.hpp"
+#include "shell/pad_marks.hpp"
 
 #include <SDL.h>
 
 #include <chrono>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -43,6 +45,9 @@ public:
     // How long the loop may sleep at `now`: -1 while nothing needs polling.
     int wait_ms(Time now) const;
 
+    // The kind of pad the player last used, if any.
+    std::optional<PadFamily> last_used() const { return last_used_; }
+
 private:
     void open(int device_index);
     // Whether to poll: a pad whose file is not watched, or one expected soon.
@@ -55,6 +60,7 @@ private:
     std::vector<SDL_JoystickID> unwatched_;
     // A watched pad had input, or one just came: read once at the next poll.
     bool read_now_ = false;
+    std::optional<PadFamily> last_used_;
     Gamepads pads_;
     Time settle_until_{};
     PadPolling polling_;
