@@ -84,6 +84,34 @@ void wayland_run(double scale, int idle_seconds, Figures& figures)
     take_figures(game, idle_seconds, figures);
 }
 
+// One native run full screen (F11) on an output of `size` at scale 1: its
+// figures once it covers the output.
+void wayland_full_screen_run(std::pair<int, int> size, int idle_seconds, Figures& figures)
+{
+    Sway sway;
+    const std::string mode = std::to_string(size.first) + "x" + std::to_string(size.second);
+    sway.run({"swaymsg", "output", "HEADLESS-1", "mode", mode});
+    GameProcess game(sway.as_its_user({sway.reachable(game_binary())}), "",
+                     sway.native_environment());
+    const auto covers = [&] {
+        const auto area = sway.window_of(game.pid());
+        return area && area->width == size.first && area->height == size.second;
+    };
+    for (;;) {
+        if (ms_since(game.started()) > 10000)
+            return;
+        const auto area = sway.window_of(game.pid());
+        const auto image = area ? sway.capture(*area) : std::nullopt;
+        if (image && drawn(*image, 1.0))
+            break;
+    }
+    sway.key("F11");
+    if (!wait_until(covers, 5s))
+        return;
+    std::this_thread::sleep_for(1s);
+    take_figures(game, idle_seconds, figures);
+}
+
 // One X11 run in Xvfb with the desktop's Xft.dpi at 96 x `scale`.
 void x11_run(double scale, int idle_seconds, Figures& figures)
 {
@@ -143,6 +171,18 @@ int main(int argc, char** argv)
         }
         print("Wayland, native", scale, wayland, idle_seconds);
         print("X11 (Xft.dpi)", scale, x11, idle_seconds);
+    }
+    for (const auto& size : {std::pair{1920, 1080}, std::pair{3840, 2160}}) {
+        Figures full;
+        for (int i = 0; i < runs; ++i) {
+            std::fprintf(stderr, "full screen at %dx%d, run %d of %d...\n", size.first, size.second,
+                         i + 1, runs);
+            wayland_full_screen_run(size, idle_seconds, full);
+        }
+        const std::string where =
+            "Wayland, native, full screen at " + std::to_string(size.first) + "x" +
+            std::to_string(size.second);
+        print(where.c_str(), 1.0, full, idle_seconds);
     }
     return 0;
 }

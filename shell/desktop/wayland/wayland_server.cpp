@@ -266,8 +266,9 @@ public:
 
 private:
     // A mapped buffer of this size the compositor has let go, made if need
-    // be; null when none can be had (SDL's error says why). One is mapped at
-    // a time: the game holds one picture however many the compositor keeps.
+    // be; null when none can be had (SDL's error says why). The buffers stay
+    // mapped while they are of the window's size: mapped anew, every page a
+    // paint touches would fault again, which costs more than the paint.
     ShmBuffer* take(int width, int height)
     {
         wl_display_dispatch_queue_pending(display_, queue_);
@@ -275,10 +276,6 @@ private:
         if (ready == nullptr && !buffers_.empty()) {
             wl_display_roundtrip_queue(display_, queue_);
             ready = free_buffer(width, height);
-        }
-        for (const auto& buffer : buffers_) {
-            if (buffer.get() != ready)
-                buffer->unmap();
         }
         if (ready != nullptr)
             return ready->map() ? ready : nullptr;
