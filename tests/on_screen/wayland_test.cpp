@@ -44,14 +44,15 @@ std::vector<std::string> mapped(pid_t pid)
     return maps;
 }
 
-// Bytes of the game's picture buffers mapped.
+// Bytes of the largest of the game's picture buffers mapped.
 std::size_t buffer_bytes(pid_t pid)
 {
     std::size_t bytes = 0;
     for (const std::string& line : mapped(pid)) {
         if (line.find("/memfd:blockdrop") != std::string::npos)
-            bytes += std::stoull(line.substr(line.find('-') + 1), nullptr, 16) -
-                     std::stoull(line, nullptr, 16);
+            bytes = std::max<std::size_t>(
+                bytes, std::stoull(line.substr(line.find('-') + 1), nullptr, 16) -
+                           std::stoull(line, nullptr, 16));
     }
     return bytes;
 }
@@ -179,11 +180,12 @@ TEST_P(WaylandGame, FollowsAScaleChangeWhileRunning)
 }
 
 // What the game has mapped: no GL behind its window, whichever way it
-// reaches the compositor, and natively one picture's buffer however many
-// the compositor still holds (sway's renderer keeps the last one). A
-// native window names the game's desktop entry, WAYLAND_DISPLAY alone
-// being enough for one.
-TEST_P(WaylandGame, DrawsWithoutGlKeepsOnePictureMappedAndNamesItsDesktopEntry)
+// reaches the compositor, and natively two pictures' buffers at most: the
+// one the compositor holds (sway's renderer keeps the last one) and the
+// next, kept mapped so that a paint faults in no page again. A native
+// window names the game's desktop entry, WAYLAND_DISPLAY alone being
+// enough for one.
+TEST_P(WaylandGame, DrawsWithoutGlKeepsTwoPicturesMappedAtMostAndNamesItsDesktopEntry)
 {
     on.launch(2);
     on.key("Left");
@@ -200,11 +202,11 @@ TEST_P(WaylandGame, DrawsWithoutGlKeepsOnePictureMappedAndNamesItsDesktopEntry)
     }
     const auto app_id = on.sway.app_id_of(on.game->pid());
     if (on.native()) {
-        EXPECT_EQ(std::count_if(maps.begin(), maps.end(),
-                                [](const std::string& line) {
-                                    return line.find("/memfd:blockdrop") != std::string::npos;
-                                }),
-                  1);
+        const auto buffers =
+            std::count_if(maps.begin(), maps.end(), [](const std::string& line) {
+                return line.find("/memfd:blockdrop") != std::string::npos;
+            });
+        EXPECT_TRUE(buffers == 1 || buffers == 2) << buffers << " buffers mapped";
         EXPECT_EQ(app_id, "invalid.blockdrop.blockdrop");
     } else {
         EXPECT_EQ(app_id, std::nullopt) << "an X window has a class, not an app_id";
