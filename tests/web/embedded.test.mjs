@@ -58,7 +58,9 @@ async function playThroughBothAnswers(page, frame) {
   await waitForBoard(frame);
   assert.equal(await board(frame), freshBoard);
   assert.equal(await dialogShown(frame), null);
-  assert.equal((await playUntilDialog(page, frame)).title, 'You Lost', 'the fresh page plays to a loss');
+  // Its draws are random again: about one game in two hundred fills the
+  // bucket untouched.
+  assert.match((await playUntilDialog(page, frame)).title, /^You (Lost|Won)$/, 'the fresh page plays to its end');
 }
 
 test('in a frame of another site: the focus hint, a loss, OK and Cancel, Play again', async (t) => {
