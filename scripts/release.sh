@@ -70,7 +70,7 @@ build_in() {
         echo "$tree/build-windows/blockdrop-$version-windows.zip" ;;
       web)
         "$tree/scripts/build-web.sh" >&2
-        echo "$tree/build-web/blockdrop-$version-web.zip" ;;
+        for build in web poki crazygames; do echo "$tree/build-web/blockdrop-$version-$build.zip"; done ;;
     esac
     echo "release: the $artefact artefact took $((SECONDS - began)) s" >&2
   done

@@ -189,7 +189,7 @@ if wants web; then
   done
   echo "page size, gzipped: $page_bytes bytes (limit 51200)"
   ((page_bytes <= 51200)) || { echo "the page is over 50 KB gzipped" >&2; exit 1; }
-  echo "portal zip: $(wc -c <build-web/blockdrop-*-web.zip) bytes"
+  for zip in build-web/blockdrop-*.zip; do echo "${zip#build-web/}: $(wc -c <"$zip") bytes"; done
   npm ci --prefix tests/web --no-audit --no-fund --loglevel=error
   # Playwright stops at once on a Node.js older than it supports; say so
   # here, from what the installed Playwright declares, before any test runs.

@@ -42,6 +42,11 @@ EM_JS(void, blockdrop_fill_square, (int x, int y, int width, int height, int red
     context.fillRect(x, y, width, height);
 });
 
+// The board is on the page (a portal's build tells its portal once).
+EM_JS(void, blockdrop_canvas_drawn, (), {
+    Module.drawn();
+});
+
 EM_JS(void, blockdrop_end_page, (), {
     Module.ended();
 });
@@ -73,6 +78,7 @@ void paint(const Form1& form)
     for (const Fill& fill : board_fills(form, scale, size))
         blockdrop_fill_square(fill.rect.x, fill.rect.y, fill.rect.width, fill.rect.height,
                               fill.colour.red, fill.colour.green, fill.colour.blue);
+    blockdrop_canvas_drawn();
 }
 
 void take_down()

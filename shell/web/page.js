@@ -1,9 +1,11 @@
 // The page around the game: its layout, its dialog, the touch buttons, the
-// focus hint and the end. The game calls Module.boardScale, Module.showBox
-// and Module.ended.
+// focus hint and the end. The game calls Module.boardScale, Module.drawn,
+// Module.showBox and Module.ended. A portal's build tells its portal what
+// happens (portal/portal.js); the plain build has none.
 var Module = (function () {
   var $ = function (id) { return document.getElementById(id); };
-  var board = $('board'), box = $('box'), hint = $('focus'), answered = null;
+  var board = $('board'), box = $('box'), hint = $('focus'), answered = null, loss = false;
+  var portal = window.blockdropPortal || null;
 
   // The keys reach the game on the window; say when they cannot. A frame
   // may get the keys before its document says it has the focus, so a key
@@ -12,6 +14,8 @@ var Module = (function () {
     hint.hidden = (event && event.type === 'keydown') || document.hasFocus() || !board.isConnected;
   }
   ['focus', 'blur', 'keydown'].forEach(function (type) { addEventListener(type, showFocus, true); });
+  // A key that reaches the game (the touch buttons' too) is the player's input.
+  addEventListener('keydown', function () { if (portal) portal.input(); });
   board.addEventListener('pointerdown', function () { board.focus({ preventScroll: true }); });
 
   // A button is an arrow key: a press is one key-down, holding it repeats
@@ -145,16 +149,19 @@ var Module = (function () {
   // Keys typed into the dialog are the dialog's own.
   box.addEventListener('keydown', function (event) { event.stopPropagation(); });
   box.addEventListener('close', function () {
-    var done = answered;
+    var done = answered, answer = Number(box.returnValue) || 0;
     answered = null;
     board.focus({ preventScroll: true });
     showFocus();
     // Escape closes it with no button (0): the game answers for that.
-    done(Number(box.returnValue) || 0);
+    var go = function () { done(answer); };
+    if (portal) portal.answered(loss && answer === 1, go);
+    else go();
   });
 
   // Once a pad is used, the dialog's buttons show its marks.
   function padUsed(marks) {
+    if (portal) portal.input();
     ['box-ok', 'box-cancel'].forEach(function (id, i) {
       var mark = $(id).querySelector('.mark');
       if (mark.dataset.mark === marks[i]) return;
@@ -166,6 +173,7 @@ var Module = (function () {
   }
 
   function end(text) {
+    if (portal) portal.ended();
     ['stage', 'pad', 'line'].forEach(function (id) { if ($(id)) $(id).remove(); });
     main.className = 'ended';
     $('status').textContent = text;
@@ -189,9 +197,13 @@ var Module = (function () {
 
   return {
     boardScale: boardScale,
+    drawn: function () { if (portal) portal.drawn(); },
     padUsed: padUsed,
+    // The box with Cancel is the loss's; its OK starts a new game.
     showBox: function (prompt, title, cancel, done) {
       stops.forEach(function (stop) { stop(); });
+      if (portal) portal.box();
+      loss = !!cancel;
       $('box-title').textContent = title;
       $('box-prompt').textContent = prompt;
       $('box-cancel').hidden = !cancel;

@@ -1,0 +1,10 @@
+// Poki's SDK behind the page's portal interface (portal.js).
+var blockdropPortalAdapter = {
+  name: 'Poki',
+  global: 'PokiSDK',
+  start: function (sdk) { return sdk.init(); },
+  loaded: function () { PokiSDK.gameLoadingFinished(); },
+  gameplayStart: function () { PokiSDK.gameplayStart(); },
+  gameplayStop: function () { PokiSDK.gameplayStop(); },
+  adBreak: function () { return PokiSDK.commercialBreak(); },
+};
