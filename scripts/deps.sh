@@ -13,7 +13,7 @@ declare -A groups=(
   [game]="libsdl2-dev libfreetype-dev fonts-dejavu-core libx11-dev libwayland-dev"
   # evilwm: a small window manager, for the window tests that go full screen.
   [test]="googletest libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth libx11-dev libxtst-dev evilwm"
-  [docs]="xvfb x11-utils imagemagick"
+  [docs]="xvfb x11-utils imagemagick xdotool evilwm"
   # The package check builds from what git tracks, stamped with the last
   # commit's time.
   [package]="dpkg-dev desktop-file-utils lintian appstream git"

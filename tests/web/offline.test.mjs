@@ -34,11 +34,17 @@ test('after one visit the game starts with the network gone, and plays on the re
 
 test('the worker keeps every file of the page, in a cache that a change to any renames', async (t) => {
   const cacheOf = (worker) => worker.match(/const cache = `\$\{scope\}([0-9a-f]+)`;/)[1];
-  const worker = await readFile(join(site, 'sw.js'), 'utf8');
-  const files = [...worker.match(/const files = \[(.*)\];/)[1].matchAll(/'([^']+)'/g)]
-    .map((m) => m[1]).filter((name) => name !== './');
-  const served = (await readdir(site)).filter((name) => name !== 'sw.js').sort();
-  assert.deepEqual([...files].sort(), served);
+  const keptBy = async (folder) => {
+    const worker = await readFile(join(folder, 'sw.js'), 'utf8');
+    const files = [...worker.match(/const files = \[(.*)\];/)[1].matchAll(/'([^']+)'/g)]
+      .map((m) => m[1]).filter((name) => name !== './');
+    const served = (await readdir(folder)).filter((name) => name !== 'sw.js').sort();
+    assert.deepEqual([...files].sort(), served, folder);
+    return { worker, files };
+  };
+  // The portals' builds too.
+  for (const portal of ['poki', 'crazygames']) await keptBy(join(site, '..', portal));
+  const { worker, files } = await keptBy(site);
   // The build's own stamp over a copy of the page: the same files name the
   // same cache; a byte more in any one of them, another.
   const folder = await mkdtemp(join(tmpdir(), 'blockdrop-stamp-'));
@@ -96,10 +102,18 @@ test('the manifest makes the page installable, with the project icon', async (t)
   assert.equal(manifest.name, 'Block Drop');
   assert.equal(manifest.short_name, 'Block Drop');
   assert.equal(manifest.display, 'standalone');
-  for (const icon of manifest.icons) {
-    const response = await page.request.get(`${origin}/${icon.src}`);
-    assert.equal(response.status(), 200, icon.src);
-    assert.equal(response.headers()['content-type'], icon.type);
+  // The browser reads it without a complaint; the install prompt's
+  // screenshots, one wide, are there at the sizes it says.
+  assert.deepEqual((await cdp.send('Page.getAppManifest')).errors, []);
+  assert.ok(manifest.categories.includes('games'));
+  assert.ok(manifest.screenshots.some((shot) => shot.form_factor === 'wide'));
+  for (const image of [...manifest.icons, ...manifest.screenshots]) {
+    const response = await page.request.get(`${origin}/${image.src}`);
+    assert.equal(response.status(), 200, image.src);
+    assert.equal(response.headers()['content-type'], image.type);
+    if (image.type !== 'image/png') continue;
+    const png = await response.body();
+    assert.equal(`${png.readUInt32BE(16)}x${png.readUInt32BE(20)}`, image.sizes, image.src);
   }
   assert.equal(await readFile(join(site, 'blockdrop.svg'), 'utf8'),
     await readFile(new URL('../../data/blockdrop.svg', import.meta.url), 'utf8'));
