@@ -48,8 +48,10 @@ try {
     console.log(`| \`${name}\` | ${body.length} | ${packed} |`);
   }
   console.log(`| all | ${bytes} | ${gzipped} |\n`);
-  const zip = (await readdir(join(site, '..'))).find((name) => /^blockdrop-.*-web\.zip$/.test(name));
-  if (zip) console.log(`The portal zip \`${zip}\`: ${(await readFile(join(site, '..', zip))).length} bytes\n`);
+  // The zips: the plain page's and each portal's.
+  for (const zip of (await readdir(join(site, '..'))).filter((name) => /^blockdrop-.*\.zip$/.test(name)).sort())
+    console.log(`The zip \`${zip}\`: ${(await readFile(join(site, '..', zip))).length} bytes`);
+  console.log('');
 
   const network = await openGame(t, { workers: false });
   await network.context.addInitScript(timeFirstBoard);
