@@ -161,6 +161,26 @@ bool fresh_with_pieces(const std::string& board, int pieces)
     return without == fresh_board;
 }
 
+std::optional<int> ticks_of_new_game(const std::string& board)
+{
+    if (board.size() != 63)
+        return std::nullopt;
+    int ticks = 0;
+    while (ticks < 5 && pieces_in_row(board, ticks) == 1)
+        ++ticks;
+    std::string without = board;
+    for (int row = 0; row < ticks; ++row) {
+        for (int column = 1; column <= 5; ++column) {
+            char& c = without[static_cast<std::size_t>(row * 8 + column)];
+            if (is_piece(c))
+                c = '.';
+        }
+    }
+    if (ticks == 0 || without != fresh_board)
+        return std::nullopt;
+    return ticks - 1;
+}
+
 bool shows_loss(const std::string& board)
 {
     if (board.size() != 63 || board.find('?') != std::string::npos)

@@ -50,6 +50,11 @@ int pieces_in_row(const std::string& board, int row);
 // A fresh game's board: the set-up, plus at most `pieces` pieces in row 0.
 bool fresh_with_pieces(const std::string& board, int pieces);
 
+// How many ticks a new game has run, going by its board: the set-up bucket
+// under one piece in each of the shaft's top rows, a tick a row; nullopt
+// for any other board (one whose first piece has landed included).
+std::optional<int> ticks_of_new_game(const std::string& board);
+
 // The board a loss leaves: a piece in the shaft's last row over a bucket
 // cell that is taken or not there, every cell readable.
 bool shows_loss(const std::string& board);
