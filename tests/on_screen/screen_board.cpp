@@ -171,7 +171,7 @@ std::optional<int> ticks_of_new_game(const std::string& board)
     std::string without = board;
     for (int row = 0; row < ticks; ++row) {
         for (int column = 1; column <= 5; ++column) {
-            char& c = without[static_cast<std::size_t>(row * 8 + column)];
+            char& c = without[static_cast<std::size_t>(row) * 8 + static_cast<std::size_t>(column)];
             if (is_piece(c))
                 c = '.';
         }
