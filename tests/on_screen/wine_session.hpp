@@ -7,8 +7,9 @@
 #include <vector>
 
 // The Windows game under Wine in a private Xvfb, for its window tests and
-// benchmark. One Wine prefix serves a whole test run: scripts/wine-prefix.sh
-// makes it and keeps its wineserver alive, and takes it down at the end.
+// benchmark. One Wine prefix serves a whole test run (or a lane of one):
+// scripts/wine-prefix.sh makes it and keeps its wineserver alive, and takes
+// it down at the end.
 namespace blockdrop::window_testing {
 
 // The run's prefix, $WINEPREFIX; throws when it is not set, so that no test
