@@ -69,7 +69,7 @@ build_in() {
         "$tree/scripts/build-windows.sh" --target blockdrop_windows_zip >&2
         echo "$tree/build-windows/blockdrop-$version-windows.zip" ;;
       web)
-        "$tree/scripts/build-web.sh" >&2
+        "$tree/scripts/build-web.sh" --target blockdrop_pages >&2
         for build in web poki crazygames; do echo "$tree/build-web/blockdrop-$version-$build.zip"; done ;;
     esac
     echo "release: the $artefact artefact took $((SECONDS - began)) s" >&2
