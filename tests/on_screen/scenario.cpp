@@ -368,9 +368,18 @@ void expect_ticks(const Front& front, int count)
 // machine's screenshot at full screen can take longer than a tick.
 void expect_new_game(Front& front, Clock::time_point answered, std::chrono::milliseconds period)
 {
-    const std::string fresh = wait_front(
-        front, [](const std::string& b) { return ticks_of_new_game(b).has_value(); }, 3s,
-        "a new game");
+    Shown shown = Shown::other;
+    const std::string fresh = wait_board(
+        [&] {
+            auto [board, box] = front.look();
+            shown = box;
+            return board;
+        },
+        [&](const std::string& b) {
+            return ticks_of_new_game(b).has_value() && shown == Shown::none;
+        },
+        3s, "a new game with no box up");
+    EXPECT_EQ(std::string(name_of(shown)), "none");
     // Half a period after the answer: even a late tick cannot come earlier,
     // but one run on a grid left over from before the box would. Judged
     // only if the look ended before the first real tick could come.
@@ -382,7 +391,6 @@ void expect_new_game(Front& front, Clock::time_point answered, std::chrono::mill
     } else {
         std::cerr << "the board was read too late to tell an early tick from the first\n";
     }
-    EXPECT_EQ(name_of(wait_box(front, Shown::none, 2s)), name_of(Shown::none));
     EXPECT_TRUE(front.running()) << "OK plays on";
     EXPECT_EQ(bucket_position(fresh), "middle");
 }

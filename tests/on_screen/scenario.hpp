@@ -9,6 +9,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 // The scenarios of tests/scenarios, read and run against a front end: what
@@ -106,6 +107,9 @@ public:
     // The board read off the screen, in the screen notation.
     virtual std::string board() const = 0;
     virtual Shown box() const = 0;
+    // Both from one look at the screen where the driver can, so that a game
+    // moving on between two looks cannot pair a board with a later box.
+    virtual std::pair<std::string, Shown> look() const { return {board(), box()}; }
     virtual void press(const std::string& key, Target target) = 0;
     // A click on the button that answers OK or Cancel, or `above` pixels
     // above its centre.

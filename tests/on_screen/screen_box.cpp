@@ -154,26 +154,28 @@ std::optional<Image> SdlPictureFront::picture() const
 
 std::string SdlPictureFront::board() const
 {
-    const auto image = window_picture();
-    if (!image)
-        return {};
-    const Placement placed = placement_in(*image, natural_scale());
-    return screen_board(part_of(*image, placed.rect), placed.scale);
+    return look().first;
 }
 
 Shown SdlPictureFront::box() const
 {
+    return look().second;
+}
+
+std::pair<std::string, Shown> SdlPictureFront::look() const
+{
     const auto image = window_picture();
     if (!image)
-        return Shown::none;
+        return {{}, Shown::none};
     const Placement placed = placement_in(*image, natural_scale());
     const Image client = part_of(*image, placed.rect);
+    const std::string board = screen_board(client, placed.scale);
     switch (boxes(placed.scale).shown(client)) {
-    case Box::won: return Shown::won;
-    case Box::lost: return Shown::lost;
+    case Box::won: return {board, Shown::won};
+    case Box::lost: return {board, Shown::lost};
     case Box::none: break;
     }
-    return boxes(placed.scale).covered(client) ? Shown::other : Shown::none;
+    return {board, boxes(placed.scale).covered(client) ? Shown::other : Shown::none};
 }
 
 void SdlPictureFront::expect_set_up_board() const

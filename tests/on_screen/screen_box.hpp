@@ -58,6 +58,7 @@ class SdlPictureFront : public Front {
 public:
     std::string board() const override;
     Shown box() const override;
+    std::pair<std::string, Shown> look() const override;
     // The window the client area's size at the scale, the set-up board in
     // it to the pixel.
     void expect_set_up_board() const override;
