@@ -18,7 +18,15 @@ export WINEDEBUG=-all
 # an Xvfb of its own, of the tests' servers' 1920x1080, kept for the run
 # so that no test's server gets its number, on which the services start.
 serve() {
-  wineserver -p </dev/null >/dev/null 2>&1
+  # A Wine program of the prefix still ending may start a server of its own
+  # after -k; -p then exits 2, and that server is not kept. It is ended
+  # too, until the one serving is ours.
+  local tries=0
+  until wineserver -p </dev/null >/dev/null 2>&1; do
+    ((++tries < 5)) || { echo "wine-prefix: no server of our own for $WINEPREFIX" >&2; return 1; }
+    wineserver -k 2>/dev/null || true
+    wineserver -w 2>/dev/null || true
+  done
   if ! kill -0 "$(cat "$WINEPREFIX/xvfb.pid" 2>/dev/null)" 2>/dev/null; then
     Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$WINEPREFIX/xvfb.display" \
       </dev/null >/dev/null 2>&1 &
