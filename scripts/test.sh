@@ -118,16 +118,14 @@ ctest_in() {
     ctest --test-dir "$@" --output-on-failure --no-tests=error
 }
 
-# clang-tidy runs beside the stages after the build, on every core but only
-# on the time the stages leave idle (SCHED_IDLE): most of them wait on a
-# game, a browser or Wine much of the time. Its findings show as soon as it
-# ends, and the tidy stage's time is what the run waited for it at the end.
+# clang-tidy runs on one core beside the stages after the build, and its
+# findings show as soon as it ends.
 tidy_job=""
 tidy_started=no
 start_tidy() {
   [[ $tidy_started == no ]] || return 0
   tidy_started=yes
-  setsid chrt --idle 0 bash -c 'status=0; scripts/tidy.sh "$(nproc)" >build/tidy.log 2>&1 || status=$?
+  setsid bash -c 'status=0; scripts/tidy.sh 1 >build/tidy.log 2>&1 || status=$?
     echo "== clang-tidy, run beside the other stages:"; cat build/tidy.log; exit "$status"' &
   tidy_job=$!
   background+=("$tidy_job")
@@ -264,9 +262,10 @@ soak_minutes=${BLOCKDROP_SOAK_MINUTES:-1}
 if wants fuzz && wants soak; then
   stage_start fuzz+soak "the rules fuzzed on one core, the real window under random play beside it"
   # The fuzzer keeps one core busy; the soak mostly waits on the game's clock
-  # and comes before clang-tidy on the other.
+  # and has the other to itself (clang-tidy has ended by now, or waits here).
   scripts/fuzz.sh --build-only
   build_all
+  finish_tidy
   fuzz_log=$(mktemp)
   setsid scripts/fuzz.sh "$fuzz_seconds" >"$fuzz_log" 2>&1 &
   fuzz_job=$!
