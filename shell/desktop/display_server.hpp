@@ -70,6 +70,12 @@ std::unique_ptr<DisplayServer> make_display_server(SDL_Window* window);
 std::unique_ptr<DisplayServer> x11_server(_XDisplay* display, unsigned long window,
                                           SDL_Window* sdl_window);
 
+// Has the X server's reports of a failed request (a window a window manager
+// unmapped a moment before, say) logged and lived through, set before SDL
+// opens the display: SDL hands each on to the handler it found, and Xlib's
+// own ends the program.
+void survive_x_errors();
+
 // A Wayland window's (wayland/): SDL's driver would draw through GL, so the
 // picture goes in shared-memory buffers attached to the window's surface.
 // Throws when the compositor offers no shared memory.

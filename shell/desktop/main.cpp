@@ -73,6 +73,7 @@ int main()
     // Only video: the pads start with their own polling (DesktopPads).
     // SDL falls back to drivers that draw nowhere when no display answers;
     // asked for by name, they are the user's choice.
+    blockdrop::survive_x_errors();
     const bool opened = SDL_Init(SDL_INIT_VIDEO) == 0;
     if (!opened || (std::getenv("SDL_VIDEODRIVER") == nullptr &&
                     blockdrop::current_video_driver() == blockdrop::VideoDriver::nowhere)) {

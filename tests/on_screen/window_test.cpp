@@ -1,9 +1,11 @@
 // The real game binary in a real X server, driven by real key presses.
+#include "shell/desktop/display_server.hpp"
 #include "shell/icon.hpp"
 #include "tests/on_screen/desktop_game.hpp"
 #include "tests/on_screen/figures.hpp"
 #include "tests/support/rehearsal.hpp"
 
+#include <X11/Xlib.h>
 #include <X11/keysym.h>
 #include <gtest/gtest.h>
 
@@ -159,6 +161,26 @@ TEST_F(DesktopGameWithoutCoreFonts, ShowsTheLossBoxAndSigtermStillEndsTheGame)
     ASSERT_TRUE(status);
     EXPECT_TRUE(WIFSIGNALED(*status) && WTERMSIG(*status) == SIGTERM);
     EXPECT_TRUE(x.wait_until_none("Form1", 3s)) << "the window outlived the game";
+}
+
+// A request the X server refuses is logged and lived through: SDL hands
+// each refusal on, and Xlib's own handler would end the game. Focus on a
+// window not shown is what SDL asks for when a window manager starting up
+// takes the game's window away from under it.
+TEST(XErrors, ARefusedRequestIsLoggedAndLivedThrough)
+{
+    const Xvfb server;
+    survive_x_errors();
+    Display* display = XOpenDisplay(server.display().c_str());
+    ASSERT_NE(display, nullptr);
+    const ::Window hidden =
+        XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 10, 10, 0, 0, 0);
+    ::testing::internal::CaptureStderr();
+    XSetInputFocus(display, hidden, RevertToParent, CurrentTime);
+    XSync(display, False);
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    XCloseDisplay(display);
+    EXPECT_NE(said.find("refused request 42.0 (error 8)"), std::string::npos) << said;
 }
 
 TEST_F(DesktopGame, HasTheGamesIconAtTheSizesTaskBarsUse)

@@ -8,6 +8,7 @@
 #include <X11/Xutil.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <utility>
 #include <vector>
 
@@ -194,7 +195,20 @@ private:
     PixelRect shown_at_;
 };
 
+// No Xlib call here: a handler must not send requests.
+int log_x_error(Display* /*display*/, XErrorEvent* error)
+{
+    std::fprintf(stderr, "blockdrop: the X server refused request %d.%d (error %d); playing on\n",
+                 error->request_code, error->minor_code, error->error_code);
+    return 0;
+}
+
 } // namespace
+
+void survive_x_errors()
+{
+    XSetErrorHandler(log_x_error);
+}
 
 std::unique_ptr<DisplayServer> x11_server(Display* display, unsigned long window,
                                           SDL_Window* sdl_window)
