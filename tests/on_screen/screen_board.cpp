@@ -148,17 +148,28 @@ int pieces_in_row(const std::string& board, int row)
     return pieces;
 }
 
+namespace {
+
+// The board with the pieces of the shaft's top `rows` rows taken off.
+std::string without_pieces(const std::string& board, int rows)
+{
+    std::string without = board;
+    for (int row = 0; row < rows; ++row) {
+        for (int column = 1; column <= 5; ++column) {
+            char& c = without[static_cast<std::size_t>(row) * 8 + static_cast<std::size_t>(column)];
+            if (is_piece(c))
+                c = '.';
+        }
+    }
+    return without;
+}
+
+} // namespace
+
 bool fresh_with_pieces(const std::string& board, int pieces)
 {
-    if (board.size() != 63 || pieces_in_row(board, 0) > pieces)
-        return false;
-    std::string without = board;
-    for (int column = 1; column <= 5; ++column) {
-        char& c = without[static_cast<std::size_t>(column)];
-        if (is_piece(c))
-            c = '.';
-    }
-    return without == fresh_board;
+    return board.size() == 63 && pieces_in_row(board, 0) <= pieces &&
+           without_pieces(board, 1) == fresh_board;
 }
 
 std::optional<int> ticks_of_new_game(const std::string& board)
@@ -168,15 +179,7 @@ std::optional<int> ticks_of_new_game(const std::string& board)
     int ticks = 0;
     while (ticks < 5 && pieces_in_row(board, ticks) == 1)
         ++ticks;
-    std::string without = board;
-    for (int row = 0; row < ticks; ++row) {
-        for (int column = 1; column <= 5; ++column) {
-            char& c = without[static_cast<std::size_t>(row) * 8 + static_cast<std::size_t>(column)];
-            if (is_piece(c))
-                c = '.';
-        }
-    }
-    if (ticks == 0 || without != fresh_board)
+    if (ticks == 0 || without_pieces(board, ticks) != fresh_board)
         return std::nullopt;
     return ticks - 1;
 }

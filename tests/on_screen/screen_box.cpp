@@ -154,12 +154,20 @@ std::optional<Image> SdlPictureFront::picture() const
 
 std::string SdlPictureFront::board() const
 {
-    return look().first;
+    const auto image = window_picture();
+    if (!image)
+        return {};
+    const Placement placed = placement_in(*image, natural_scale());
+    return screen_board(part_of(*image, placed.rect), placed.scale);
 }
 
 Shown SdlPictureFront::box() const
 {
-    return look().second;
+    const auto image = window_picture();
+    if (!image)
+        return Shown::none;
+    const Placement placed = placement_in(*image, natural_scale());
+    return box_in(part_of(*image, placed.rect), placed.scale);
 }
 
 std::pair<std::string, Shown> SdlPictureFront::look() const
@@ -169,13 +177,17 @@ std::pair<std::string, Shown> SdlPictureFront::look() const
         return {{}, Shown::none};
     const Placement placed = placement_in(*image, natural_scale());
     const Image client = part_of(*image, placed.rect);
-    const std::string board = screen_board(client, placed.scale);
-    switch (boxes(placed.scale).shown(client)) {
-    case Box::won: return {board, Shown::won};
-    case Box::lost: return {board, Shown::lost};
+    return {screen_board(client, placed.scale), box_in(client, placed.scale)};
+}
+
+Shown SdlPictureFront::box_in(const Image& client, double scale) const
+{
+    switch (boxes(scale).shown(client)) {
+    case Box::won: return Shown::won;
+    case Box::lost: return Shown::lost;
     case Box::none: break;
     }
-    return {board, boxes(placed.scale).covered(client) ? Shown::other : Shown::none};
+    return boxes(scale).covered(client) ? Shown::other : Shown::none;
 }
 
 void SdlPictureFront::expect_set_up_board() const

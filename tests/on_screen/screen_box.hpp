@@ -82,6 +82,8 @@ protected:
     const BoxPictures& boxes(double scale) const;
 
 private:
+    // Which box the client area's picture at `scale` shows.
+    Shown box_in(const Image& client, double scale) const;
     mutable std::map<double, std::unique_ptr<BoxPictures>> boxes_;
 };
 
