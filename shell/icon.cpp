@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
-#include <regex>
 #include <stdexcept>
 #include <string>
 
@@ -25,14 +24,49 @@ struct Rect {
     }
 };
 
-std::string attribute(const std::string& element, const std::string& name)
+bool is_space(char c)
 {
-    const std::regex pattern("\\s" + name + "=\"([^\"]*)\"");
-    std::smatch found;
-    return std::regex_search(element, found, pattern) ? found[1].str() : std::string();
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
 
-double number(const std::string& element, const std::string& name)
+// Each `<name ...>` element's text, in order. A hand-written scan: the
+// drawing's grammar is this small, and <regex> would cost every build that
+// compiles the icon many seconds.
+std::vector<std::string_view> elements(std::string_view svg, std::string_view name)
+{
+    std::vector<std::string_view> found;
+    std::string open = "<";
+    open.append(name);
+    for (auto at = svg.find(open); at != std::string_view::npos; at = svg.find(open, at + 1)) {
+        const auto after = at + open.size();
+        if (after < svg.size() && !is_space(svg[after]) && svg[after] != '/' && svg[after] != '>')
+            continue; // another element whose name starts the same
+        const auto end = svg.find('>', after);
+        if (end == std::string_view::npos)
+            break;
+        found.push_back(svg.substr(at, end + 1 - at));
+    }
+    return found;
+}
+
+// The value of ` name="..."` in an element, or "" where it has none.
+std::string attribute(std::string_view element, std::string_view name)
+{
+    std::string key(name);
+    key += "=\"";
+    for (auto at = element.find(key); at != std::string_view::npos; at = element.find(key, at + 1)) {
+        if (at == 0 || !is_space(element[at - 1]))
+            continue; // the end of a longer name
+        const auto value = at + key.size();
+        const auto end = element.find('"', value);
+        if (end == std::string_view::npos)
+            return {};
+        return std::string(element.substr(value, end - value));
+    }
+    return {};
+}
+
+double number(std::string_view element, std::string_view name)
 {
     const std::string text = attribute(element, name);
     return text.empty() ? 0.0 : std::stod(text);
@@ -65,20 +99,15 @@ Pixel colour(const std::string& text)
 
 Picture rasterise(std::string_view svg, int size)
 {
-    const std::string text(svg);
-    const std::smatch none;
-    std::smatch root;
-    if (!std::regex_search(text, root, std::regex("<svg[^>]*>")))
+    const auto roots = elements(svg, "svg");
+    if (roots.empty())
         throw std::runtime_error("no <svg> element");
-    const double canvas = number(root[0].str(), "width");
+    const double canvas = number(roots.front(), "width");
     if (canvas <= 0 || size <= 0)
         throw std::runtime_error("the drawing has no width");
 
     std::vector<Rect> rects;
-    const std::regex rect_pattern("<rect[^>]*>");
-    for (auto it = std::sregex_iterator(text.begin(), text.end(), rect_pattern);
-         it != std::sregex_iterator(); ++it) {
-        const std::string element = it->str();
+    for (const std::string_view element : elements(svg, "rect")) {
         const double width = number(element, "width");
         const double height = number(element, "height");
         const double radius = std::min({number(element, "rx"), width / 2, height / 2});

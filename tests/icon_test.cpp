@@ -140,6 +140,13 @@ TEST(Icon, RefusesWhatItCannotDraw)
     EXPECT_THROW(
         rasterise("<svg width=\"8\"><rect width=\"4\" height=\"4\" fill=\"red\"/></svg>", 16),
         std::runtime_error);
+    // Names are read whole: <rectangle> is no rectangle, and data-x no x.
+    const Picture unpainted = rasterise(
+        "<svg width=\"8\"><rectangle width=\"8\" height=\"8\" fill=\"#000\"/>"
+        "<rect data-x=\"4\" width=\"2\" height=\"2\" fill=\"#fff\"/></svg>",
+        8);
+    EXPECT_EQ(unpainted.at(4, 4).alpha, 0);
+    EXPECT_EQ(unpainted.at(0, 0), opaque(255, 255, 255));
 }
 
 } // namespace

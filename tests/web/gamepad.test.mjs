@@ -4,7 +4,7 @@
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import {
-  board, bucketPosition, dialogShown, expectFreshBoard, openGame, playUntilDialog, until,
+  board, bucketPosition, dialogShown, expectFreshBoard, openGame, playUntilDialog, testSite, until,
   waitForBoard,
 } from './page.mjs';
 
@@ -44,11 +44,12 @@ function stubPads() {
 const A = 0, B = 1, X = 2, Y = 3, LB = 4, RB = 5, BACK = 8, START = 9, UP = 12, DOWN = 13;
 const LEFT = 14, RIGHT = 15;
 
-async function openWithPads(t) {
-  const opened = await openGame(t, { frozen: true, path: null });
+// `rehearse`: the box the page's test build plays to (lost or won).
+async function openWithPads(t, rehearse = null) {
+  const opened = await openGame(t, { frozen: true, path: null, ...(rehearse ? { folder: testSite } : {}) });
   const { page, origin } = opened;
   await page.addInitScript(stubPads);
-  await page.goto(`${origin}/`);
+  await page.goto(`${origin}/${rehearse ? `?rehearse=${rehearse}` : ''}`);
   await waitForBoard(page);
   const pads = {
     run: (ms) => page.clock.runFor(ms),
@@ -143,7 +144,7 @@ const marks = (page) => page.evaluate(() => [...document.querySelectorAll('#box 
   .map((mark) => (mark.checkVisibility() && mark.offsetWidth > 0 ? mark.dataset.mark : '')));
 
 test('the loss dialog: A and Start answer OK, B Cancel, and every other control is dropped; the buttons show the pad\'s marks', async (t) => {
-  const { page, errors, pads } = await openWithPads(t);
+  const { page, errors, pads } = await openWithPads(t, 'lost');
   await pads.call('connect', 0);
   for (const answer of [A, START]) {
     assert.equal((await playUntilDialog(page)).title, 'You Lost');
