@@ -11,6 +11,7 @@
 
 #include <cmath>
 #include <stdexcept>
+#include <utility>
 
 namespace blockdrop::window_testing {
 
@@ -144,40 +145,39 @@ PixelSize SdlPictureFront::window_size() const
     return image ? PixelSize{image->width, image->height} : PixelSize{};
 }
 
-std::optional<Image> SdlPictureFront::picture() const
+std::optional<SdlPictureFront::Client> SdlPictureFront::client() const
 {
     const auto image = window_picture();
     if (!image)
         return std::nullopt;
-    return part_of(*image, placement_in(*image, natural_scale()).rect);
+    const Placement placed = placement_in(*image, natural_scale());
+    return Client{part_of(*image, placed.rect), placed.scale};
+}
+
+std::optional<Image> SdlPictureFront::picture() const
+{
+    auto shown = client();
+    return shown ? std::optional<Image>(std::move(shown->image)) : std::nullopt;
 }
 
 std::string SdlPictureFront::board() const
 {
-    const auto image = window_picture();
-    if (!image)
-        return {};
-    const Placement placed = placement_in(*image, natural_scale());
-    return screen_board(part_of(*image, placed.rect), placed.scale);
+    const auto shown = client();
+    return shown ? screen_board(shown->image, shown->scale) : std::string();
 }
 
 Shown SdlPictureFront::box() const
 {
-    const auto image = window_picture();
-    if (!image)
-        return Shown::none;
-    const Placement placed = placement_in(*image, natural_scale());
-    return box_in(part_of(*image, placed.rect), placed.scale);
+    const auto shown = client();
+    return shown ? box_in(shown->image, shown->scale) : Shown::none;
 }
 
 std::pair<std::string, Shown> SdlPictureFront::look() const
 {
-    const auto image = window_picture();
-    if (!image)
+    const auto shown = client();
+    if (!shown)
         return {{}, Shown::none};
-    const Placement placed = placement_in(*image, natural_scale());
-    const Image client = part_of(*image, placed.rect);
-    return {screen_board(client, placed.scale), box_in(client, placed.scale)};
+    return {screen_board(shown->image, shown->scale), box_in(shown->image, shown->scale)};
 }
 
 Shown SdlPictureFront::box_in(const Image& client, double scale) const

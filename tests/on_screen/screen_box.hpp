@@ -82,6 +82,13 @@ protected:
     const BoxPictures& boxes(double scale) const;
 
 private:
+    // The client area's picture cut out of the window's, and its scale;
+    // none while there is no window.
+    struct Client {
+        Image image;
+        double scale = 1;
+    };
+    std::optional<Client> client() const;
     // Which box the client area's picture at `scale` shows.
     Shown box_in(const Image& client, double scale) const;
     mutable std::map<double, std::unique_ptr<BoxPictures>> boxes_;
