@@ -22,6 +22,14 @@ inline constexpr Colour box_title_text = rgb(255, 255, 255);
 inline constexpr Colour box_text = rgb(0, 0, 0);
 inline constexpr Colour box_button = rgb(225, 225, 225);
 
+// The game's own message box, in twips: 4800 x 1860, at the window's
+// natural size 250 twips below the board and centred across the client
+// area (its left edge 645 twips in).
+inline constexpr int box_width_twips = 4800;
+inline constexpr int box_height_twips = 1860;
+inline constexpr int box_left_twips = 645;
+inline constexpr int box_gap_twips = 250;
+
 // Drawn at the standard 96 dots per inch: 15 twips to a pixel, so a cell is
 // 33 pixels and the window's client area 406 x 424.
 inline constexpr int twips_per_pixel = 15;

@@ -50,6 +50,13 @@ public:
     // milliseconds rounded up, -1 while the clock is off.
     int wait_ms(Time now) const;
 
+    // The player has gone away (the window minimised or hidden, the page
+    // hidden) or come back: the clock stands still meanwhile, and its next
+    // tick comes after what was left of its interval. A box that is up
+    // stays up.
+    void away(Time now) { game_.grid.pause(now); }
+    void back(Time now) { game_.grid.resume(now); }
+
     // True while a tick, and any message box it opened, is in progress.
     bool in_tick() const { return in_tick_; }
 

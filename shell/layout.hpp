@@ -19,6 +19,14 @@ struct PixelRect {
     friend bool operator==(const PixelRect&, const PixelRect&) = default;
 };
 
+// A point in device pixels.
+struct PixelPoint {
+    int x = 0;
+    int y = 0;
+
+    friend bool operator==(const PixelPoint&, const PixelPoint&) = default;
+};
+
 // A size in device pixels.
 struct PixelSize {
     int width = 0;
@@ -55,31 +63,50 @@ int board_right_twips();
 // The window's client area at `scale`: 406 x 424 at 1, 609 x 636 at 1.5.
 PixelSize client_size(double scale);
 
-// Where the client area is drawn in a window of `window` device pixels: at
-// the largest scale at which it fits whole, centred, the background around
-// it. A window of the client area's size at `natural` (the desktop's scale)
-// keeps that scale, whatever the rounding of its edges.
+// Where the game is drawn in a window of `window` device pixels. The window
+// opens at its natural size, the client area at `natural` (the desktop's
+// scale), and there the design holds: the board at the top left, a box
+// 250 twips below it. At any other size the board is drawn at the largest
+// scale at which it fits together with a room for a box beside it (to its
+// right on a landscape window, below it on a portrait one), board and room
+// centred as one, the background around them. The box has a scale of its
+// own, the largest its room holds, never larger than the board's and never
+// under the one that keeps its text 12 pixels high at `natural` 1 (while
+// the window leaves room for that). No box ever covers a cell.
 struct Placement {
-    double scale = 1.0;
-    PixelRect rect;
+    double scale = 1.0;     // the board's
+    PixelRect board;        // the board's cells, 3465 x 4010 twips at `scale`
+    double box_scale = 1.0; // the box's
+    PixelRect box;          // where a box goes, 4800 x 1860 twips at `box_scale`
+    // Where the design holds, the box's corner in twips from the client
+    // area's: its parts are then rounded from that corner, as the cells are.
+    PixelPoint box_twips;
+
+    // The smallest rectangle that holds the board and the box.
+    PixelRect picture() const;
 
     friend bool operator==(const Placement&, const Placement&) = default;
 };
-Placement fit_client(PixelSize window, double natural);
+Placement lay_out(PixelSize window, double natural);
 
 // The smallest window the game asks for at `natural`: the client area at
-// three quarters of that scale, where the boxes' text is still legible.
+// three quarters of that scale, where the board and a box whose text is
+// still 12 pixels high both fit.
 PixelSize smallest_window(double natural);
 
 // The parts of the picture at `scale` to paint again when `before` has
 // become `after`: where each cell that was created, shown, hidden or
 // recoloured lies.
-std::vector<PixelRect> changed_cells(const Form1& before, const Form1& after, double scale);
+// `origin`: where the board's top-left corner lies in the picture.
+std::vector<PixelRect> changed_cells(const Form1& before, const Form1& after, double scale,
+                                     PixelPoint origin = {});
 
-// The picture of the board at `scale` on a surface of `area`, as every front
-// end paints it: the background over the whole surface, then each shown
-// cell in its colour. Filled in order, they are the picture; the front end
-// only fills them and presents the result.
-std::vector<Fill> board_fills(const Form1& form, double scale, PixelSize area);
+// The picture of the board at `scale` on a surface of `area`, its top-left
+// corner at `origin`'s, as every front end paints it: the background over
+// the whole surface, then each shown cell in its colour. Filled in order,
+// they are the picture; the front end only fills them and presents the
+// result.
+std::vector<Fill> board_fills(const Form1& form, double scale, PixelSize area,
+                              PixelPoint origin = {});
 
 } // namespace blockdrop

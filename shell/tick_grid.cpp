@@ -11,7 +11,24 @@ void TickGrid::start(Time now, std::chrono::milliseconds interval)
     // A clock with no period would fire on every pass of the event loop.
     interval_ = interval.count() > 0 ? Duration(interval) : Duration(std::chrono::milliseconds(1));
     deadline_ = now + interval_;
+    left_ = interval_;
     running_ = true;
+}
+
+void TickGrid::pause(Time now)
+{
+    if (paused_)
+        return;
+    paused_ = true;
+    left_ = deadline_ > now ? deadline_ - now : Duration::zero();
+}
+
+void TickGrid::resume(Time now)
+{
+    if (!paused_)
+        return;
+    paused_ = false;
+    deadline_ = now + left_;
 }
 
 void TickGrid::follow(const Timer& clock, Time now)
@@ -24,7 +41,7 @@ void TickGrid::follow(const Timer& clock, Time now)
 
 bool TickGrid::take(Time now)
 {
-    if (!running_ || now < deadline_)
+    if (!running_ || paused_ || now < deadline_)
         return false;
     const auto missed = (now - deadline_) / interval_;
     deadline_ += (missed + 1) * interval_;
@@ -33,7 +50,7 @@ bool TickGrid::take(Time now)
 
 int TickGrid::wait_ms(Time now) const
 {
-    if (!running_)
+    if (!running_ || paused_)
         return -1;
     if (now >= deadline_)
         return 0;

@@ -20,6 +20,14 @@ public:
     void start(Time now, std::chrono::milliseconds interval);
     void stop() { running_ = false; }
 
+    // The grid stands still from `pause` to `resume`, while the player is
+    // away: no tick is due meanwhile, and the time that was left to the
+    // next point at `pause` is left to it again at `resume`. A start while
+    // paused keeps the grid paused, a whole interval left.
+    void pause(Time now);
+    void resume(Time now);
+    bool paused() const { return paused_; }
+
     // Starts the grid afresh at `now` for a window's clock that is enabled,
     // and stops it for one that is not: what every front end does after
     // loading the window.
@@ -32,12 +40,16 @@ public:
     bool take(Time now);
 
     // How long a front end may sleep at `now` before the next tick is due:
-    // milliseconds rounded up, 0 when it is due, -1 when the grid is stopped.
+    // milliseconds rounded up, 0 when it is due, -1 when the grid is stopped
+    // or paused.
     int wait_ms(Time now) const;
 
 private:
     bool running_ = false;
+    bool paused_ = false;
     Time deadline_{};
+    // While paused: the time left to the next point.
+    Duration left_{};
     Duration interval_{};
 };
 

@@ -9,7 +9,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstddef>
+#include <cstdlib>
+#include <string>
 #include <vector>
 
 namespace blockdrop {
@@ -138,6 +141,99 @@ TEST(BoardFills, PaintEveryPixelAsTheCellUnderItsCentre)
             }
         }
         EXPECT_EQ(wrong, 0) << scale;
+    }
+}
+
+bool meet(const PixelRect& a, const PixelRect& b)
+{
+    return a.x < b.x + b.width && b.x < a.x + a.width && a.y < b.y + b.height &&
+           b.y < a.y + a.height;
+}
+
+bool inside(const PixelRect& inner, PixelSize outer)
+{
+    return inner.x >= 0 && inner.y >= 0 && inner.x + inner.width <= outer.width &&
+           inner.y + inner.height <= outer.height;
+}
+
+// At the window's natural size the design holds: the board at the top
+// left, the box 250 twips below it and centred across the client area.
+TEST(LayOut, AtTheNaturalSizeIsTheDesign)
+{
+    const Placement at_96 = lay_out(PixelSize{406, 424}, 1.0);
+    EXPECT_EQ(at_96.scale, 1.0);
+    EXPECT_EQ(at_96.board, (PixelRect{0, 0, 231, 267}));
+    EXPECT_EQ(at_96.box, (PixelRect{43, 284, 320, 124}));
+    const Placement at_144 = lay_out(client_size(1.5), 1.5);
+    EXPECT_EQ(at_144.board, (PixelRect{0, 0, 347, 401}));
+    EXPECT_EQ(at_144.box_scale, 1.5);
+    // A window a pixel off by rounding is still the natural one, centred.
+    EXPECT_EQ(lay_out(PixelSize{407, 425}, 1.0).board, (PixelRect{0, 0, 231, 267}));
+}
+
+// The figures the game promises: the board as large as the screen allows,
+// a box's room beside it, to the right on a landscape screen and below on
+// a portrait one.
+TEST(LayOut, TheBoardFillsTheScreensPlayersBring)
+{
+    struct Screen {
+        PixelSize size;
+        double height_share; // at least, of the board's
+        double width_share;
+        bool beside;
+    };
+    for (const Screen& screen :
+         {Screen{{1920, 1080}, 1.0, 0, true}, Screen{{1280, 800}, 1.0, 0, true},
+          Screen{{1280, 720}, 1.0, 0, true}, Screen{{390, 844}, 0, 0.99, false},
+          Screen{{844, 390}, 1.0, 0, true}}) {
+        const Placement placed = lay_out(screen.size, 1.0);
+        const std::string at =
+            std::to_string(screen.size.width) + "x" + std::to_string(screen.size.height);
+        EXPECT_GE(placed.board.height, screen.height_share * screen.size.height) << at;
+        EXPECT_GE(placed.board.width, screen.width_share * screen.size.width) << at;
+        EXPECT_EQ(placed.box.x >= placed.board.x + placed.board.width, screen.beside) << at;
+        EXPECT_EQ(placed.box.y >= placed.board.y + placed.board.height, !screen.beside) << at;
+        EXPECT_GE(scaled_pixels(200, placed.box_scale), 12) << "the box's text at " << at;
+    }
+}
+
+// Over every size from the smallest window up, at the desktop's usual
+// scales: board and box inside the window and apart, the box's text at
+// least 12 pixels high at a natural scale of 1 (in proportion above), the
+// two centred as one, and the board as large as its arrangement allows.
+TEST(LayOut, NoBoxEverCoversACellAtAnySize)
+{
+    for (const double natural : {1.0, 1.5, 2.0}) {
+        const PixelSize smallest = smallest_window(natural);
+        for (int width = smallest.width; width <= 2600; width += 37) {
+            for (int height = smallest.height; height <= 2000; height += 29) {
+                const PixelSize window{width, height};
+                const Placement placed = lay_out(window, natural);
+                const std::string at = std::to_string(width) + "x" + std::to_string(height) +
+                                       " at " + std::to_string(natural);
+                ASSERT_FALSE(meet(placed.board, placed.box)) << at;
+                ASSERT_TRUE(inside(placed.board, window)) << at;
+                ASSERT_TRUE(inside(placed.box, window)) << at;
+                ASSERT_GE(scaled_pixels(200, placed.box_scale), std::lround(12 * natural) - 1)
+                    << at;
+                ASSERT_LE(placed.box_scale, std::max(placed.scale, 0.87 * natural) + 1e-9) << at;
+                // Centred as one with the box's room, 180 twips around the box.
+                const PixelRect group = placed.picture();
+                const double margin = 2 + 2 * 180 * placed.box_scale / 15;
+                ASSERT_LE(std::abs(group.x - (width - group.x - group.width)), margin) << at;
+                ASSERT_LE(std::abs(group.y - (height - group.y - group.height)), margin) << at;
+                // The board touches two opposite edges of the window, or
+                // leaves the box's room no more than the least it takes.
+                const bool beside = placed.box.x >= placed.board.x + placed.board.width;
+                const double least_room =
+                    beside ? 5160 * 0.87 * natural / 15 : 2220 * 0.87 * natural / 15;
+                const int left_over =
+                    beside ? width - placed.board.width : height - placed.board.height;
+                const bool touches =
+                    beside ? placed.board.height >= height - 1 : placed.board.width >= width - 1;
+                ASSERT_TRUE(touches || std::abs(left_over - least_room) <= 2) << at;
+            }
+        }
     }
 }
 

@@ -90,5 +90,40 @@ TEST_F(Grid, FollowingTheWindowsClockRestartsOrStopsTheGrid)
     EXPECT_FALSE(grid.take(t0 + 60s));
 }
 
+TEST_F(Grid, AwayTheGridStandsStillAndTheRestOfTheIntervalComesAfterTheReturn)
+{
+    // Away 400 ms after a tick, for five seconds: no tick, no catch-up, and
+    // the next one 600 ms after the return.
+    ASSERT_TRUE(grid.take(t0 + 1000ms));
+    grid.pause(t0 + 1400ms);
+    grid.pause(t0 + 3000ms); // a second report of the same absence changes nothing
+    EXPECT_FALSE(grid.take(t0 + 2000ms));
+    EXPECT_FALSE(grid.take(t0 + 6400ms));
+    EXPECT_EQ(grid.wait_ms(t0 + 6400ms), -1) << "nothing to wake for while away";
+    grid.resume(t0 + 6400ms);
+    EXPECT_EQ(grid.wait_ms(t0 + 6400ms), 600);
+    EXPECT_FALSE(grid.take(t0 + 6999ms));
+    EXPECT_TRUE(grid.take(t0 + 7000ms));
+    EXPECT_EQ(grid.deadline(), t0 + 8000ms);
+    grid.resume(t0 + 7500ms); // a return with no absence changes nothing either
+    EXPECT_EQ(grid.deadline(), t0 + 8000ms);
+}
+
+TEST_F(Grid, ATickDueWhenThePlayerLeftComesOnTheReturnAndARestartWaitsForIt)
+{
+    grid.pause(t0 + 1200ms); // the tick of t0 + 1 s not yet run
+    grid.resume(t0 + 9000ms);
+    EXPECT_TRUE(grid.take(t0 + 9000ms));
+    EXPECT_FALSE(grid.take(t0 + 9001ms));
+    // A new game loaded while away (a pad answered the box) starts its grid
+    // on the return, a whole interval before its first tick.
+    grid.pause(t0 + 9500ms);
+    grid.start(t0 + 9600ms, 1000ms);
+    EXPECT_FALSE(grid.take(t0 + 20s));
+    grid.resume(t0 + 30s);
+    EXPECT_FALSE(grid.take(t0 + 30s + 999ms));
+    EXPECT_TRUE(grid.take(t0 + 31s));
+}
+
 } // namespace
 } // namespace blockdrop

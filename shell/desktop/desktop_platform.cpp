@@ -108,6 +108,14 @@ std::optional<int> DesktopPlatform::handle(const SDL_Event& event, const BoxText
     case SDL_WINDOWEVENT:
         if (event.window.event == SDL_WINDOWEVENT_CLOSE)
             End();
+        // Minimised or unmapped, the game waits for the player.
+        if (event.window.event == SDL_WINDOWEVENT_MINIMIZED ||
+            event.window.event == SDL_WINDOWEVENT_HIDDEN)
+            away(std::chrono::steady_clock::now());
+        if (event.window.event == SDL_WINDOWEVENT_RESTORED ||
+            event.window.event == SDL_WINDOWEVENT_MAXIMIZED ||
+            event.window.event == SDL_WINDOWEVENT_SHOWN)
+            back(std::chrono::steady_clock::now());
         if (event.window.event == SDL_WINDOWEVENT_EXPOSED ||
             event.window.event == SDL_WINDOWEVENT_SHOWN ||
             event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED ||
@@ -123,13 +131,11 @@ std::optional<int> DesktopPlatform::handle(const SDL_Event& event, const BoxText
 
 std::optional<int> DesktopPlatform::button_under(Buttons buttons, int x, int y)
 {
-    // The mouse comes in window units, the layout in device pixels from the
-    // client area's corner.
+    // The mouse comes in window units, the layout in device pixels.
     const double pixels = window_.pixels_per_unit();
-    const Placement& placed = window_.placement();
-    return button_at(box_layout(buttons, placed.scale),
-                     static_cast<int>(std::lround(x * pixels)) - placed.rect.x,
-                     static_cast<int>(std::lround(y * pixels)) - placed.rect.y);
+    return button_at(box_layout(buttons, window_.placement()),
+                     static_cast<int>(std::lround(x * pixels)),
+                     static_cast<int>(std::lround(y * pixels)));
 }
 
 } // namespace blockdrop

@@ -27,7 +27,8 @@ public:
 
     // The picture is drawn whole each time: this is the fallback.
     bool show(const PixelRect& at, PixelSize /*window*/, int /*buffer_scale*/,
-              const Painter& paint, const std::vector<PixelRect>& /*changed*/) override
+              const Painter& paint, const std::vector<PixelRect>& /*changed*/,
+              const std::vector<Fill>* /*solid*/) override
     {
         SDL_Surface* surface = SDL_GetWindowSurface(window_);
         if (surface == nullptr)

@@ -47,10 +47,13 @@ public:
     // Has `paint` draw the picture, in one part or several, and shows it at
     // `at` in a window of `window` device pixels at `buffer_scale` (0: SDL's),
     // the background around it. Where the last picture shown is at hand, at
-    // the same place, only its `changed` parts are drawn again. False when
+    // the same place, only its `changed` parts are drawn again. `solid`,
+    // where the picture is nothing but those fills in order (no text): a
+    // server that fills rectangles itself may draw it so. False when
     // nothing could be drawn on now (SDL's error says why).
     virtual bool show(const PixelRect& at, PixelSize window, int buffer_scale,
-                      const Painter& paint, const std::vector<PixelRect>& changed) = 0;
+                      const Painter& paint, const std::vector<PixelRect>& changed,
+                      const std::vector<Fill>* solid) = 0;
 
     // The desktop's dots per inch: what X11's resources say, else 96.
     virtual double dpi() { return 96.0; }

@@ -37,8 +37,8 @@ DesktopWindow::DesktopWindow(const std::string& font_file)
     const int buffer_scale = server_->buffer_scale();
     place(buffer_scale);
     font_ = std::make_unique<BoxFont>(font_file,
-                                      box_layout(Buttons::ok, placement_.scale).text_pixels);
-    if (!server_->prepare(placement_.rect, window_pixels(buffer_scale)))
+                                      box_layout(Buttons::ok, placement_.box_scale).text_pixels);
+    if (!server_->prepare(placement_.picture(), window_pixels(buffer_scale)))
         throw std::runtime_error(std::string("cannot draw the window: ") + SDL_GetError());
 }
 
@@ -100,8 +100,8 @@ PixelSize DesktopWindow::window_pixels(int buffer_scale) const
 
 void DesktopWindow::place(int buffer_scale)
 {
-    placement_ = fit_client(window_pixels(buffer_scale),
-                            desktop_scale_ * pixels_per_unit(buffer_scale));
+    placement_ =
+        lay_out(window_pixels(buffer_scale), desktop_scale_ * pixels_per_unit(buffer_scale));
 }
 
 void DesktopWindow::paint(const Form1& form, const BoxText* box)
@@ -110,30 +110,36 @@ void DesktopWindow::paint(const Form1& form, const BoxText* box)
     if ((SDL_GetWindowFlags(window_) & SDL_WINDOW_SHOWN) == 0)
         return;
     const int buffer_scale = server_->buffer_scale();
-    const double drawn_at = placement_.scale;
+    const double box_drawn_at = placement_.box_scale;
     place(buffer_scale);
-    if (placement_.scale != drawn_at)
-        font_->resize(box_layout(Buttons::ok, placement_.scale).text_pixels);
-    const PixelSize picture{placement_.rect.width, placement_.rect.height};
+    if (placement_.box_scale != box_drawn_at)
+        font_->resize(box_layout(Buttons::ok, placement_.box_scale).text_pixels);
+    // The picture holds the board and the box's place; its corners from
+    // the picture's own.
+    const PixelRect at = placement_.picture();
+    const PixelSize picture{at.width, at.height};
+    const PixelPoint board_at{placement_.board.x - at.x, placement_.board.y - at.y};
+    const PixelPoint box_at{placement_.box.x - at.x, placement_.box.y - at.y};
     std::optional<std::tuple<std::string, std::string, Buttons, std::optional<PadMarks>>> shown_box;
     if (box != nullptr)
         shown_box.emplace(box->title, box->prompt, box->buttons, box->marks);
     std::vector<PixelRect> changed{PixelRect{0, 0, picture.width, picture.height}};
     if (shown_ && shown_->placement == placement_ && shown_->box == shown_box) {
-        changed = changed_cells(shown_->form, form, placement_.scale);
+        changed = changed_cells(shown_->form, form, placement_.scale, board_at);
         if (changed.empty())
             return;
     }
-    Drawing drawing{board_fills(form, placement_.scale, picture), {}};
+    Drawing drawing{board_fills(form, placement_.scale, picture, board_at), {}};
     if (box != nullptr) {
-        Drawing drawn_box = box_drawing(box_layout(box->buttons, placement_.scale), *box);
+        Drawing drawn_box = box_drawing(
+            box_layout(box->buttons, placement_.box_scale, box_at, placement_.box_twips), *box);
         drawing.fills.insert(drawing.fills.end(), drawn_box.fills.begin(), drawn_box.fills.end());
         drawing.texts = std::move(drawn_box.texts);
     }
     const bool shown = server_->show(
-        placement_.rect, window_pixels(buffer_scale), buffer_scale,
+        at, window_pixels(buffer_scale), buffer_scale,
         [&](SDL_Surface* part, int left, int top) { draw(part, left, top, drawing, *font_); },
-        changed);
+        changed, box == nullptr ? &drawing.fills : nullptr);
     if (shown)
         shown_ = Shown{form, placement_, std::move(shown_box)};
     else

@@ -20,8 +20,8 @@ struct Form1;
 // 96 dpi) showing the board and the game's own message boxes, drawn in
 // software. It opens at the desktop's scale (the dpi times the device pixels
 // to a window unit, which Wayland sets per output and may change at any
-// time); resized or full screen, the client area is drawn at the largest
-// scale that fits, centred.
+// time); resized or full screen, the board is drawn at the largest scale
+// at which it fits with a box's room beside or below it (lay_out).
 class DesktopWindow {
 public:
     // Creates the window hidden, as loading does, sized for the desktop's
@@ -43,8 +43,8 @@ public:
     void paint(const Form1& form, const BoxText* box);
     void invalidate() { shown_.reset(); }
 
-    // Where the client area is drawn in the window, in device pixels, and
-    // at which scale, as of the last paint.
+    // Where the board and a box are drawn in the window, in device pixels,
+    // and at which scales, as of the last paint.
     const Placement& placement() const { return placement_; }
 
     // Device pixels to a window unit, the unit of SDL's mouse events: 1 on

@@ -5,35 +5,38 @@
 
 #include <emscripten/emscripten.h>
 
-#include <algorithm>
-
 // The browser side of the page, called from C++ (C linkage, so outside our
 // namespace). clang-format would take the JavaScript for C++.
 // clang-format off
 
-// Device pixels to a 96-dpi pixel of the window: devicePixelRatio, times
-// the scale at which the page lays the board out to fit the viewport
-// (page.js). 0 once the board has been taken down.
-EM_JS(double, blockdrop_canvas_scale, (int width, int height), {
+// The room the page leaves the game in each of its two arrangements (tall:
+// the buttons under it; wide: one each side), in device pixels: tall's
+// width and height, then wide's. False once the board has been taken down.
+EM_JS(bool, blockdrop_stage_sizes, (int* sizes), {
     if (!document.getElementById('board'))
-        return 0;
-    return (window.devicePixelRatio || 1) * Module.boardScale(width, height);
+        return false;
+    const measured = Module.stageSizes();
+    for (let i = 0; i < 4; ++i)
+        HEAP32[(sizes >> 2) + i] = measured[i];
+    return true;
 });
 
-// Sizes the canvas to `width` x `height` device pixels, laid out at the
-// matching CSS size, and notes how much of it the cells take (the page's
-// dialog keeps clear of them).
-EM_JS(void, blockdrop_begin_canvas, (int width, int height, int cells_width, int cells_height), {
+// Puts the page in its arrangement, the board's canvas at `board` in the
+// room and the box's place at `box` (device pixels from the room's corner),
+// with the box's text `text_pixels` device pixels high, and sizes the
+// canvas's backing to the board, one backing pixel per device pixel.
+EM_JS(void, blockdrop_arrange, (bool wide, int board_x, int board_y, int board_width, int board_height,
+                                int box_x, int box_y, int box_width, int box_height, int text_pixels,
+                                double scale), {
     const canvas = document.getElementById('board');
-    const ratio = window.devicePixelRatio || 1;
-    if (canvas.width !== width || canvas.height !== height) {
-        canvas.width = width;
-        canvas.height = height;
+    if (canvas.width !== board_width || canvas.height !== board_height) {
+        canvas.width = board_width;
+        canvas.height = board_height;
     }
-    canvas.style.width = width / ratio + 'px';
-    canvas.style.height = height / ratio + 'px';
-    canvas.dataset.cells = cells_width / ratio + ' ' + cells_height / ratio;
+    canvas.dataset.scale = scale;
     canvas.getContext('2d', {alpha: false});
+    Module.arrange(wide, {x: board_x, y: board_y, width: board_width, height: board_height},
+                   {x: box_x, y: box_y, width: box_width, height: box_height}, text_pixels);
 });
 
 EM_JS(void, blockdrop_fill_square, (int x, int y, int width, int height, int red, int green, int blue), {
@@ -57,25 +60,21 @@ namespace blockdrop::web {
 
 void paint(const Form1& form)
 {
-    const PixelSize client = client_size(1.0);
-    const double scale = blockdrop_canvas_scale(client.width, client.height);
-    if (scale <= 0)
+    int sizes[4] = {};
+    if (!blockdrop_stage_sizes(sizes))
         return; // the board has been taken down
-    // The cells' extent, shown or not: the part of the client area the page
-    // must never cover.
-    int right = 0;
-    int bottom = 0;
-    for (int i = 0; i < ShapeArray::size; ++i) {
-        if (!form.Block.exists(i))
-            continue;
-        const Shape& cell = form.Block(i);
-        right = std::max(right, cell.Left + cell.Width);
-        bottom = std::max(bottom, cell.Top + cell.Height);
-    }
-    const PixelSize size = client_size(scale);
-    blockdrop_begin_canvas(size.width, size.height, scaled_pixels(right, scale),
-                           scaled_pixels(bottom, scale));
-    for (const Fill& fill : board_fills(form, scale, size))
+    // Of the two arrangements, the one with the larger board; a CSS pixel
+    // is the page's 96-dpi pixel.
+    const double ratio = emscripten_get_device_pixel_ratio();
+    const Placement tall = lay_out(PixelSize{sizes[0], sizes[1]}, ratio);
+    const Placement wide = lay_out(PixelSize{sizes[2], sizes[3]}, ratio);
+    const bool is_wide = wide.scale > tall.scale;
+    const Placement& placed = is_wide ? wide : tall;
+    const PixelRect& board = placed.board;
+    const PixelRect& box = placed.box;
+    blockdrop_arrange(is_wide, board.x, board.y, board.width, board.height, box.x, box.y, box.width,
+                      box.height, scaled_pixels(200, placed.box_scale), placed.scale);
+    for (const Fill& fill : board_fills(form, placed.scale, PixelSize{board.width, board.height}))
         blockdrop_fill_square(fill.rect.x, fill.rect.y, fill.rect.width, fill.rect.height,
                               fill.colour.red, fill.colour.green, fill.colour.blue);
     blockdrop_canvas_drawn();

@@ -43,6 +43,23 @@ EM_BOOL on_key(int /*type*/, const EmscriptenKeyboardEvent* event, void* data)
     return page_keeps(event->key) ? EM_TRUE : EM_FALSE;
 }
 
+// Hidden (another tab, a phone's home screen, the screen locked), the game
+// waits for the player, and its clock goes on where it stood when the page
+// shows again. A tick suspended under its box sets its own timeout when
+// it has finished.
+EM_BOOL on_visibility(int /*type*/, const EmscriptenVisibilityChangeEvent* event, void* data)
+{
+    Game& game = *static_cast<Game*>(data);
+    const auto now = std::chrono::steady_clock::now();
+    if (event->hidden)
+        game.platform.away(now);
+    else
+        game.platform.back(now);
+    if (!game.platform.in_tick())
+        game.platform.schedule(on_timer, &game);
+    return EM_FALSE;
+}
+
 // A zoom or a move to another screen changes devicePixelRatio.
 EM_BOOL on_resize(int /*type*/, const EmscriptenUiEvent* /*event*/, void* data)
 {
@@ -63,6 +80,7 @@ int main()
     game->platform.load();
     emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, game, false, on_key);
     emscripten_set_resize_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, game, false, on_resize);
+    emscripten_set_visibilitychange_callback(game, false, on_visibility);
     game->platform.schedule(on_timer, game);
     start_pads(game->pads);
     return 0;

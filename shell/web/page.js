@@ -1,6 +1,6 @@
 // The page around the game: its layout, its dialog, the touch buttons, the
-// focus hint and the end. The game calls Module.boardScale, Module.drawn,
-// Module.showBox and Module.ended. A portal's build tells its portal what
+// focus hint and the end. The game calls Module.stageSizes, Module.arrange,
+// Module.drawn, Module.showBox and Module.ended. A portal's build tells its portal what
 // happens (portal/portal.js); the plain build has none.
 var Module = (function () {
   var $ = function (id) { return document.getElementById(id); };
@@ -71,59 +71,63 @@ var Module = (function () {
     }, true);
   }
 
-  // The board's scale in CSS pixels to a pixel of the game's window of
-  // `width` x `height`: the largest that fits the room the buttons and the
-  // help line leave, under them (tall) or between them (wide), whichever
-  // gives more, in whole device pixels.
-  var main = document.querySelector('main'), stage = $('stage');
-  function boardScale(width, height) {
-    var ratio = devicePixelRatio || 1, best = null;
+  // The room the buttons and the help line leave the game, under them
+  // (tall) and between them (wide), in whole device pixels: the game lays
+  // the board and a box's room out in each and keeps the one with the
+  // larger board.
+  var main = document.querySelector('main'), stage = $('stage'), boxAt = null, arranged = 'tall';
+  function stageSizes() {
+    var ratio = devicePixelRatio || 1, sizes = [];
     ['tall', 'wide'].forEach(function (arrangement) {
       main.className = arrangement;
       var room = stage.getBoundingClientRect();
-      var scale = Math.min(Math.floor(room.width * ratio) / (width * ratio),
-        Math.floor(room.height * ratio) / (height * ratio));
-      if (!best || scale > best.scale) best = { arrangement: arrangement, scale: scale };
+      sizes.push(Math.floor(room.width * ratio), Math.floor(room.height * ratio));
     });
-    main.className = best.arrangement;
-    return Math.max(best.scale, 0.05);
+    main.className = arranged;
+    return sizes;
   }
 
-  // The board in the middle of its room, its edges on device pixels so that
-  // the cells stay sharp.
-  function centre() {
-    var ratio = devicePixelRatio || 1, room = stage.getBoundingClientRect(), size = board.getBoundingClientRect();
-    var snap = function (start, free) { return Math.round((start + free / 2) * ratio) / ratio - start; };
-    board.style.left = snap(room.left, room.width - size.width) + 'px';
-    board.style.top = snap(room.top, room.height - size.height) + 'px';
+  // The arrangement the game chose, the board's canvas where it put it and
+  // the place of its box (device pixels from the room's corner), the box's
+  // text `text` device pixels high. The room's corner is snapped to a
+  // device pixel, so that the cells stay sharp.
+  function arrange(wide, at, box, text) {
+    var ratio = devicePixelRatio || 1;
+    arranged = wide ? 'wide' : 'tall';
+    main.className = arranged;
+    var room = stage.getBoundingClientRect();
+    var left = Math.round(room.left * ratio) / ratio, top = Math.round(room.top * ratio) / ratio;
+    board.style.left = left - room.left + at.x / ratio + 'px';
+    board.style.top = top - room.top + at.y / ratio + 'px';
+    board.style.width = at.width / ratio + 'px';
+    board.style.height = at.height / ratio + 'px';
+    boxAt = { left: left + box.x / ratio, top: top + box.y / ratio, width: box.width / ratio,
+      height: box.height / ratio, beside: box.x >= at.x + at.width, text: text / ratio };
+    board.dataset.box = [boxAt.left, boxAt.top, boxAt.width, boxAt.height].join(' ');
+    place();
   }
 
-  // The dialog keeps clear of the cells and inside the viewport: to their
-  // right, else below them, else to their left, else above them.
+  // The dialog where the game puts a box, its text at the box's size (12 px
+  // at the least), never over a cell: beside the board, from the place's
+  // left edge and centred top to bottom; below it, from its top edge and
+  // centred across. Where the place is smaller than the dialog (a viewport
+  // too small for both), it grows away from the board, over the buttons,
+  // which do nothing while it is up.
   function place() {
-    if (!box.open) return;
-    var at = board.getBoundingClientRect();
-    var size = (board.dataset.cells || '0 0').split(' ').map(Number);
-    var cells = { left: at.left, top: at.top, right: at.left + size[0], bottom: at.top + size[1] };
-    var width = box.offsetWidth, height = box.offsetHeight, gap = 8;
-    var room = { right: document.documentElement.clientWidth - gap, bottom: document.documentElement.clientHeight - gap };
-    var within = function (value, low, high) { return Math.max(low, Math.min(value, high)); };
-    var top = within(cells.top, gap, room.bottom - height), left = within(cells.left, gap, room.right - width);
-    var spots = [
-      { left: cells.right + gap, top: top, fits: cells.right + gap + width <= room.right },
-      { left: left, top: cells.bottom + gap, fits: cells.bottom + gap + height <= room.bottom },
-      { left: cells.left - gap - width, top: top, fits: cells.left - gap - width >= gap },
-      { left: left, top: cells.top - gap - height, fits: cells.top - gap - height >= gap },
-    ];
-    var spot = spots.filter(function (s) { return s.fits; })[0] || spots[1];
-    box.style.left = spot.left + 'px';
-    box.style.top = Math.min(spot.top, room.bottom - height) + 'px';
+    if (!box.open || !boxAt) return;
+    box.style.fontSize = Math.max(boxAt.text, 12) + 'px';
+    box.style.minWidth = boxAt.width + 'px';
+    var width = box.offsetWidth, height = box.offsetHeight;
+    var right = document.documentElement.clientWidth, bottom = document.documentElement.clientHeight;
+    var left = boxAt.beside ? boxAt.left : boxAt.left + (boxAt.width - width) / 2;
+    var top = boxAt.beside ? boxAt.top + (boxAt.height - height) / 2 : boxAt.top;
+    box.style.left = Math.max(0, Math.min(left, right - width)) + 'px';
+    box.style.top = Math.max(0, Math.min(top, bottom - height)) + 'px';
   }
-  addEventListener('resize', place);
-  new ResizeObserver(function () { centre(); place(); }).observe(board);
-  new ResizeObserver(centre).observe(stage);
-  // A longer help line (the focus hint) takes room from the board.
-  new ResizeObserver(function () { dispatchEvent(new Event('resize')); }).observe($('line'));
+  // The room changes with the viewport, the help line's length (the focus
+  // hint) and a full screen: the game lays the board out again on a resize.
+  var relayout = function () { dispatchEvent(new Event('resize')); };
+  new ResizeObserver(relayout).observe(stage);
 
   // The keys the game keeps never scroll an embedding page either, even
   // when the game has ended or the dialog is up (Space still presses a
@@ -196,7 +200,8 @@ var Module = (function () {
   showFocus();
 
   return {
-    boardScale: boardScale,
+    stageSizes: stageSizes,
+    arrange: arrange,
     drawn: function () { if (portal) portal.drawn(); },
     padUsed: padUsed,
     // The box with Cancel is the loss's; its OK starts a new game.

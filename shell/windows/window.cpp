@@ -10,6 +10,7 @@
 #include "shell/window_keys.hpp"
 
 #include <algorithm>
+#include <chrono>
 #include <stdexcept>
 
 namespace blockdrop::windows {
@@ -163,26 +164,26 @@ void GameWindow::switch_full_screen()
 
 void GameWindow::place_box(HWND box) const
 {
+    // The system's box has a size of its own: it goes where the layout puts
+    // a box, its edge next to the board on the layout's (beside the board,
+    // centred top to bottom; below it, centred across).
     const Placement placed = placement();
-    RECT cells{placed.rect.x, placed.rect.y,
-               placed.rect.x + scaled_pixels(board_right_twips(), placed.scale),
-               placed.rect.y + scaled_pixels(board_bottom_twips(), placed.scale)};
-    MapWindowPoints(window_, nullptr, reinterpret_cast<POINT*>(&cells), 2);
+    const bool beside = placed.box.x >= placed.board.x + placed.board.width;
+    POINT room{placed.box.x, placed.box.y};
+    MapWindowPoints(window_, nullptr, &room, 1);
     RECT frame{};
     MONITORINFO monitor{};
     monitor.cbSize = sizeof monitor;
     if (GetWindowRect(box, &frame) == 0 ||
         GetMonitorInfoW(MonitorFromWindow(window_, MONITOR_DEFAULTTONEAREST), &monitor) == 0)
         return;
-    const RECT& room = monitor.rcWork;
+    const RECT& screen = monitor.rcWork;
     const int width = frame.right - frame.left;
     const int height = frame.bottom - frame.top;
-    const int gap = MulDiv(8, static_cast<int>(dpi_), 96);
-    POINT at{cells.left + (cells.right - cells.left - width) / 2, cells.bottom + gap};
-    if (at.y + height > room.bottom)
-        at = POINT{cells.right + gap, cells.top};
-    at.x = std::max(room.left, std::min(at.x, room.right - width));
-    at.y = std::max(room.top, std::min(at.y, room.bottom - height));
+    POINT at = beside ? POINT{room.x, room.y + (placed.box.height - height) / 2}
+                      : POINT{room.x + (placed.box.width - width) / 2, room.y};
+    at.x = std::max(screen.left, std::min(at.x, screen.right - width));
+    at.y = std::max(screen.top, std::min(at.y, screen.bottom - height));
     SetWindowPos(box, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -195,7 +196,7 @@ Placement GameWindow::placement() const
     const RECT monitor = monitor_of(window_);
     const PixelSize shown{std::min(client.right, monitor.right - monitor.left),
                           std::min(client.bottom, monitor.bottom - monitor.top)};
-    return blockdrop::fit_client(shown, scale_at_dpi(dpi_));
+    return lay_out(shown, scale_at_dpi(dpi_));
 }
 
 void GameWindow::paint(const Form1& form)
@@ -217,8 +218,8 @@ void GameWindow::draw(HDC dc) const
     if (shown_ == nullptr || client.right <= 0 || client.bottom <= 0)
         return;
     const Placement placed = placement();
-    const PixelRect& at = placed.rect;
-    // The background around the picture, in bands that never cover it.
+    const PixelRect& at = placed.board;
+    // The background around the board, in bands that never cover it.
     const int right = at.x + at.width;
     const int bottom = at.y + at.height;
     for (const RECT& band : {RECT{0, 0, client.right, at.y}, RECT{0, bottom, client.right, client.bottom},
@@ -294,7 +295,15 @@ LRESULT GameWindow::on_message(UINT message, WPARAM wparam, LPARAM lparam)
         limits->ptMinTrackSize = POINT{frame.cx, frame.cy};
         return 0;
     }
-    case WM_SIZE: InvalidateRect(window_, nullptr, FALSE); return 0;
+    case WM_SIZE:
+        // Minimised, the game waits for the player; restored or maximised,
+        // it goes on.
+        if (front_ != nullptr && wparam == SIZE_MINIMIZED)
+            front_->away(std::chrono::steady_clock::now());
+        else if (front_ != nullptr)
+            front_->back(std::chrono::steady_clock::now());
+        InvalidateRect(window_, nullptr, FALSE);
+        return 0;
     case WM_SYSCOMMAND:
         // Alt or F10 pressed on its own would put the window into menu mode,
         // where the arrows walk a menu instead of moving the bucket.

@@ -21,9 +21,9 @@ public:
     virtual void box_timer_fired() = 0;
 };
 
-// While one lives, the message boxes of the calling thread open beside the
-// board's cells, never over them, wherever the window has put them: below
-// the cells where the monitor has room for the box, else to their right.
+// While one lives, the message boxes of the calling thread open where the
+// window's layout puts a box, beside or below the board's cells, never
+// over them.
 class BoxBesideBoard {
 public:
     BoxBesideBoard();
@@ -37,9 +37,10 @@ private:
 
 // The game window: caption "Form1", opening with a client area of 6090 x
 // 6360 twips at its monitor's DPI. It can be resized, maximised and put full
-// screen (F11, Alt+Return); the client area is drawn at the largest scale
-// that fits, centred, through a memory bitmap so that a repaint never shows
-// a half-drawn frame. Other key-downs go to the front end.
+// screen (F11, Alt+Return); the board is drawn at the largest scale at which
+// it fits with a box's room beside or below it (lay_out), through a memory
+// bitmap so that a repaint never shows a half-drawn frame. Other key-downs
+// go to the front end; minimised, the game waits.
 class GameWindow {
 public:
     // Registers the window class and creates the window, hidden, sized for
@@ -71,7 +72,7 @@ private:
     void draw(HDC dc) const;
     void switch_full_screen();
     void place_box(HWND box) const;
-    // Where the client area is drawn in the window as it is now.
+    // Where the board and a box go in the window as it is now.
     Placement placement() const;
 
     HINSTANCE instance_ = nullptr;

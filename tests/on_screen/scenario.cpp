@@ -104,6 +104,7 @@ bool well_formed(const std::vector<std::string>& w)
     switch (w.size()) {
     case 2:
         return (w[0] == "press" && is_key(w[1])) || (w[0] == "wait" && is_number(w[1])) ||
+               (w[0] == "away" && is_number(w[1])) ||
                (w[0] == "click" && one_of(w[1], {"OK", "Cancel"}));
     case 3:
         return (w[0] == "expect" && w[1] == "bucket" &&
@@ -112,7 +113,12 @@ bool well_formed(const std::vector<std::string>& w)
                (w[0] == "expect" && w[1] == "box" && one_of(w[2], {"lost", "won", "none"})) ||
                (w[0] == "click" && w[1] == "beside" && one_of(w[2], {"OK", "Cancel"})) ||
                (w[0] == "resize" && is_number(w[1]) && is_number(w[2]));
-    case 4: return w[0] == "press" && is_key(w[1]) && w[2] == "at" && one_of(w[3], {"game", "box"});
+    case 4:
+        return (w[0] == "press" && is_key(w[1]) && w[2] == "at" && one_of(w[3], {"game", "box"})) ||
+               joined(w) == "expect box beside board" ||
+               (w[0] == "expect" && w[1] == "board" && one_of(w[2], {"height", "width"}) &&
+                w[3].size() > 1 && w[3].back() == '%' &&
+                is_number(w[3].substr(0, w[3].size() - 1)));
     default: return false;
     }
 }
@@ -224,7 +230,12 @@ void expect_whole_picture(const Image& image, double scale)
 
 Placement placement_in(const Image& window, double natural)
 {
-    return fit_client(PixelSize{window.width, window.height}, natural);
+    return lay_out(PixelSize{window.width, window.height}, natural);
+}
+
+std::string board_in(const Image& window, const Placement& placed)
+{
+    return screen_board(part_of(window, placed.board), placed.scale);
 }
 
 Image part_of(const Image& image, const PixelRect& rect)
@@ -239,41 +250,45 @@ Image part_of(const Image& image, const PixelRect& rect)
     return part;
 }
 
-bool picture_fits(const Image& window, double natural)
+namespace {
+
+bool within(int x, int y, const PixelRect& rect)
 {
-    const Placement placed = placement_in(window, natural);
-    const PixelRect& at = placed.rect;
-    const Image client = part_of(window, at);
-    const std::string seen = screen_board(client, placed.scale);
-    if (seen.find('?') != std::string::npos ||
-        board_pixels_mismatch(client, seen, placed.scale) != std::nullopt)
-        return false;
-    for (int y = 0; y < window.height; ++y) {
-        for (int x = 0; x < window.width; ++x) {
-            if ((x < at.x || y < at.y || x >= at.x + at.width || y >= at.y + at.height) &&
-                !(window.at(x, y) == background))
-                return false;
-        }
-    }
-    return true;
+    return x >= rect.x && y >= rect.y && x < rect.x + rect.width && y < rect.y + rect.height;
 }
 
-void expect_fitted_picture(const Image& window, double natural)
+// The first pixel outside the board and `box` that is not the background.
+std::optional<std::pair<int, int>> stray_pixel(const Image& window, const Placement& placed,
+                                               const PixelRect& box)
 {
-    const Placement placed = placement_in(window, natural);
-    const PixelRect& at = placed.rect;
-    // Centred, and as large as fits: touching two opposite edges.
-    EXPECT_LE(std::abs(at.x - (window.width - at.width - at.x)), 1);
-    EXPECT_LE(std::abs(at.y - (window.height - at.height - at.y)), 1);
-    EXPECT_TRUE(at.x <= 1 || at.y <= 1) << at.x << "," << at.y;
-    expect_whole_picture(part_of(window, at), placed.scale);
     for (int y = 0; y < window.height; ++y) {
         for (int x = 0; x < window.width; ++x) {
-            if (x < at.x || y < at.y || x >= at.x + at.width || y >= at.y + at.height) {
-                ASSERT_EQ(window.at(x, y), background) << x << "," << y;
-            }
+            if (!within(x, y, placed.board) && !within(x, y, box) &&
+                !(window.at(x, y) == background))
+                return std::pair{x, y};
         }
     }
+    return std::nullopt;
+}
+
+} // namespace
+
+bool picture_fits(const Image& window, double natural, const PixelRect& box)
+{
+    const Placement placed = placement_in(window, natural);
+    const Image board = part_of(window, placed.board);
+    const std::string seen = screen_board(board, placed.scale);
+    return seen.find('?') == std::string::npos &&
+           board_pixels_mismatch(board, seen, placed.scale) == std::nullopt &&
+           !stray_pixel(window, placed, box);
+}
+
+void expect_fitted_picture(const Image& window, double natural, const PixelRect& box)
+{
+    const Placement placed = placement_in(window, natural);
+    expect_whole_picture(part_of(window, placed.board), placed.scale);
+    const auto stray = stray_pixel(window, placed, box);
+    EXPECT_FALSE(stray) << "not the background at " << stray->first << "," << stray->second;
 }
 
 void PrintTo(const ScenarioCase& run, std::ostream* out)
@@ -395,6 +410,65 @@ void expect_new_game(Front& front, Clock::time_point answered, std::chrono::mill
     EXPECT_EQ(bucket_position(fresh), "middle");
 }
 
+bool meet(const PixelRect& a, const PixelRect& b)
+{
+    return a.x < b.x + b.width && b.x < a.x + a.width && a.y < b.y + b.height &&
+           b.y < a.y + a.height;
+}
+
+// The player away for `away` and back. With a box up, the box and the board
+// under it are as they were. In play, leaving half a period after a tick:
+// no tick ran meanwhile, and the next one comes after what was left of its
+// interval, so a period after the tick plus the time away, whatever the
+// front end took to hear of the leaving and the return (between the start
+// of one call and the end of the other).
+void expect_away(Front& front, std::chrono::milliseconds away, std::chrono::milliseconds period)
+{
+    // Drawn again: a window shown anew may show only its background at first.
+    const auto readable = [](const std::string& b) {
+        return !b.empty() && b.find('?') == std::string::npos && bucket_position(b) != "none";
+    };
+    const auto looked = front.look();
+    const std::string& before = looked.first;
+    const Shown shown = looked.second;
+    if (shown != Shown::none) {
+        front.leave();
+        std::this_thread::sleep_for(away);
+        front.come_back();
+        wait_front(front, readable, 3s, "the board on the return");
+        EXPECT_EQ(front.board(), before) << "the board under the box moved";
+        EXPECT_EQ(std::string(name_of(front.box())), name_of(shown)) << "the box went";
+        return;
+    }
+    const std::string ticked = wait_front(
+        front, [&](const std::string& b) { return readable(b) && shaft(b) != shaft(before); },
+        period * 2, "a tick before leaving");
+    const auto tick_seen = Clock::now();
+    std::this_thread::sleep_until(tick_seen + period / 2);
+    const auto leaving = Clock::now();
+    front.leave();
+    const auto left = Clock::now();
+    std::this_thread::sleep_for(away);
+    const auto returning = Clock::now();
+    front.come_back();
+    const auto returned = Clock::now();
+    const std::string on_return = wait_front(front, readable, 3s, "the board on the return");
+    ASSERT_EQ(shaft(on_return), shaft(ticked)) << "the game played on while the player was away";
+    wait_front(
+        front, [&](const std::string& b) { return readable(b) && shaft(b) != shaft(ticked); },
+        period * 2, "the tick after the return");
+    const auto ms = [](Clock::duration d) {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(d).count();
+    };
+    const auto gap = ms(Clock::now() - tick_seen);
+    const auto least = ms(period + (returning - left)) - 300;
+    const auto most = ms(period + (returned - leaving)) + 300;
+    EXPECT_TRUE(gap >= least && gap <= most)
+        << "the tick after the return came " << gap << " ms after the one before the leaving, "
+        << "not a period and the time away after it (" << least + 300 << " to " << most - 300
+        << " ms)";
+}
+
 // What a run remembers from step to step.
 struct RunState {
     std::string held;
@@ -438,6 +512,25 @@ void take(const Step& step, Front& front, RunState& state)
     } else if (is({"play", "until"}) && w.size() == 3 && (w[2] == "lost" || w[2] == "won")) {
         ASSERT_EQ(name_of(wait_box(front, shown_named(w[2]), 30s)), w[2]) << "last seen:\n"
                                                                           << front.board();
+    } else if (is({"expect", "box", "beside", "board"})) {
+        const PixelRect box = front.box_rect();
+        const PixelRect board = front.board_rect();
+        ASSERT_GT(box.width, 0) << "no box is up";
+        EXPECT_FALSE(meet(box, board))
+            << "the box at " << box.x << "," << box.y << " " << box.width << "x" << box.height
+            << " meets the board at " << board.x << "," << board.y << " " << board.width << "x"
+            << board.height;
+    } else if (is({"expect", "board"}) && w.size() == 4) {
+        const bool high = w[2] == "height";
+        const int percent = std::stoi(w[3]);
+        const PixelRect board = front.board_rect();
+        const PixelSize window = front.window_size();
+        const int got = high ? board.height : board.width;
+        const int of = high ? window.height : window.width;
+        EXPECT_GE(got * 100, percent * of) << "the board is " << board.width << "x" << board.height
+                                           << " in " << window.width << "x" << window.height;
+    } else if (is({"away"}) && w.size() == 2) {
+        expect_away(front, std::chrono::milliseconds(std::stoi(w[1])), state.period);
     } else if (is({"expect", "box"}) && w.size() == 3) {
         ASSERT_EQ(name_of(wait_box(front, shown_named(w[2]), 3s)), w[2]);
     } else if (is({"expect", "board", "lost"})) {

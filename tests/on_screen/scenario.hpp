@@ -75,15 +75,18 @@ void expect_set_up_picture(const Image& image, double scale);
 // drawn to the pixel.
 void expect_whole_picture(const Image& image, double scale);
 
-// The part of a window's picture where the game draws its client area, at
-// `natural` when the window is that scale's size (fit_client).
+// Where the game draws its board and a box in a window's picture, at
+// `natural` when the window is that scale's size (lay_out).
 Placement placement_in(const Image& window, double natural);
 Image part_of(const Image& image, const PixelRect& rect);
+// The board read off a window's picture where `placed` puts it.
+std::string board_in(const Image& window, const Placement& placed);
 
-// A window's picture: the client area placed to fit it and whole, the
-// background all around; the check, and the same as a test that fails.
-bool picture_fits(const Image& window, double natural);
-void expect_fitted_picture(const Image& window, double natural);
+// A window's picture: the board placed to fit it and whole, the background
+// all around but where `box` is up; the check, and the same as a test that
+// fails.
+bool picture_fits(const Image& window, double natural, const PixelRect& box = {});
+void expect_fitted_picture(const Image& window, double natural, const PixelRect& box = {});
 
 // A key as a scenario names it ("Shift+Left"), typed through XTEST.
 void press(const XClient& x, const std::string& key);
@@ -131,9 +134,19 @@ public:
     // The window's size in device pixels, and whether it covers its screen.
     virtual PixelSize window_size() const = 0;
     virtual bool full_screen() const = 0;
-    // The client area at the largest scale that fits the window, centred,
-    // the whole board in it to the pixel and the background around it.
+    // The board at the largest scale that fits the window with a box's
+    // room, where the layout puts it, to the pixel, and the background
+    // around it.
     virtual void expect_board_fits() const = 0;
+    // Where the board and the box that is up are on screen, in device
+    // pixels of the window (the page: CSS pixels of its viewport); the box
+    // empty while none is up.
+    virtual PixelRect board_rect() const = 0;
+    virtual PixelRect box_rect() const = 0;
+    // The player goes away from the game (minimises the window, hides the
+    // page) and comes back; nothing where the front end cannot.
+    virtual void leave() = 0;
+    virtual void come_back() = 0;
 };
 
 // Runs the steps in order; stops at the first fatal failure.

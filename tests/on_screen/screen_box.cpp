@@ -31,7 +31,7 @@ Image drawn(const BoxLayout& layout, const BoxText& text)
         throw std::runtime_error("the game's font is not installed");
     BoxFont font(*font_file, layout.text_pixels);
     const PixelRect& frame = layout.frame;
-    // The whole client area, so the box lands at its own coordinates; a
+    // The window up to the box, so the box lands at its own coordinates; a
     // 24-bit X server gives SDL windows this format.
     SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormat(
         0, frame.x + frame.width, frame.y + frame.height, 32, SDL_PIXELFORMAT_RGB888);
@@ -60,10 +60,15 @@ Image drawn(const BoxLayout& layout, const BoxText& text)
 } // namespace
 
 BoxPictures::BoxPictures(double scale, std::optional<PadMarks> marks)
+    : BoxPictures(lay_out(client_size(scale), scale), marks)
+{
+}
+
+BoxPictures::BoxPictures(const Placement& placed, std::optional<PadMarks> marks)
     : pictures_(std::make_unique<Pictures>())
 {
-    pictures_->won_layout = box_layout(Buttons::ok, scale);
-    pictures_->lost_layout = box_layout(Buttons::ok_cancel, scale);
+    pictures_->won_layout = box_layout(Buttons::ok, placed);
+    pictures_->lost_layout = box_layout(Buttons::ok_cancel, placed);
     pictures_->won =
         drawn(pictures_->won_layout, {"You Won", "You win! Great!", Buttons::ok, marks});
     pictures_->lost = drawn(pictures_->lost_layout,
@@ -125,18 +130,17 @@ std::pair<int, int> BoxPictures::button_centre(Box box, int answer) const
     return {button.x + button.width / 2, button.y + button.height / 2};
 }
 
-const BoxPictures& SdlPictureFront::boxes(double scale) const
+const BoxPictures& SdlPictureFront::boxes(const Placement& placed) const
 {
-    auto& made = boxes_[scale];
+    auto& made = boxes_[std::tuple{placed.box_scale, placed.box.x, placed.box.y}];
     if (!made)
-        made = std::make_unique<BoxPictures>(scale);
+        made = std::make_unique<BoxPictures>(placed);
     return *made;
 }
 
 Placement SdlPictureFront::placement() const
 {
-    const PixelSize size = window_size();
-    return fit_client(size, natural_scale());
+    return lay_out(window_size(), natural_scale());
 }
 
 PixelSize SdlPictureFront::window_size() const
@@ -145,49 +149,49 @@ PixelSize SdlPictureFront::window_size() const
     return image ? PixelSize{image->width, image->height} : PixelSize{};
 }
 
-std::optional<SdlPictureFront::Client> SdlPictureFront::client() const
+std::optional<SdlPictureFront::Seen> SdlPictureFront::seen() const
 {
-    const auto image = window_picture();
+    auto image = window_picture();
     if (!image)
         return std::nullopt;
     const Placement placed = placement_in(*image, natural_scale());
-    return Client{part_of(*image, placed.rect), placed.scale};
-}
-
-std::optional<Image> SdlPictureFront::picture() const
-{
-    auto shown = client();
-    return shown ? std::optional<Image>(std::move(shown->image)) : std::nullopt;
+    return Seen{std::move(*image), placed};
 }
 
 std::string SdlPictureFront::board() const
 {
-    const auto shown = client();
-    return shown ? screen_board(shown->image, shown->scale) : std::string();
+    const auto shown = seen();
+    return shown ? board_in(shown->window, shown->placed) : std::string();
 }
 
 Shown SdlPictureFront::box() const
 {
-    const auto shown = client();
-    return shown ? box_in(shown->image, shown->scale) : Shown::none;
+    const auto shown = seen();
+    return shown ? box_in(shown->window, shown->placed) : Shown::none;
 }
 
 std::pair<std::string, Shown> SdlPictureFront::look() const
 {
-    const auto shown = client();
+    const auto shown = seen();
     if (!shown)
         return {{}, Shown::none};
-    return {screen_board(shown->image, shown->scale), box_in(shown->image, shown->scale)};
+    return {board_in(shown->window, shown->placed), box_in(shown->window, shown->placed)};
 }
 
-Shown SdlPictureFront::box_in(const Image& client, double scale) const
+Shown SdlPictureFront::box_in(const Image& window, const Placement& placed) const
 {
-    switch (boxes(scale).shown(client)) {
+    switch (boxes(placed).shown(window)) {
     case Box::won: return Shown::won;
     case Box::lost: return Shown::lost;
     case Box::none: break;
     }
-    return boxes(scale).covered(client) ? Shown::other : Shown::none;
+    return boxes(placed).covered(window) ? Shown::other : Shown::none;
+}
+
+PixelRect SdlPictureFront::box_over(const Image& window) const
+{
+    const Placement placed = placement_in(window, natural_scale());
+    return box_in(window, placed) == Shown::none ? PixelRect{} : placed.box;
 }
 
 void SdlPictureFront::expect_set_up_board() const
@@ -201,27 +205,47 @@ void SdlPictureFront::expect_set_up_board() const
 
 void SdlPictureFront::expect_whole_board() const
 {
-    const auto image = picture();
-    ASSERT_TRUE(image);
-    expect_whole_picture(*image, drawn_scale());
+    const auto shown = seen();
+    ASSERT_TRUE(shown);
+    expect_whole_picture(part_of(shown->window, shown->placed.board), shown->placed.scale);
 }
 
 void SdlPictureFront::expect_board_fits() const
 {
-    // The window's new size may show before the game's picture for it.
+    // The window's new size may show before the game's picture for it; a
+    // box that is up stays where the layout puts it.
     std::optional<Image> image;
-    wait_until([&] { return (image = window_picture()) && picture_fits(*image, natural_scale()); },
-               3s);
+    const auto fits = [&] {
+        return (image = window_picture()) &&
+               picture_fits(*image, natural_scale(), box_over(*image));
+    };
+    wait_until(fits, 3s);
     ASSERT_TRUE(image);
-    expect_fitted_picture(*image, natural_scale());
+    expect_fitted_picture(*image, natural_scale(), box_over(*image));
+}
+
+PixelRect SdlPictureFront::board_rect() const
+{
+    // Where the layout puts it, once the picture shows it there to the pixel.
+    std::optional<Seen> shown;
+    const auto fits = [&] {
+        return (shown = seen()) &&
+               picture_fits(shown->window, natural_scale(), box_over(shown->window));
+    };
+    return wait_until(fits, 3s) ? shown->placed.board : PixelRect{};
+}
+
+PixelRect SdlPictureFront::box_rect() const
+{
+    const auto shown = seen();
+    if (!shown || box_in(shown->window, shown->placed) == Shown::none)
+        return {};
+    return shown->placed.box;
 }
 
 std::pair<int, int> SdlPictureFront::button_centre(const std::string& button) const
 {
-    const Placement placed = placement();
-    const auto [x, y] =
-        boxes(placed.scale).button_centre(Box::lost, button == "OK" ? answer_ok : answer_cancel);
-    return {placed.rect.x + x, placed.rect.y + y};
+    return boxes(placement()).button_centre(Box::lost, button == "OK" ? answer_ok : answer_cancel);
 }
 
 } // namespace blockdrop::window_testing

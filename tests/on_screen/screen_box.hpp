@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <tuple>
 #include <utility>
 
 namespace blockdrop::window_testing {
@@ -21,8 +22,11 @@ enum class Box { none, won, lost };
 // pixel format, so a window showing a box matches one of them to the pixel.
 class BoxPictures {
 public:
-    // With `marks`, the boxes as they show once the player has used a pad.
+    // With `marks`, the boxes as they show once the player has used a pad;
+    // in a window of its natural size at `scale`, or where `placed` puts
+    // them.
     explicit BoxPictures(double scale = 1.0, std::optional<PadMarks> marks = std::nullopt);
+    explicit BoxPictures(const Placement& placed, std::optional<PadMarks> marks = std::nullopt);
     ~BoxPictures();
     BoxPictures(const BoxPictures&) = delete;
     BoxPictures& operator=(const BoxPictures&) = delete;
@@ -52,8 +56,8 @@ private:
 };
 
 // What the SDL game's drivers, under X and on Wayland, read alike from a
-// picture of its window: the client area placed to fit it, the board and its
-// own boxes in it, and both to the pixel.
+// picture of its window: the board and its own boxes where the layout puts
+// them, both to the pixel.
 class SdlPictureFront : public Front {
 public:
     std::string board() const override;
@@ -66,32 +70,34 @@ public:
     void expect_board_fits() const override;
     PixelSize window_size() const override;
 
+    PixelRect board_rect() const override;
+    PixelRect box_rect() const override;
+
 protected:
     // The window's picture in device pixels, as the screen shows it.
     virtual std::optional<Image> window_picture() const = 0;
     // The scale the game opens at: the desktop's.
     virtual double natural_scale() const = 0;
-    // Where the client area is in the window now.
+    // Where the board and a box are in the window now.
     Placement placement() const;
-    // The client area's picture, and the scale it is drawn at.
-    std::optional<Image> picture() const;
-    double drawn_scale() const { return placement().scale; }
     // The centre of the box's button "OK" or "Cancel", in the window's
     // device pixels.
     std::pair<int, int> button_centre(const std::string& button) const;
-    const BoxPictures& boxes(double scale) const;
+    const BoxPictures& boxes(const Placement& placed) const;
 
 private:
-    // The client area's picture cut out of the window's, and its scale;
+    // The window's picture and where the layout puts board and box in it;
     // none while there is no window.
-    struct Client {
-        Image image;
-        double scale = 1;
+    struct Seen {
+        Image window;
+        Placement placed;
     };
-    std::optional<Client> client() const;
-    // Which box the client area's picture at `scale` shows.
-    Shown box_in(const Image& client, double scale) const;
-    mutable std::map<double, std::unique_ptr<BoxPictures>> boxes_;
+    std::optional<Seen> seen() const;
+    // Which box the window's picture shows where `placed` puts it.
+    Shown box_in(const Image& window, const Placement& placed) const;
+    // Where a box is up in the window's picture, empty when none is.
+    PixelRect box_over(const Image& window) const;
+    mutable std::map<std::tuple<double, int, int>, std::unique_ptr<BoxPictures>> boxes_;
 };
 
 } // namespace blockdrop::window_testing

@@ -109,6 +109,11 @@ protected:
             << "the window stays " << window_size().width << "x" << window_size().height;
     }
 
+    // Minimised as a window manager does it, by unmapping it; mapped again
+    // as a task bar would.
+    void leave() override { x.unmap(window); }
+    void come_back() override { x.map(window); }
+
     void switch_full_screen() override { press("F11", Target::game); }
     PixelSize window_size() const override
     {

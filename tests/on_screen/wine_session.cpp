@@ -43,6 +43,14 @@ std::unique_ptr<GameProcess> start_windows_game(const std::string& display,
         display, environment);
 }
 
+bool show_windows_game(const std::string& display, bool shown)
+{
+    const std::string command =
+        "DISPLAY='" + display + "' WINEPREFIX='" + wine_prefix() + "' WINEDEBUG=-all wine '" +
+        required("BLOCKDROP_WINDOWS_SHOW_WINDOW") + "' " + (shown ? "restore" : "minimise");
+    return std::system(command.c_str()) == 0;
+}
+
 Area client_area(std::pair<int, int> window_size, int client_width, int client_height)
 {
     const int border = (window_size.first - client_width) / 2;

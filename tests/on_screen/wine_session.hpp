@@ -27,6 +27,11 @@ std::string windows_test_game();
 std::unique_ptr<GameProcess> start_windows_game(const std::string& display,
                                                 const std::vector<double>& draws = {});
 
+// Minimises the game's window on `display`, or restores it, as its task bar
+// button does ($BLOCKDROP_WINDOWS_SHOW_WINDOW, run by Wine); true if there
+// was a game window.
+bool show_windows_game(const std::string& display, bool shown);
+
 // A rectangle of an X window, in its own pixels.
 struct Area {
     int left = 0, top = 0, width = 0, height = 0;

@@ -101,8 +101,7 @@ protected:
         const auto image = client_image();
         if (!image)
             return {};
-        const Placement placed = placement_in(*image, dpi_ / 96.0);
-        return screen_board(part_of(*image, placed.rect), placed.scale);
+        return board_in(*image, placement_in(*image, dpi_ / 96.0));
     }
 
     std::string wait_board(const std::function<bool(const std::string&)>& done,
@@ -265,11 +264,39 @@ protected:
     {
         // The window's new size may show before the game's picture for it.
         std::optional<Image> image;
-        wait_until([&] { return (image = client_image()) && picture_fits(*image, dpi_ / 96.0); },
-                   3s);
+        wait_until(
+            [&] {
+                return (image = client_image()) && picture_fits(*image, dpi_ / 96.0, box_rect());
+            },
+            3s);
         ASSERT_TRUE(image);
-        expect_fitted_picture(*image, dpi_ / 96.0);
+        expect_fitted_picture(*image, dpi_ / 96.0, box_rect());
     }
+    PixelRect board_rect() const override
+    {
+        std::optional<Image> image;
+        const bool fits = wait_until(
+            [&] {
+                return (image = client_image()) && picture_fits(*image, dpi_ / 96.0, box_rect());
+            },
+            3s);
+        return fits ? placement_in(*image, dpi_ / 96.0).board : PixelRect{};
+    }
+    // The system's box, a window of its own, where it lies over the client
+    // area.
+    PixelRect box_rect() const override
+    {
+        const auto up = shown_box();
+        if (!up)
+            return {};
+        const auto [box_x, box_y] = x.position(*up);
+        const auto [window_x, window_y] = x.position(window);
+        const Area area = client();
+        const auto [width, height] = x.size(*up);
+        return PixelRect{box_x - window_x - area.left, box_y - window_y - area.top, width, height};
+    }
+    void leave() override { ASSERT_TRUE(show_windows_game(display, false)); }
+    void come_back() override { ASSERT_TRUE(show_windows_game(display, true)); }
     PixelSize window_size() const override
     {
         const Area area = client();
@@ -372,7 +399,8 @@ protected:
     {
         const auto image = client_image();
         ASSERT_TRUE(image);
-        expect_whole_picture(*image, dpi_ / 96.0);
+        const Placement placed = placement_in(*image, dpi_ / 96.0);
+        expect_whole_picture(part_of(*image, placed.board), placed.scale);
     }
 
     bool running() override { return !game->wait(0ms); }

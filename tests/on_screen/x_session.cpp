@@ -327,6 +327,15 @@ std::pair<int, int> XClient::size(Window window) const
     return {attributes.width, attributes.height};
 }
 
+std::pair<int, int> XClient::position(Window window) const
+{
+    int x = 0;
+    int y = 0;
+    Window child = 0;
+    XTranslateCoordinates(display_, window, DefaultRootWindow(display_), 0, 0, &x, &y, &child);
+    return {x, y};
+}
+
 std::pair<int, int> XClient::screen_size() const
 {
     return size(DefaultRootWindow(display_));
@@ -477,6 +486,18 @@ void XClient::resize_at_corner(Window window, int width, int height) const
     XMoveResizeWindow(display_, window, 0, 0, static_cast<unsigned>(width),
                       static_cast<unsigned>(height));
     XFlush(display_);
+}
+
+void XClient::unmap(Window window) const
+{
+    XUnmapWindow(display_, window);
+    XSync(display_, False);
+}
+
+void XClient::map(Window window) const
+{
+    XMapRaised(display_, window);
+    XSync(display_, False);
 }
 
 void XClient::close(Window window) const

@@ -147,6 +147,8 @@ public:
     std::optional<Image> capture(Window window) const;
     std::optional<Image> capture(Window window, int left, int top, int width, int height) const;
     std::pair<int, int> size(Window window) const;
+    // Where a window's top-left corner is on the screen.
+    std::pair<int, int> position(Window window) const;
     // The screen's size: the root window's.
     std::pair<int, int> screen_size() const;
 
@@ -167,6 +169,12 @@ public:
     // Gives the key that types `from` the symbol `to` instead, as another
     // keyboard layout would.
     void remap(unsigned long from, unsigned long to) const;
+
+    // Unmaps a window, as a window manager does to minimise it (evilwm
+    // here takes no request to); maps and raises it again, as a click on a
+    // task bar does.
+    void unmap(Window window) const;
+    void map(Window window) const;
 
     // Asks a window to close, as a window manager's close button does.
     void close(Window window) const;

@@ -148,6 +148,7 @@ test('the loss dialog: A and Start answer OK, B Cancel, and every other control 
   await pads.call('connect', 0);
   for (const answer of [A, START]) {
     assert.equal((await playUntilDialog(page)).title, 'You Lost');
+    if (answer === A) assert.deepEqual(await marks(page), ['', ''], 'no mark before a pad is used');
     const under = await board(page);
     for (const button of [LEFT, RIGHT, LB, RB, X, Y, BACK, UP]) await pads.tap(0, button);
     await pads.call('stick', 0, -1);

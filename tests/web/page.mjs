@@ -100,12 +100,12 @@ export async function waitForBoard(frame) {
   }, null, { timeout: 10000 });
 }
 
-// Reads the cells off an image of the client area (runs in the page), one
-// line of seven characters per row: K, o, R, G, B for a cell of that colour,
-// . where only the background shows, ? for anything else. Read in the
-// window's twips, so any size of the image reads the same.
+// Reads the cells off an image of the board (runs in the page), one line of
+// seven characters per row: K, o, R, G, B for a cell of that colour, . where
+// only the background shows, ? for anything else. Read in the board's twips
+// (3465 across), so any size of the image reads the same.
 function cellsOf(image) {
-  const perTwip = image.width / 6090;
+  const perTwip = image.width / 3465;
   const code = (x, y) => {
     const i = (Math.floor(y * perTwip) * image.width + Math.floor(x * perTwip)) * 4;
     const rgb = `${image.data[i]},${image.data[i + 1]},${image.data[i + 2]}`;
@@ -288,13 +288,14 @@ export function layoutOf(frame) {
     };
     const canvas = document.getElementById('board');
     const at = rect(canvas);
-    const [width, height] = canvas.dataset.cells.split(' ').map(Number);
+    const [left, top, width, height] = canvas.dataset.box.split(' ').map(Number);
     return {
       view: { left: 0, top: 0, right: innerWidth, bottom: innerHeight },
       scroll: [document.documentElement.scrollWidth, document.documentElement.scrollHeight],
       board: at,
       room: rect(document.getElementById('stage')),
-      cells: { left: at.left, top: at.top, right: at.left + width, bottom: at.top + height },
+      // Where the game puts a box.
+      boxRoom: { left, top, right: left + width, bottom: top + height },
       left: rect(document.getElementById('left')),
       right: rect(document.getElementById('right')),
       help: rect(document.getElementById('help')),
@@ -313,7 +314,7 @@ const width = (r) => r.right - r.left;
 const height = (r) => r.bottom - r.top;
 
 // Checks the page's layout in `frame`; returns the board's CSS scale (CSS
-// pixels to a pixel of the game's 406 x 424 window).
+// pixels to a pixel of the game's board, 231 x 267 at 96 dpi).
 export async function expectFits(t, frame, what) {
   const seen = await layoutOf(frame);
   const says = `${what}: ${JSON.stringify(seen)}`;
@@ -325,25 +326,31 @@ export async function expectFits(t, frame, what) {
     assert.ok(apart(button, seen.board) && apart(button, seen.help), `a button overlaps, ${says}`);
   }
   assert.ok(apart(seen.board, seen.help), `the help line overlaps the board, ${says}`);
-  // As large as its room allows (it touches the room one way), centred in
-  // it, on whole device pixels, one backing pixel per device pixel (as near
-  // as the browser's layout, in 1/64 CSS px, can say).
+  // As large as its room allows with a box's room beside or below it: it
+  // touches the room one way, or leaves the box's room (the box with 180
+  // twips around it: 5160 x 2220 twips to the box's 4800 x 1860), or the
+  // least room a box takes (the box at 0.87 of a CSS pixel to a 96-dpi one,
+  // its text 12 px), no more.
+  // Both inside the room and apart; the board on whole device pixels, one
+  // backing pixel per device pixel (as near as the browser's layout, in
+  // 1/64 CSS px, can say).
   const pixel = 1 / seen.ratio;
-  assert.ok(inside(seen.board, seen.room), says);
-  assert.ok(width(seen.room) - width(seen.board) < 1 + pixel ||
-    height(seen.room) - height(seen.board) < 1 + pixel, `not the largest board, ${says}`);
-  const margins = [seen.board.left - seen.room.left, seen.room.right - seen.board.right,
-    seen.board.top - seen.room.top, seen.room.bottom - seen.board.bottom];
-  // (Within a device pixel, and the 1/64 px the browser lays out in.)
-  const near = (a, b) => Math.abs(a - b) <= pixel + 1 / 32;
-  assert.ok(near(margins[0], margins[1]) && near(margins[2], margins[3]),
-    `not centred, ${says}`);
+  assert.ok(inside(seen.board, seen.room) && inside(seen.boxRoom, seen.room), says);
+  assert.ok(apart(seen.board, seen.boxRoom), `the box's place meets the board, ${says}`);
+  const beside = seen.boxRoom.left >= seen.board.right;
+  const touches = beside ? height(seen.room) - height(seen.board) < 1 + pixel
+    : width(seen.room) - width(seen.board) < 1 + pixel;
+  const leftOver = beside ? width(seen.room) - width(seen.board) : height(seen.room) - height(seen.board);
+  const boxRoom = beside ? width(seen.boxRoom) * 5160 / 4800 : height(seen.boxRoom) * 2220 / 1860;
+  const leastRoom = (beside ? 5160 : 2220) * 0.87 / 15;
+  assert.ok(touches || Math.min(Math.abs(leftOver - boxRoom), Math.abs(leftOver - leastRoom)) <= 2 + 2 * pixel,
+    `not the largest board, ${says}`);
   for (const edge of [seen.board.left, seen.board.top]) {
     const off = Math.abs(edge * seen.ratio - Math.round(edge * seen.ratio));
     assert.ok(off <= seen.ratio / 64 + 0.001, `blurred edge, ${says}`);
   }
   assert.ok(Math.abs(width(seen.board) * seen.ratio - seen.backing[0]) <= seen.ratio / 64 + 0.001, says);
-  assert.ok(Math.abs(seen.backing[1] - Math.round(seen.backing[0] * 6360 / 6090)) <= 1, says);
+  assert.ok(Math.abs(seen.backing[1] - Math.round(seen.backing[0] * 4010 / 3465)) <= 1, says);
   assert.equal(seen.blended, 0, `blended cell edges, ${says}`);
   // Wide: one button each side of the board; tall: both under it.
   if (seen.view.right > seen.view.bottom * 1.5) {
@@ -352,24 +359,30 @@ export async function expectFits(t, frame, what) {
     assert.ok(seen.left.top >= seen.board.bottom && seen.right.top >= seen.board.bottom, `not below, ${says}`);
   }
   if (seen.box) {
-    assert.ok(apart(seen.box, seen.cells), `the dialog covers cells, ${says}`);
+    assert.ok(apart(seen.box, seen.board), `the dialog covers cells, ${says}`);
     assert.ok(inside(seen.box, seen.view), `the dialog is out of view, ${says}`);
   }
-  const scale = width(seen.board) / 406;
+  const scale = width(seen.board) / 231;
   t.diagnostic(`${what}: board scale ${scale.toFixed(3)}${seen.box ? ', dialog open' : ''}`);
   return scale;
 }
 
 // Sets the viewport and waits for the page to lay the board out in its new
-// room (a resize reaches the page with its next frame).
+// room (a resize reaches the page with its next frame): the board and the
+// box's room in view, and in a room of the new size.
 export async function resize(page, size) {
   await page.setViewportSize(size);
   await until(page, () => {
     const room = document.getElementById('stage').getBoundingClientRect();
     const at = document.getElementById('board').getBoundingClientRect();
-    const slack = 1 + 1 / devicePixelRatio;
+    const [left, top, width, height] = document.getElementById('board').dataset.box.split(' ').map(Number);
+    const slack = 2 + 2 / devicePixelRatio;
+    const beside = left >= at.right;
+    const leftOver = beside ? room.width - at.width : room.height - at.height;
+    const rooms = beside ? [width * 5160 / 4800, 5160 * 0.87 / 15] : [height * 2220 / 1860, 2220 * 0.87 / 15];
+    const touches = beside ? room.height - at.height < slack : room.width - at.width < slack;
     return at.right <= innerWidth && at.bottom <= innerHeight &&
-      (room.width - at.width < slack || room.height - at.height < slack);
+      (touches || rooms.some((r) => Math.abs(leftOver - r) < slack));
   }, null, `the layout at ${size.width} x ${size.height}`);
 }
 

@@ -85,6 +85,40 @@ async function expectNewGame(driver) {
   assert.equal(await driver.board(), fresh, 'a tick came right after the answer');
 }
 
+// The player away for `ms` and back. With a box up, the box and the board
+// under it are as they were; in play, no tick ran meanwhile and the next one
+// comes after what was left of its interval: here half of it, as the
+// player leaves half a period after a tick (seen to 10 ms).
+async function expectAway(driver, ms) {
+  const before = await driver.board();
+  const shown = await driver.box();
+  if (shown !== 'none') {
+    await driver.leave();
+    await driver.wait(ms);
+    await driver.comeBack();
+    assert.equal(await driver.board(), before, 'the board under the box moved');
+    assert.equal(await driver.box(), shown, 'the box went');
+    return;
+  }
+  let ticked = before;
+  for (let waited = 0; ticked === before && waited < 2000; waited += 10) {
+    await driver.wait(10);
+    ticked = await driver.board();
+  }
+  assert.notEqual(ticked, before, 'no tick before leaving');
+  await driver.wait(500);
+  await driver.leave();
+  await driver.wait(ms);
+  assert.equal(await driver.board(), ticked, 'the game played on while the player was away');
+  await driver.comeBack();
+  await driver.wait(480);
+  assert.equal(await driver.board(), ticked, 'a tick came before the rest of its interval');
+  await driver.wait(40);
+  assert.notEqual(await driver.board(), ticked, 'no tick after the rest of its interval');
+}
+
+const meet = (a, b) => a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+
 // Full screen on or off; off, the viewport is back at its earlier size.
 async function expectFullScreen(driver, on, held) {
   for (let polls = 0; polls < 100 && !(await fullScreenAs(driver, on, held)); ++polls)
@@ -107,6 +141,17 @@ async function take(step, driver, held) {
     await waitBoard(driver, (b) => bucketPosition(b) === w[2], `the bucket ${w[2]}`);
   else if (w[0] === 'expect' && w[1] === 'ticks') await driver.expectTicks(Number(w[2]));
   else if (w[0] === 'play') assert.equal(await driver.playOn(), w[2], 'the box the game played to');
+  else if (said === 'expect box beside board') {
+    const box = await driver.boxRect();
+    const board = await driver.boardRect();
+    assert.ok(box, 'no box is up');
+    assert.ok(!meet(box, board), `the box ${JSON.stringify(box)} meets the board ${JSON.stringify(board)}`);
+  } else if (w[0] === 'expect' && w[1] === 'board' && (w[2] === 'height' || w[2] === 'width')) {
+    const board = await driver.boardRect();
+    const view = await driver.windowSize();
+    const [got, of] = w[2] === 'height' ? [board.bottom - board.top, view.height] : [board.right - board.left, view.width];
+    assert.ok(got * 100 >= parseInt(w[3], 10) * of, `the board is ${JSON.stringify(board)} in ${JSON.stringify(view)}`);
+  } else if (w[0] === 'away') await expectAway(driver, Number(w[1]));
   else if (w[0] === 'expect' && w[1] === 'box') assert.equal(await waitBox(driver, w[2]), w[2]);
   else if (said === 'expect board lost') {
     await waitBoard(driver, showsLoss, 'the board the tick left');

@@ -1,17 +1,16 @@
 #include "shell/desktop/dialog/box_layout.hpp"
 
+#include "shell/design.hpp"
+
 namespace blockdrop {
 
 namespace {
 
-// The box in twips: 4800 wide, centred below the board, with 250 twips
-// between the board's bottom edge and the box, 240 above the window's.
-constexpr int box_left = 645;
-constexpr int box_right = 5445;
-constexpr int box_gap = 250;
-constexpr int box_bottom = 6120;
+// The box's parts in twips from its own top-left corner: a title bar 360
+// high, the prompt below it down to 1260, the buttons 180 in from the
+// bottom and the right.
 constexpr int title_height = 360;
-constexpr int prompt_bottom = 5520;
+constexpr int prompt_bottom = 1260;
 // Buttons of the usual 75 x 23 pixels at 96 dpi, 6 pixels apart.
 constexpr int button_width = 1125;
 constexpr int button_height = 345;
@@ -20,22 +19,37 @@ constexpr int button_margin = 180;
 // Ten-point text: 200 twips.
 constexpr int text_twips = 200;
 
+// Where the box's corner is: `pixels` in the window, `twips` in the
+// design's twips, where it is drawn from them. An edge `t` twips in from the
+// corner is rounded from the twips' corner, as the cells are.
+struct Corner {
+    PixelPoint pixels;
+    PixelPoint twips;
+    double scale;
+
+    int x(int t) const
+    {
+        return pixels.x + scaled_pixels(twips.x + t, scale) - scaled_pixels(twips.x, scale);
+    }
+    int y(int t) const
+    {
+        return pixels.y + scaled_pixels(twips.y + t, scale) - scaled_pixels(twips.y, scale);
+    }
+};
+
 // The rectangle between two corners in twips, each edge rounded on its own.
-PixelRect between(int left, int top, int right, int bottom, double scale)
+PixelRect between(int left, int top, int right, int bottom, const Corner& at)
 {
-    const int x = scaled_pixels(left, scale);
-    const int y = scaled_pixels(top, scale);
-    return PixelRect{x, y, scaled_pixels(right, scale) - x, scaled_pixels(bottom, scale) - y};
+    return PixelRect{at.x(left), at.y(top), at.x(right) - at.x(left), at.y(bottom) - at.y(top)};
 }
 
 // A button with its bottom-right corner at (right, bottom) twips, its size
 // rounded on its own so every button has the same size in pixels.
-PixelRect button(int right, int bottom, double scale)
+PixelRect button(int right, int bottom, const Corner& at)
 {
-    const int width = scaled_pixels(button_width, scale);
-    const int height = scaled_pixels(button_height, scale);
-    return PixelRect{scaled_pixels(right, scale) - width, scaled_pixels(bottom, scale) - height,
-                     width, height};
+    const int width = scaled_pixels(button_width, at.scale);
+    const int height = scaled_pixels(button_height, at.scale);
+    return PixelRect{at.x(right) - width, at.y(bottom) - height, width, height};
 }
 
 bool inside(const PixelRect& rect, int x, int y)
@@ -45,31 +59,36 @@ bool inside(const PixelRect& rect, int x, int y)
 
 } // namespace
 
-BoxLayout box_layout(Buttons buttons, double scale)
+BoxLayout box_layout(Buttons buttons, double scale, PixelPoint at, PixelPoint twips)
 {
-    const int box_top = board_bottom_twips() + box_gap;
+    const Corner corner{at, twips, scale};
     BoxLayout layout;
-    layout.frame = between(box_left, box_top, box_right, box_bottom, scale);
+    layout.frame = between(0, 0, box_width_twips, box_height_twips, corner);
     layout.border = scaled_pixels(15, scale) > 0 ? scaled_pixels(15, scale) : 1;
     const int b = layout.border;
     layout.title_bar = PixelRect{layout.frame.x + b, layout.frame.y + b, layout.frame.width - 2 * b,
-                                 scaled_pixels(box_top + title_height, scale) - layout.frame.y - b};
-    const PixelRect below_title =
-        between(box_left, box_top + title_height, box_right, prompt_bottom, scale);
+                                 corner.y(title_height) - layout.frame.y - b};
+    const PixelRect below_title = between(0, title_height, box_width_twips, prompt_bottom, corner);
     layout.prompt =
         PixelRect{layout.title_bar.x, below_title.y, layout.title_bar.width, below_title.height};
-    layout.text_left = scaled_pixels(box_left + 180, scale);
+    layout.text_left = corner.x(180);
     layout.text_pixels = scaled_pixels(text_twips, scale);
 
-    const int bottom = box_bottom - button_margin;
+    const int bottom = box_height_twips - button_margin;
     if (buttons == Buttons::ok_cancel) {
-        const int cancel_right = box_right - button_margin;
-        layout.ok = button(cancel_right - button_width - button_gap, bottom, scale);
-        layout.cancel = button(cancel_right, bottom, scale);
+        const int cancel_right = box_width_twips - button_margin;
+        layout.ok = button(cancel_right - button_width - button_gap, bottom, corner);
+        layout.cancel = button(cancel_right, bottom, corner);
     } else {
-        layout.ok = button((box_left + box_right + button_width) / 2, bottom, scale);
+        layout.ok = button((box_width_twips + button_width) / 2, bottom, corner);
     }
     return layout;
+}
+
+BoxLayout box_layout(Buttons buttons, const Placement& placed)
+{
+    return box_layout(buttons, placed.box_scale, PixelPoint{placed.box.x, placed.box.y},
+                      placed.box_twips);
 }
 
 std::optional<int> button_at(const BoxLayout& layout, int x, int y)

@@ -7,9 +7,11 @@
 
 namespace blockdrop {
 
-// The game's message box in device pixels at `scale`, in the strip below the
-// board so it never covers a cell; designed in twips and rounded edge by edge
-// like the cells, so it is as crisp at any scale.
+// The game's message box in device pixels at `scale`, its frame's top-left
+// corner at `at`; designed in twips and rounded edge by edge like the cells
+// (from `twips`, the corner's place in the design where that holds), so it
+// is as crisp at any scale. Where it goes, beside or below the board
+// and never over a cell, is the window's layout's (lay_out).
 struct BoxLayout {
     PixelRect frame;      // the whole box, its border included
     int border = 1;       // width of the frame's and a button's border
@@ -21,7 +23,10 @@ struct BoxLayout {
     int text_pixels = 13; // the font's size in pixels
 };
 
-BoxLayout box_layout(Buttons buttons, double scale);
+BoxLayout box_layout(Buttons buttons, double scale, PixelPoint at = {}, PixelPoint twips = {});
+
+// The box where `placed` puts it, in the window's device pixels.
+BoxLayout box_layout(Buttons buttons, const Placement& placed);
 
 // The answer of the button at (x, y) in the window, if any.
 std::optional<int> button_at(const BoxLayout& layout, int x, int y);

@@ -218,7 +218,8 @@ public:
     // The buffers take turns: each is brought up to date with what changed
     // in the frames since it was drawn, or drawn whole.
     bool show(const PixelRect& at, PixelSize window, int buffer_scale, const Painter& paint,
-              const std::vector<PixelRect>& changed) override
+              const std::vector<PixelRect>& changed,
+              const std::vector<Fill>* /*solid*/) override
     {
         ShmBuffer* drawn = take(window.width, window.height);
         if (drawn == nullptr)

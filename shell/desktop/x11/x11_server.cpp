@@ -48,18 +48,18 @@ public:
         values.graphics_exposures = False;
         gc_ = XCreateGC(display, window, GCGraphicsExposures, &values);
         // The server paints what the picture leaves, without asking us.
-        if (SDL_PixelFormat* pixel_format = SDL_AllocFormat(format_)) {
+        pixel_format_ = SDL_AllocFormat(format_);
+        if (pixel_format_ != nullptr)
             XSetWindowBackground(display_, window_,
-                                 SDL_MapRGB(pixel_format, window_background.red,
+                                 SDL_MapRGB(pixel_format_, window_background.red,
                                             window_background.green, window_background.blue));
-            SDL_FreeFormat(pixel_format);
-        }
     }
 
     ~X11Server() override
     {
         drop();
         XFreeGC(display_, gc_);
+        SDL_FreeFormat(pixel_format_);
     }
     X11Server(const X11Server&) = delete;
     X11Server& operator=(const X11Server&) = delete;
@@ -95,17 +95,19 @@ public:
     // The pixmap keeps the last picture: only the changed parts are drawn
     // into it and copied to the window, unless the picture has moved.
     bool show(const PixelRect& at, PixelSize window, int buffer_scale, const Painter& paint,
-              const std::vector<PixelRect>& changed) override
+              const std::vector<PixelRect>& changed, const std::vector<Fill>* solid) override
     {
         if (surface_)
-            return surface_->show(at, window, buffer_scale, paint, changed);
+            return surface_->show(at, window, buffer_scale, paint, changed, solid);
         const bool moved = !(at == shown_at_) || width_ != at.width || height_ != at.height;
         if (!prepare(at, window))
             return false;
         const std::vector<PixelRect> parts =
             moved ? std::vector<PixelRect>{PixelRect{0, 0, at.width, at.height}} : changed;
         for (const PixelRect& part : parts) {
-            if (!draw_part(part, paint))
+            if (solid != nullptr && pixel_format_ != nullptr)
+                fill_part(part, *solid);
+            else if (!draw_part(part, paint))
                 return false;
         }
         // Moved, the picture leaves its old place to the server's background.
@@ -145,6 +147,26 @@ public:
     }
 
 private:
+    // Has the server fill `part` of the picture in the pixmap, the fills in
+    // order: a few bytes a cell, where an image of it is the cell's every
+    // pixel (a third of a megabyte at 4K).
+    void fill_part(const PixelRect& part, const std::vector<Fill>& fills)
+    {
+        for (const Fill& fill : fills) {
+            const int left = std::max(part.x, fill.rect.x);
+            const int top = std::max(part.y, fill.rect.y);
+            const int right = std::min(part.x + part.width, fill.rect.x + fill.rect.width);
+            const int bottom = std::min(part.y + part.height, fill.rect.y + fill.rect.height);
+            if (left >= right || top >= bottom)
+                continue;
+            XSetForeground(display_, gc_,
+                           SDL_MapRGB(pixel_format_, fill.colour.red, fill.colour.green,
+                                      fill.colour.blue));
+            XFillRectangle(display_, pixmap_, gc_, left, top, static_cast<unsigned>(right - left),
+                           static_cast<unsigned>(bottom - top));
+        }
+    }
+
     // Draws `part` of the picture into the pixmap, in bands of its width.
     bool draw_part(const PixelRect& part, const Painter& paint)
     {
@@ -188,6 +210,8 @@ private:
     Uint32 format_;
     GC gc_ = nullptr;
     SDL_Surface* band_ = nullptr;
+    // The visual's pixels, for the colours the server fills with.
+    SDL_PixelFormat* pixel_format_ = nullptr;
     XImage* image_ = nullptr;
     Pixmap pixmap_ = 0;
     int width_ = 0;
