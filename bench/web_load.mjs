@@ -7,7 +7,7 @@
 import { readdir, readFile } from 'node:fs/promises';
 import { join } from 'node:path';
 import { gzipSync } from 'node:zlib';
-import { openGame, site, until, waitForBoard } from '../tests/web/page.mjs';
+import { closeBrowser, openGame, resize, site, waitForBoard } from '../tests/web/page.mjs';
 
 const loads = Number(process.argv[2] ?? 10);
 
@@ -67,25 +67,23 @@ try {
   console.log(`| over the network, no service worker | ${online.median.toFixed(1)} | ${online.slowest.toFixed(1)} |`);
   console.log(`| offline, from the service worker | ${offline.median.toFixed(1)} | ${offline.slowest.toFixed(1)} |`);
 
-  console.log('\n| viewport | board scale | arrangement |\n|---|---|---|');
+  console.log('\n| viewport | board (CSS px) | share of the height, width | arrangement |\n|---|---|---|---|');
   for (const phone of [true, false]) {
     const { page } = await openGame(t, { phone, workers: false });
     const sizes = phone ? [[320, 320], [390, 844], [844, 390]] : [[800, 450], [907, 510], [1280, 720], [1920, 1080]];
     for (const [width, height] of sizes) {
-      await page.setViewportSize({ width, height });
-      // The page lays the board out again with the resize, at its next frame.
-      await page.evaluate(() => new Promise((done) => requestAnimationFrame(() => requestAnimationFrame(done))));
-      await until(page, ([w, h]) => {
-        const room = document.getElementById('stage').getBoundingClientRect();
+      await resize(page, { width, height });
+      const [board, arrangement] = await page.evaluate(() => {
         const at = document.getElementById('board').getBoundingClientRect();
-        return at.right <= w && at.bottom <= h && (room.width - at.width < 2 || room.height - at.height < 2);
-      }, [width, height]);
-      const [scale, arrangement] = await page.evaluate(() => [
-        document.getElementById('board').getBoundingClientRect().width / 406,
-        document.querySelector('main').className]);
-      console.log(`| ${width} x ${height}${phone ? ', touch' : ''} | ${scale.toFixed(3)} | ${arrangement} |`);
+        return [[at.width, at.height], document.querySelector('main').className];
+      });
+      const share = `${(100 * board[1] / height).toFixed(0)} %, ${(100 * board[0] / width).toFixed(0)} %`;
+      console.log(`| ${width} x ${height}${phone ? ', touch' : ''} | ${board[0].toFixed(0)} x ${board[1].toFixed(0)} | ${share} | ${arrangement} |`);
     }
   }
 } finally {
   for (const cleanup of cleanups.reverse()) await cleanup();
+  // Outside the test runner nothing else closes the browser, which would
+  // keep the process alive.
+  await closeBrowser();
 }

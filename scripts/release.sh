@@ -70,7 +70,9 @@ build_in() {
         echo "$tree/build-windows/blockdrop-$version-windows.zip" ;;
       web)
         "$tree/scripts/build-web.sh" --target blockdrop_pages >&2
-        for build in web poki crazygames; do echo "$tree/build-web/blockdrop-$version-$build.zip"; done ;;
+        for build in web poki crazygames ${GD_GAME_ID:+gamedistribution}; do
+          echo "$tree/build-web/blockdrop-$version-$build.zip"
+        done ;;
     esac
     echo "release: the $artefact artefact took $((SECONDS - began)) s" >&2
   done

@@ -35,7 +35,7 @@ void FrontEnd::reload(Form1& form)
 
 void FrontEnd::key_down(int key_code, int shift)
 {
-    if (in_tick_)
+    if (in_tick_ || game_.grid.paused())
         return;
     const Form1 before = game_.form;
     Form_KeyDown(game_.form, key_code, shift);

@@ -51,9 +51,9 @@ public:
     int wait_ms(Time now) const;
 
     // The player has gone away (the window minimised or hidden, the page
-    // hidden) or come back: the clock stands still meanwhile, and its next
-    // tick comes after what was left of its interval. A box that is up
-    // stays up.
+    // hidden or under a portal's ad) or come back: the clock stands still
+    // meanwhile and keys are dropped, and the next tick comes after what was
+    // left of its interval. A box that is up stays up.
     void away(Time now) { game_.grid.pause(now); }
     void back(Time now) { game_.grid.resume(now); }
 

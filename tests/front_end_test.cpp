@@ -95,6 +95,27 @@ TEST(FrontEnd, NoKeyAndNoTickRunsWhileABoxIsUp)
     EXPECT_TRUE(game.form.Block(35).Visible) << "keys reach the new game";
 }
 
+// Away (a window minimised, a page hidden or held by an ad): no tick and no
+// key reaches the board; back, keys do, and the tick comes after the rest.
+TEST(FrontEnd, NothingReachesTheBoardWhileThePlayerIsAway)
+{
+    GameState game;
+    CountingFrontEnd front(game);
+    const auto start = std::chrono::steady_clock::now();
+    front.load();
+    const Form1 before = game.form;
+    front.away(start + 300ms);
+    front.key_down(key_left, 0);
+    EXPECT_FALSE(front.tick(start + 9s));
+    EXPECT_EQ(game.form, before);
+    EXPECT_EQ(front.wait_ms(start + 9s), -1);
+    front.back(start + 9s);
+    front.key_down(key_left, 0);
+    EXPECT_TRUE(game.form.Block(35).Visible) << "keys reach the game again";
+    EXPECT_FALSE(front.tick(start + 9s + 699ms));
+    EXPECT_TRUE(front.tick(start + 9s + 750ms)) << "the load came a moment after the start";
+}
+
 // A test build's rehearsal: its draws go round, its period holds through
 // the reload a box's answer makes, and its games end on the ticks the
 // window tests count on.

@@ -13,6 +13,7 @@
 #include "shell/web/pads.hpp"
 #include "shell/web/web_platform.hpp"
 
+#include <emscripten/emscripten.h>
 #include <emscripten/eventloop.h>
 #include <emscripten/html5.h>
 
@@ -43,21 +44,19 @@ EM_BOOL on_key(int /*type*/, const EmscriptenKeyboardEvent* event, void* data)
     return page_keeps(event->key) ? EM_TRUE : EM_FALSE;
 }
 
-// Hidden (another tab, a phone's home screen, the screen locked), the game
-// waits for the player, and its clock goes on where it stood when the page
-// shows again. A tick suspended under its box sets its own timeout when
-// it has finished.
-EM_BOOL on_visibility(int /*type*/, const EmscriptenVisibilityChangeEvent* event, void* data)
+// The player away from the game or back (page.js says when: the page
+// hidden, or a portal's ad break over it): the clock stands still meanwhile
+// and goes on where it stood. A tick suspended under its box sets its own
+// timeout when it has finished.
+void set_away(Game& game, bool away)
 {
-    Game& game = *static_cast<Game*>(data);
     const auto now = std::chrono::steady_clock::now();
-    if (event->hidden)
+    if (away)
         game.platform.away(now);
     else
         game.platform.back(now);
     if (!game.platform.in_tick())
         game.platform.schedule(on_timer, &game);
-    return EM_FALSE;
 }
 
 // A zoom or a move to another screen changes devicePixelRatio.
@@ -70,6 +69,20 @@ EM_BOOL on_resize(int /*type*/, const EmscriptenUiEvent* /*event*/, void* data)
 } // namespace
 } // namespace blockdrop::web
 
+// page.js tells the game when the player goes away and comes back (C
+// names, so outside our namespace). clang-format would take the JavaScript
+// for C++.
+extern "C" EMSCRIPTEN_KEEPALIVE void blockdrop_set_away(void* game, int away)
+{
+    blockdrop::web::set_away(*static_cast<blockdrop::web::Game*>(game), away != 0);
+}
+
+// clang-format off
+EM_JS(void, blockdrop_listen_away, (void* game), {
+    Module.setAway = function (away) { Module._blockdrop_set_away(game, away ? 1 : 0); };
+});
+// clang-format on
+
 int main()
 {
     using namespace blockdrop::web;
@@ -80,7 +93,7 @@ int main()
     game->platform.load();
     emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, game, false, on_key);
     emscripten_set_resize_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, game, false, on_resize);
-    emscripten_set_visibilitychange_callback(game, false, on_visibility);
+    blockdrop_listen_away(game);
     game->platform.schedule(on_timer, game);
     start_pads(game->pads);
     return 0;

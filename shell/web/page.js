@@ -54,7 +54,8 @@ var Module = (function () {
       : (root.requestFullscreen || root.webkitRequestFullscreen).call(root, { navigationUI: 'hide' });
     if (done && done.catch) done.catch(function () {}); // refused: the page stays as it is
   }
-  if (document.fullscreenEnabled || document.webkitFullscreenEnabled) {
+  // (Not where the portal's rules forbid a full screen of the game's own.)
+  if ((document.fullscreenEnabled || document.webkitFullscreenEnabled) && (!portal || portal.fullScreen)) {
     full.hidden = false;
     full.addEventListener('pointerdown', function (event) { event.preventDefault(); });
     full.addEventListener('click', switchFullScreen);
@@ -159,7 +160,7 @@ var Module = (function () {
     showFocus();
     // Escape closes it with no button (0): the game answers for that.
     var go = function () { done(answer); };
-    if (portal) portal.answered(loss && answer === 1, go);
+    if (portal) portal.answered(loss && answer === 1, go, holdForBreak);
     else go();
   });
 
@@ -186,12 +187,28 @@ var Module = (function () {
   }
   $('again').addEventListener('click', function () { location.reload(); });
 
+  // The player is away while the page is hidden (another tab, a phone's
+  // home screen, the screen locked) and while a portal's ad break holds the
+  // game: its clock stands still and its keys are dropped meanwhile.
+  var held = false;
+  function awayOrBack() {
+    if (Module.setAway && board.isConnected) Module.setAway(document.hidden || held);
+  }
+  function holdForBreak(on) {
+    held = on;
+    awayOrBack();
+  }
+  document.addEventListener('visibilitychange', awayOrBack);
+
   // The worker keeps the page for playing offline; asked at every visit
-  // whether there is a new build, it takes that one for the next.
+  // whether there is a new build, it takes that one for the next. Not on a
+  // portal: in its origin the worker would answer the portal's requests.
   try {
-    navigator.serviceWorker.register('sw.js')
-      .then(function (registration) { return registration.update(); })
-      .catch(function () {});
+    if (!portal) {
+      navigator.serviceWorker.register('sw.js')
+        .then(function (registration) { return registration.update(); })
+        .catch(function () {});
+    }
   } catch (error) {
     // No service worker here (an embedding page's sandbox): the game plays
     // on, it only needs the network to start next time.

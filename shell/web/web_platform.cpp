@@ -76,7 +76,6 @@ void WebPlatform::End()
     grid().stop();
     emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, false, nullptr);
     emscripten_set_resize_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, false, nullptr);
-    emscripten_set_visibilitychange_callback(nullptr, false, nullptr);
     take_down();
     // Drops the rest of the handler that called End, back to the browser.
     emscripten_unwind_to_js_event_loop();

@@ -297,11 +297,16 @@ LRESULT GameWindow::on_message(UINT message, WPARAM wparam, LPARAM lparam)
     }
     case WM_SIZE:
         // Minimised, the game waits for the player; restored or maximised,
-        // it goes on.
+        // it goes on, and a box that is up goes back where the layout puts
+        // it, above the window (which Wine shows anew on top of it).
         if (front_ != nullptr && wparam == SIZE_MINIMIZED)
             front_->away(std::chrono::steady_clock::now());
         else if (front_ != nullptr)
             front_->back(std::chrono::steady_clock::now());
+        if (minimised_ && wparam != SIZE_MINIMIZED)
+            EnumThreadWindows(GetCurrentThreadId(), &replace_if_owned,
+                              reinterpret_cast<LPARAM>(window_));
+        minimised_ = wparam == SIZE_MINIMIZED;
         InvalidateRect(window_, nullptr, FALSE);
         return 0;
     case WM_SYSCOMMAND:

@@ -82,6 +82,7 @@ private:
     PadEvents* pads_ = nullptr;
     const Form1* shown_ = nullptr;
     bool full_screen_ = false;
+    bool minimised_ = false;
     // The window to come back to from full screen.
     WINDOWPLACEMENT windowed_{};
 };

@@ -42,8 +42,6 @@ test('the worker keeps every file of the page, in a cache that a change to any r
     assert.deepEqual([...files].sort(), served, folder);
     return { worker, files };
   };
-  // The portals' builds too.
-  for (const portal of ['poki', 'crazygames']) await keptBy(join(site, '..', portal));
   const { worker, files } = await keptBy(site);
   // The build's own stamp over a copy of the page: the same files name the
   // same cache; a byte more in any one of them, another.

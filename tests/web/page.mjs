@@ -35,9 +35,13 @@ function sharedBrowser() {
   browser ??= chromium.launch(launchOptions);
   return browser;
 }
-after(async () => {
+// Closes the file's browser, if one was started: after the last test, and
+// at the end of a script that is no test (bench/web_load.mjs).
+export async function closeBrowser() {
   if (browser) await (await browser).close();
-});
+  browser = undefined;
+}
+after(closeBrowser);
 
 // Opens the game in a new context of the file's browser. With `frozen`, the
 // page's clock stands still from the start and moves only when the test

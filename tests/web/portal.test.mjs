@@ -1,6 +1,6 @@
 // What a game portal does with the page: serves it under a strict content
 // policy, hosts several builds under one site, and takes the zip.
-import { test } from 'node:test';
+import { after, test } from 'node:test';
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
 import { chmod, cp, mkdtemp, readdir, readFile, rm, utimes, writeFile } from 'node:fs/promises';
@@ -10,6 +10,7 @@ import {
   board, expectFreshBoard, expectGameEnded, freshBoard, kept, openGame, playUntilDialog, site,
   testSite, until, waitForBoard,
 } from './page.mjs';
+import { serve } from '../../scripts/serve.mjs';
 
 const policy = "default-src 'self'; script-src 'self' 'wasm-unsafe-eval'; style-src 'self'; " +
   "img-src 'self' data:; object-src 'none'; base-uri 'none'";
@@ -94,44 +95,99 @@ const version = (await readFile(new URL('../../CMakeLists.txt', import.meta.url)
 const zipOf = (file) => execFileSync('unzip', ['-Z1', file], { encoding: 'utf8' }).trim().split('\n');
 const zipped = (file, name) => execFileSync('unzip', ['-p', file, name]);
 
-// Each portal's SDK as a stub served at the SDK's own address: it records
-// the calls the game makes, under names shared by both portals, and holds an
-// ad break until the test ends it (window.endBreak).
+// Each portal's SDK as a stub served at the SDK's own address, behaving as
+// the real one does where it matters: it answers its start after `answer`
+// ms of the page's clock (`fail`: fails it; `disabled`: says so), records
+// the calls the game makes under names shared by all portals, and for a
+// break loads an ad's script, frame and image from another origin
+// (window.adOrigin, set before the page loads) and holds the break until
+// the test ends it (window.endBreak). GameDistribution's has no calls of
+// its own but its events around the ad.
+const adParts = `const loadAd = () => {
+    window.adLoaded = [];
+    const seen = (what) => () => adLoaded.push(what);
+    const script = document.createElement('script');
+    script.src = adOrigin + '/ad.js';
+    script.onload = seen('script');
+    const frame = document.createElement('iframe');
+    frame.src = adOrigin + '/ad.html';
+    frame.onload = seen('frame');
+    const image = new Image();
+    image.onload = seen('image');
+    image.src = adOrigin + '/ad.png';
+    document.body.append(script, frame, image);
+  };`;
+const answering = ({ answer = 0, fail = false }) => `new Promise((done, failed) => setTimeout(() =>
+    ${fail ? "failed(new Error('no ads here'))" : 'done()'}, ${answer}))`;
 const portals = {
   poki: {
-    before: [],
-    stub: `window.portalCalls = [];
+    sends: ['loaded', 'start', 'stop', 'break'],
+    stub: (how = {}) => `window.portalCalls = [];
+      ${adParts}
       const call = (name) => () => { portalCalls.push(name); };
       window.PokiSDK = {
-        init: () => Promise.resolve(),
+        init: () => ${answering(how)},
         gameLoadingFinished: call('loaded'), gameplayStart: call('start'), gameplayStop: call('stop'),
         commercialBreak: () => {
           portalCalls.push('break');
+          loadAd();
           return new Promise((done) => { window.endBreak = done; });
         },
       };`,
   },
   crazygames: {
-    before: ['loading'],
-    stub: `window.portalCalls = [];
+    sends: ['loading', 'loaded', 'start', 'stop', 'break'],
+    stub: (how = {}) => `window.portalCalls = [];
+      ${adParts}
       const call = (name) => () => { portalCalls.push(name); };
       window.CrazyGames = { SDK: {
-        init: () => Promise.resolve(), environment: 'crazygames',
+        init: () => ${answering(how)}, environment: '${how.disabled ? 'disabled' : 'crazygames'}',
         game: {
           loadingStart: call('loading'), loadingStop: call('loaded'),
           gameplayStart: call('start'), gameplayStop: call('stop'),
         },
         ad: { requestAd: (type, callbacks) => {
           portalCalls.push(type === 'midgame' ? 'break' : type);
+          loadAd();
           window.endBreak = callbacks.adFinished;
         } },
       } };`,
+  },
+  gamedistribution: {
+    sends: ['break'],
+    stub: (how = {}) => `window.portalCalls = [];
+      ${adParts}
+      const tell = (name) => GD_OPTIONS.onEvent({ name, message: name });
+      window.gdsdk = {
+        showAd: () => {
+          portalCalls.push('break');
+          tell('SDK_GAME_PAUSE');
+          loadAd();
+          return new Promise((done) => { window.endBreak = () => { tell('SDK_GAME_START'); done(); }; });
+        },
+      };
+      ${answering(how)}.then(() => tell('SDK_READY'), () => tell('SDK_ERROR'));`,
   },
 };
 
 const builds = ['web', ...Object.keys(portals)];
 const folderOf = (build) => join(site, '..', build);
 const zipOfBuild = (build) => join(site, '..', `blockdrop-${version}-${build}.zip`);
+
+// An ad's script, frame and image, served from a second origin (another
+// port on 127.0.0.1) for the whole file.
+const adFolder = await mkdtemp(join(tmpdir(), 'blockdrop-ads-'));
+await writeFile(join(adFolder, 'ad.js'), 'window.adScriptRan = true;\n');
+await writeFile(join(adFolder, 'ad.html'), '<!doctype html><title>Ad</title><p>An ad</p>\n');
+await cp(join(site, 'screenshot.png'), join(adFolder, 'ad.png'));
+const adServer = await serve(adFolder);
+const adOrigin = `http://127.0.0.1:${adServer.address().port}`;
+after(async () => {
+  adServer.close();
+  await rm(adFolder, { recursive: true, force: true });
+});
+
+const portalPolicy = "object-src 'none'; base-uri 'none'";
 
 // A portal's build from its zip, with the test build's game (which plays the
 // draws of a win when asked), opened with the SDK at its address answered by
@@ -142,14 +198,17 @@ async function openPortalBuild(t, portal, sdk, path = '/?rehearse=won') {
   execFileSync('unzip', ['-q', zipOfBuild(portal), '-d', folder]);
   for (const name of ['blockdrop.js', 'blockdrop.wasm']) await cp(join(testSite, name), join(folder, name));
   const page = await readFile(join(folder, 'index.html'), 'utf8');
-  const address = page.match(/<script src="(https:[^"]+)" id="portal-sdk" async><\/script>/)?.[1];
+  // The adapter and the page's side of the portal, then the SDK's script.
+  const scripts = [...page.matchAll(/<script src="([^"]+)"[^>]*><\/script>/g)].map((m) => m[1]);
+  const address = scripts.find((src) => src.startsWith('https:'));
   assert.ok(address, `${portal}'s page loads no SDK`);
-  const origin = new URL(address).origin;
-  assert.equal(page.match(/content="([^"]*)"/)[1], policy.replace("'wasm-unsafe-eval';",
-    `'wasm-unsafe-eval' ${origin}; connect-src 'self' ${origin};`), 'the policy lets in the SDK and no more');
+  assert.deepEqual(scripts.slice(0, 3), [`${portal}.js`, 'portal.js', address], 'its scripts, in order');
+  assert.equal(page.match(/content="([^"]*)"/)[1], portalPolicy, 'the portal builds\' policy');
   const opened = await openGame(t, { frozen: true, folder, path: null, workers: false });
   const warnings = [];
   opened.page.on('console', (message) => { if (message.type() === 'warning') warnings.push(message.text()); });
+  await opened.context.addInitScript(noteViolations);
+  await opened.context.addInitScript((origin) => { window.adOrigin = origin; }, adOrigin);
   await opened.context.route(address, (route) => (sdk === null
     ? route.abort()
     : route.fulfill({ contentType: 'text/javascript', body: sdk })));
@@ -163,63 +222,123 @@ const hide = (page, hidden) => page.evaluate((hidden) => {
   document.dispatchEvent(new Event('visibilitychange'));
 }, hidden);
 
-for (const [portal, { before, stub }] of Object.entries(portals)) {
-  test(`${portal}'s build tells the SDK of loading, play and pauses, with an ad break before the game after a loss`,
+// The calls the SDK has had are `calls` (those of them the portal has).
+function expectCalls(page, portal, ...calls) {
+  const wanted = calls.filter((call) => portals[portal].sends.includes(call)).join(' ');
+  return until(page, (wanted) => window.portalCalls.join(' ') === wanted, wanted, `calls ${wanted}`);
+}
+
+// The ad of the break that is on loaded whole, nothing of it refused.
+async function expectAdLoaded(page, what) {
+  await until(page, () => window.adLoaded?.length === 3 && window.adScriptRan === true, null,
+    `${what}: the ad's script, frame and image`);
+  assert.deepEqual(await page.evaluate(() => window.violations), [], `${what}: refused by the policy`);
+}
+
+for (const portal of Object.keys(portals)) {
+  test(`${portal}'s build tells the SDK of loading, play and pauses, with an ad break from another origin before the game after a loss`,
     async (t) => {
-      const { page, errors } = await openPortalBuild(t, portal, stub);
+      const { page, errors } = await openPortalBuild(t, portal, portals[portal].stub());
+      const calls = (...more) => expectCalls(page, portal, 'loading', ...more);
       // Once drawn, loaded; playing from the first input (Up moves nothing).
-      const expectCalls = async (...calls) => {
-        const wanted = [...before, ...calls].join(' ');
-        await until(page, (wanted) => window.portalCalls.join(' ') === wanted, wanted, `calls ${wanted}`);
-      };
-      await expectCalls('loaded');
+      await calls('loaded');
       await page.keyboard.press('ArrowUp');
       await page.keyboard.press('ArrowUp');
-      await expectCalls('loaded', 'start');
+      await calls('loaded', 'start');
       await hide(page, true);
       await hide(page, false);
       const played = ['loaded', 'start', 'stop', 'start'];
-      await expectCalls(...played);
+      await calls(...played);
       // A win: stopped with the box up, no break, and the new game waits for an input.
       assert.equal((await playUntilDialog(page)).title, 'You Won');
       await page.getByRole('button', { name: 'OK' }).click();
       await expectFreshBoard(page);
       await page.clock.runFor(3000);
-      await expectCalls(...played, 'stop');
+      await calls(...played, 'stop');
       // The win's draws with the bucket at the left: a loss.
       await page.keyboard.press('ArrowLeft');
-      await expectCalls(...played, 'stop', 'start');
+      await calls(...played, 'stop', 'start');
       // A loss: OK runs a break, in which the clock and the keys do nothing.
       assert.equal((await playUntilDialog(page)).title, 'You Lost');
       const lost = await board(page);
       await page.getByRole('button', { name: 'OK' }).click();
-      await expectCalls(...played, 'stop', 'start', 'stop', 'break');
+      await calls(...played, 'stop', 'start', 'stop', 'break');
+      await expectAdLoaded(page, portal);
       await page.clock.runFor(5000);
       await page.keyboard.press('ArrowLeft');
       assert.equal(await board(page), lost, 'the game stands still during the break');
       await page.evaluate(() => window.endBreak());
       await expectFreshBoard(page, 'the game after the break');
       await page.keyboard.press('ArrowLeft');
-      await expectCalls(...played, 'stop', 'start', 'stop', 'break', 'start');
+      await calls(...played, 'stop', 'start', 'stop', 'break', 'start');
       // Cancel ends it, stopped; Play again is a new page, loaded afresh.
       await playUntilDialog(page);
       await page.getByRole('button', { name: 'Cancel' }).click();
       const again = await expectGameEnded(page);
-      await expectCalls(...played, 'stop', 'start', 'stop', 'break', 'start', 'stop');
+      await calls(...played, 'stop', 'start', 'stop', 'break', 'start', 'stop');
       await again.click();
       await waitForBoard(page);
-      await expectCalls('loaded');
+      await calls('loaded');
+      // No worker and no install prompt of the game's own on a portal.
+      assert.equal(await page.evaluate(() => navigator.serviceWorker.getRegistrations()
+        .then((all) => all.length)), 0);
+      assert.equal(await page.locator('link[rel=manifest]').count(), 0);
       assert.deepEqual(errors, []);
     });
 }
 
-test('without an SDK, or with one that never answers, a portal build plays as the plain one', async (t) => {
-  const cases = [['poki', null], ['crazygames', 'window.CrazyGames = { SDK: { init: () => new Promise(() => {}) } };']];
-  for (const [portal, sdk] of cases) {
-    const { page, errors, warnings } = await openPortalBuild(t, portal, sdk, '/');
-    await page.clock.runFor(3000);
+test('an SDK that answers late gets every call in order, the game playing from the first second; a break asked before it is ready comes when it is, the game held still', async (t) => {
+  for (const portal of ['crazygames', 'poki']) {
+    // Ready after 8 s: before the loss, which the test build plays at 9 s.
+    const slow = await openPortalBuild(t, portal, portals[portal].stub({ answer: 8000 }), '/?rehearse=lost');
+    await slow.page.keyboard.press('ArrowUp');
+    await slow.page.clock.runFor(3000);
+    assert.notEqual(await board(slow.page), freshBoard, `${portal}: the game plays before the SDK is ready`);
+    assert.deepEqual(await slow.page.evaluate(() => window.portalCalls), [], 'nothing sent before');
+    await slow.page.clock.runFor(5000);
+    await expectCalls(slow.page, portal, 'loading', 'loaded', 'start');
+    assert.equal((await playUntilDialog(slow.page)).title, 'You Lost');
+    await slow.page.getByRole('button', { name: 'OK' }).click();
+    await expectCalls(slow.page, portal, 'loading', 'loaded', 'start', 'stop', 'break');
+    await slow.page.evaluate(() => window.endBreak());
+    await expectFreshBoard(slow.page, `${portal}: the game after the break`);
+    assert.deepEqual(slow.errors, []);
+  }
+  // Ready after 14 s: the loss's break (at 10 s) is asked for before; the
+  // new game starts at once, and stands still under the break when it
+  // comes, before that game's own loss.
+  const { page, errors } = await openPortalBuild(t, 'crazygames', portals.crazygames.stub({ answer: 14000 }),
+    '/?rehearse=lost');
+  await page.keyboard.press('ArrowUp');
+  assert.equal((await playUntilDialog(page)).title, 'You Lost');
+  await page.getByRole('button', { name: 'OK' }).click();
+  await expectFreshBoard(page, 'the game after a loss, not waiting for the SDK');
+  await page.keyboard.press('ArrowLeft');
+  await page.clock.runFor(5000);
+  await expectCalls(page, 'crazygames', 'loading', 'loaded', 'start', 'stop', 'break');
+  await expectAdLoaded(page, 'a late break');
+  const held = await board(page);
+  await page.clock.runFor(3000);
+  await page.keyboard.press('ArrowRight');
+  assert.equal(await board(page), held, 'the game stands still under the late break');
+  await page.evaluate(() => window.endBreak());
+  await page.clock.runFor(1000);
+  assert.notEqual(await board(page), held, 'the game goes on after it');
+  assert.deepEqual(errors, []);
+});
+
+test('an SDK whose script fails, whose start fails or that is disabled is given up, and the game plays as the plain one', async (t) => {
+  const cases = [
+    ['poki', null, 'its script did not load'],
+    ['poki', portals.poki.stub({ fail: true }), 'no ads here'],
+    ['crazygames', portals.crazygames.stub({ disabled: true }), 'disabled'],
+    ['gamedistribution', portals.gamedistribution.stub({ fail: true }), 'failed'],
+  ];
+  for (const [portal, sdk, why] of cases) {
+    const { page, errors, warnings } = await openPortalBuild(t, portal, sdk, '/?rehearse=lost');
+    await page.clock.runFor(100);
     await until(page, () => true);
-    assert.match(warnings.join('\n'), /Block Drop plays without .*'s SDK/, portal);
+    assert.match(warnings.join('\n'), new RegExp(`Block Drop plays without .*'s SDK: .*${why}`), portal);
     assert.equal((await playUntilDialog(page)).title, 'You Lost', portal);
     await page.getByRole('button', { name: 'OK' }).click();
     await expectFreshBoard(page, `${portal}: the game after a loss, with no break`);
@@ -227,10 +346,39 @@ test('without an SDK, or with one that never answers, a portal build plays as th
   }
 });
 
+test('the plain page refuses an ad from another origin; CrazyGames\' build has no full screen of its own', async (t) => {
+  const plain = await openGame(t, { frozen: true, path: null });
+  await plain.context.addInitScript(noteViolations);
+  await plain.page.goto(`${plain.origin}/`);
+  await waitForBoard(plain.page);
+  await plain.page.evaluate((origin) => {
+    for (const [tag, name] of [['script', 'ad.js'], ['iframe', 'ad.html'], ['img', 'ad.png']]) {
+      const element = document.createElement(tag);
+      element.src = `${origin}/${name}`;
+      document.body.append(element);
+    }
+  }, adOrigin);
+  await until(plain.page, () => window.violations.length >= 3, null, 'the policy to refuse the ad');
+  assert.deepEqual((await plain.page.evaluate(() => window.violations)).map((v) => v.split(' ')[0]).sort(),
+    ['frame-src', 'img-src', 'script-src-elem']);
+
+  for (const portal of ['crazygames', 'poki']) {
+    const { page } = await openPortalBuild(t, portal, portals[portal].stub(), '/');
+    assert.equal(await page.evaluate(() => document.fullscreenEnabled), true);
+    assert.equal(await page.locator('#full').isVisible(), portal !== 'crazygames', portal);
+    await page.keyboard.press('Alt+Enter');
+    await page.waitForTimeout(200);
+    assert.equal(await page.evaluate(() => document.fullscreenElement !== null), portal !== 'crazygames',
+      `${portal}: Alt+Return`);
+  }
+});
+
 test('the zips, plain and per portal: the page at the root, file for file, the same bytes every time', async (t) => {
   for (const build of builds) {
     const served = (await readdir(folderOf(build))).sort();
     assert.ok(served.includes('index.html'), build);
+    // A portal's origin is the portal's: no worker of ours, no install prompt.
+    if (build !== 'web') assert.deepEqual(served.filter((name) => /^sw\.js$|\.webmanifest$/.test(name)), [], build);
     assert.deepEqual(zipOf(zipOfBuild(build)), served, build);
     for (const name of served)
       assert.ok(zipped(zipOfBuild(build), name).equals(await readFile(join(folderOf(build), name))), name);

@@ -82,6 +82,7 @@ const rectOf = (page, id) => page.evaluate((id) => {
 }, id);
 
 function pageDriver(t, page, errors) {
+  let windowed = null;
   return {
     cannot(step) {
       if (step.words.join(' ') === 'close game')
@@ -172,8 +173,17 @@ function pageDriver(t, page, errors) {
     boxRect: () => rectOf(page, 'box'),
     leave: () => setHidden(page, true),
     comeBack: () => setHidden(page, false),
-    // The page's own control, as a player finds it.
-    switchFullScreen: () => page.locator('#full').click(),
+    // The page's own control, as a player finds it. A browser's full screen
+    // makes the viewport the screen's size (here 1920x1080), which headless
+    // Chromium does not: the driver does it, and gives the viewport back.
+    async switchFullScreen() {
+      const was = await this.fullScreen();
+      if (!was) windowed = await this.windowSize();
+      await page.locator('#full').click();
+      if (!was) await resize(page, { width: 1920, height: 1080 });
+      else if (windowed) await resize(page, windowed);
+      if (was) windowed = null;
+    },
     fullScreen: () => page.evaluate(() => document.fullscreenElement !== null),
     windowSize: () => page.evaluate(() => ({ width: innerWidth, height: innerHeight })),
     running: async () => (await page.locator('#board').count()) === 1,

@@ -1,4 +1,5 @@
-// Poki's SDK behind the page's portal interface (portal.js).
+// Poki's SDK behind the page's portal interface (portal.js). Its init()
+// fails where an ad blocker stops the ads.
 var blockdropPortalAdapter = {
   name: 'Poki',
   global: 'PokiSDK',
