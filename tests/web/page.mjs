@@ -390,6 +390,22 @@ export async function resize(page, size) {
   }, null, `the layout at ${size.width} x ${size.height}`);
 }
 
+// The page hidden and shown again as the browser reports it (headless
+// Chromium hides no tab): document.hidden and visibilityState say so, and
+// a visibilitychange event tells the page.
+export function setHidden(page, hidden) {
+  return page.evaluate((hidden) => {
+    if (hidden) {
+      Object.defineProperty(document, 'hidden', { configurable: true, get: () => true });
+      Object.defineProperty(document, 'visibilityState', { configurable: true, get: () => 'hidden' });
+    } else {
+      delete document.hidden;
+      delete document.visibilityState;
+    }
+    document.dispatchEvent(new Event('visibilitychange'));
+  }, hidden);
+}
+
 // The board a loss leaves: a piece in the shaft's last row over a bucket
 // cell that is taken or not there, every cell readable.
 export function showsLoss(drawn) {

@@ -8,7 +8,7 @@ import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import {
   board, expectFreshBoard, expectGameEnded, freshBoard, kept, openGame, playUntilDialog, site,
-  testSite, until, waitForBoard,
+  setHidden, testSite, until, waitForBoard,
 } from './page.mjs';
 import { serve } from '../../scripts/serve.mjs';
 
@@ -217,11 +217,6 @@ async function openPortalBuild(t, portal, sdk, path = '/?rehearse=won') {
   return { ...opened, warnings };
 }
 
-const hide = (page, hidden) => page.evaluate((hidden) => {
-  Object.defineProperty(document, 'hidden', { get: () => hidden, configurable: true });
-  document.dispatchEvent(new Event('visibilitychange'));
-}, hidden);
-
 // The calls the SDK has had are `calls` (those of them the portal has).
 function expectCalls(page, portal, ...calls) {
   const wanted = calls.filter((call) => portals[portal].sends.includes(call)).join(' ');
@@ -245,8 +240,8 @@ for (const portal of Object.keys(portals)) {
       await page.keyboard.press('ArrowUp');
       await page.keyboard.press('ArrowUp');
       await calls('loaded', 'start');
-      await hide(page, true);
-      await hide(page, false);
+      await setHidden(page, true);
+      await setHidden(page, false);
       const played = ['loaded', 'start', 'stop', 'start'];
       await calls(...played);
       // A win: stopped with the box up, no break, and the new game waits for an input.

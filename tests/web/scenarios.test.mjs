@@ -6,7 +6,7 @@ import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import {
   board, dialogShown, expectFits, expectGameEnded, freshBoard, openGame, piecesInRow,
-  playUntilDialog, resize, screenBoard, testSite,
+  playUntilDialog, resize, screenBoard, setHidden, testSite,
 } from './page.mjs';
 import { cannotRun, rehearsal, run, scenarioCases } from './scenario.mjs';
 
@@ -56,22 +56,6 @@ function mismatch(page, drawn) {
     }
     return null;
   }, drawn);
-}
-
-// The page hidden and shown again as the browser reports it (headless
-// Chromium hides no tab): document.hidden and visibilityState say so, and
-// a visibilitychange event tells the page.
-function setHidden(page, hidden) {
-  return page.evaluate((hidden) => {
-    if (hidden) {
-      Object.defineProperty(document, 'hidden', { configurable: true, get: () => true });
-      Object.defineProperty(document, 'visibilityState', { configurable: true, get: () => 'hidden' });
-    } else {
-      delete document.hidden;
-      delete document.visibilityState;
-    }
-    document.dispatchEvent(new Event('visibilitychange'));
-  }, hidden);
 }
 
 const rectOf = (page, id) => page.evaluate((id) => {
