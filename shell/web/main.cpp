@@ -34,7 +34,11 @@ void on_timer(void* data)
     // A timeout may fire a little early, and after a dialog the grid skips
     // the points it missed instead of ticking to catch up.
     game.platform.tick(std::chrono::steady_clock::now());
-    game.platform.schedule(on_timer, &game);
+    // A tick suspended under its box sets the next timeout when it has
+    // finished: a timeout that fires meanwhile sets none, or it would come
+    // again at once, and again, for as long as the box or a break is up.
+    if (!game.platform.in_tick())
+        game.platform.schedule(on_timer, &game);
 }
 
 EM_BOOL on_key(int /*type*/, const EmscriptenKeyboardEvent* event, void* data)

@@ -105,7 +105,12 @@ const zipped = (file, name) => execFileSync('unzip', ['-p', file, name]);
 // its own but its events around the ad.
 const adParts = `const loadAd = () => {
     window.adLoaded = [];
-    const seen = (what) => () => adLoaded.push(what);
+    // Once all three are in, the ad is taken down, as an SDK does when its
+    // ad ends (and the page's clock runs no more frames of its own).
+    const seen = (what) => () => {
+      adLoaded.push(what);
+      if (adLoaded.length === 3) [script, frame, image].forEach((part) => part.remove());
+    };
     const script = document.createElement('script');
     script.src = adOrigin + '/ad.js';
     script.onload = seen('script');
@@ -259,7 +264,15 @@ for (const portal of Object.keys(portals)) {
       await page.getByRole('button', { name: 'OK' }).click();
       await calls(...played, 'stop', 'start', 'stop', 'break');
       await expectAdLoaded(page, portal);
+      // Idle under it, after the page was hidden once: no timeout set again
+      // and again (a spin that once burnt a core through every break).
+      await page.evaluate(() => {
+        window.timeouts = 0;
+        const set = window.setTimeout;
+        window.setTimeout = (...args) => { window.timeouts += 1; return set(...args); };
+      });
       await page.clock.runFor(5000);
+      assert.ok(await page.evaluate(() => window.timeouts) < 5, 'timeouts set under the break');
       await page.keyboard.press('ArrowLeft');
       assert.equal(await board(page), lost, 'the game stands still during the break');
       await page.evaluate(() => window.endBreak());
