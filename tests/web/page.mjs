@@ -313,7 +313,7 @@ export function layoutOf(frame) {
 
 const inside = (inner, outer) => inner.left >= outer.left - 0.01 && inner.top >= outer.top - 0.01 &&
   inner.right <= outer.right + 0.01 && inner.bottom <= outer.bottom + 0.01;
-const apart = (a, b) => a.right <= b.left || b.right <= a.left || a.bottom <= b.top || b.bottom <= a.top;
+export const apart = (a, b) => a.right <= b.left || b.right <= a.left || a.bottom <= b.top || b.bottom <= a.top;
 const width = (r) => r.right - r.left;
 const height = (r) => r.bottom - r.top;
 

@@ -5,7 +5,7 @@
 import assert from 'node:assert/strict';
 import { readdirSync, readFileSync } from 'node:fs';
 import { fileURLToPath } from 'node:url';
-import { bucketFull, bucketPosition, piecesInRow, showsLoss, withoutTopPieces, freshBoard } from './page.mjs';
+import { apart, bucketFull, bucketPosition, piecesInRow, showsLoss, withoutTopPieces, freshBoard } from './page.mjs';
 
 // $BLOCKDROP_SCENARIOS reads another folder (a scenario being written, say).
 export const folder =
@@ -117,8 +117,6 @@ async function expectAway(driver, ms) {
   assert.notEqual(await driver.board(), ticked, 'no tick after the rest of its interval');
 }
 
-const meet = (a, b) => a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
-
 // Full screen on or off; off, the viewport is back at its earlier size.
 async function expectFullScreen(driver, on, held) {
   for (let polls = 0; polls < 100 && !(await fullScreenAs(driver, on, held)); ++polls)
@@ -145,7 +143,7 @@ async function take(step, driver, held) {
     const box = await driver.boxRect();
     const board = await driver.boardRect();
     assert.ok(box, 'no box is up');
-    assert.ok(!meet(box, board), `the box ${JSON.stringify(box)} meets the board ${JSON.stringify(board)}`);
+    assert.ok(apart(box, board), `the box ${JSON.stringify(box)} meets the board ${JSON.stringify(board)}`);
   } else if (w[0] === 'expect' && w[1] === 'board' && (w[2] === 'height' || w[2] === 'width')) {
     const board = await driver.boardRect();
     const view = await driver.windowSize();

@@ -1,9 +1,7 @@
 // Minimises the game's window or restores it, as a click on its task bar
 // button does: the Wine window tests' way to have the player leave the game
-// and come back. Restored, the window's last active popup (a message box
-// that is up) is brought to the front with the keys, as the task bar does.
-// `show_window minimise` or `show_window restore`; exits 1 when there is no
-// game window.
+// and come back. `show_window minimise` or `show_window restore`; exits 1
+// when there is no game window.
 #include <windows.h>
 
 #include <cwchar>
@@ -13,11 +11,6 @@ int wmain(int argc, wchar_t** argv)
     const HWND game = FindWindowW(L"BlockDrop", nullptr);
     if (game == nullptr || argc != 2)
         return 1;
-    if (std::wcscmp(argv[1], L"minimise") == 0) {
-        ShowWindow(game, SW_MINIMIZE);
-        return 0;
-    }
-    ShowWindow(game, SW_RESTORE);
-    SetForegroundWindow(GetLastActivePopup(game));
+    ShowWindow(game, std::wcscmp(argv[1], L"minimise") == 0 ? SW_MINIMIZE : SW_RESTORE);
     return 0;
 }
