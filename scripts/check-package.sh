@@ -106,6 +106,12 @@ if ! cmp "$deb" "$again"; then
   fail "two builds of the same source give different packages"
 fi
 echo "two builds, byte-identical: $(sha256sum "$deb")"
+core_zip=$(echo build-package/blockdrop-*-libretro-*.zip)
+[[ -f $core_zip ]] || fail "no zip of the libretro core"
+cmp "$core_zip" "$copy/$core_zip" || fail "two builds of the same source give different core zips"
+[[ $(zipinfo -1 "$core_zip" | tr '\n' ' ') == "blockdrop_libretro.info blockdrop_libretro.so " ]] ||
+  fail "the core's zip holds: $(zipinfo -1 "$core_zip" | tr '\n' ' ')"
+echo "the core's zip, byte-identical too: $(sha256sum "$core_zip")"
 
 echo "== the package"
 dpkg-deb --info "$deb"
@@ -124,11 +130,15 @@ grep -qw 'fonts-dejavu-core' <<<"$depends" || fail "no dependency on the dialogs
 [[ $(field Section) == games ]] || fail "not in section games"
 [[ $(field Architecture) == "$(dpkg --print-architecture)" ]] || fail "built for another architecture"
 
+multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH)
 expected="./usr/games/blockdrop
+./usr/lib/$multiarch/libretro/blockdrop_libretro.so
 ./usr/share/applications/$id.desktop
 ./usr/share/doc/blockdrop/changelog.gz
 ./usr/share/doc/blockdrop/copyright
 ./usr/share/icons/hicolor/scalable/apps/$id.svg
+./usr/share/libretro/info/blockdrop_libretro.info
+./usr/share/lintian/overrides/blockdrop
 ./usr/share/man/man6/blockdrop.6.gz
 ./usr/share/metainfo/$id.metainfo.xml"
 files=$(dpkg-deb --contents "$deb" | awk '$1 !~ /^d/ {print $6}' | sort)

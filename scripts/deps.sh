@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that the named groups need, skipping what is
 # already there. Groups: build, game, test, docs, package, fuzz, memcheck,
-# tidy, web, windows, wine, wayland, fresh.
+# tidy, web, windows, wine, wayland, libretro, fresh.
 #   scripts/deps.sh build game
 set -euo pipefail
 
@@ -10,16 +10,20 @@ declare -A groups=(
   # The message boxes draw their text with FreeType in DejaVu Sans; the
   # desktop's dpi and the icon go through Xlib; on Wayland the window's
   # buffers through libwayland-client.
-  [game]="libsdl2-dev libfreetype-dev fonts-dejavu-core libx11-dev libwayland-dev"
+  # The libretro core builds against retroarch-dev's libretro.h.
+  [game]="libsdl2-dev libfreetype-dev fonts-dejavu-core libx11-dev libwayland-dev retroarch-dev"
   # evilwm: a small window manager, for the window tests that go full screen.
   [test]="googletest libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth libx11-dev libxtst-dev evilwm"
   [docs]="xvfb x11-utils imagemagick xdotool evilwm"
   # The package check builds from what git tracks, stamped with the last
-  # commit's time.
-  [package]="dpkg-dev desktop-file-utils lintian appstream git"
+  # commit's time; zip makes the core's zip beside it.
+  [package]="dpkg-dev desktop-file-utils lintian appstream git zip"
   # Unversioned names, which every Debian release has: its default clang.
   [fuzz]="clang libclang-rt-dev"
   [memcheck]="valgrind"
+  # The libretro core's tests: Debian's RetroArch runs it with no display;
+  # Clang builds it too.
+  [libretro]="retroarch clang"
   [tidy]="clang-tidy"
   # The browser game: Debian's emscripten (its system libraries come
   # prebuilt), zip for the portal zip, Debian's Chromium and unzip for the

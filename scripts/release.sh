@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Makes a release of the commit checked out, in dist/: the Debian package,
-# the Windows zip, the browser zip (index.html at its root, as game portals
+# Makes a release of the commit checked out, in dist/: the Debian package
+# and the libretro core's zip, the Windows zip, the browser zip (index.html at its root, as game portals
 # take it) and SHA256SUMS over them. Refuses a tree with changes not
 # committed. Each artefact is built in a fresh copy of the commit in a
 # folder of its own, with every time stamp the commit's, so that a release
@@ -64,7 +64,8 @@ build_in() {
     case $artefact in
       deb)
         "$tree/scripts/build-package.sh" >&2
-        echo "$tree/build-package/blockdrop_${version}_$(dpkg --print-architecture).deb" ;;
+        echo "$tree/build-package/blockdrop_${version}_$(dpkg --print-architecture).deb"
+        echo "$tree/build-package/blockdrop-$version-libretro-linux-$(uname -m).zip" ;;
       windows)
         "$tree/scripts/build-windows.sh" --target blockdrop_windows_zip >&2
         echo "$tree/build-windows/blockdrop-$version-windows.zip" ;;

@@ -25,7 +25,7 @@ void FrontEnd::rehearse(std::vector<double> draws, std::chrono::milliseconds per
 void FrontEnd::reload(Form1& form)
 {
     load_window(form, *this);
-    const auto now = std::chrono::steady_clock::now();
+    const Time now = this->now();
     if (period_.count() > 0 && form.Clock.Enabled)
         game_.grid.start(now, period_);
     else
@@ -47,14 +47,27 @@ bool FrontEnd::tick(Time now)
 {
     if (in_tick_ || !game_.form.Clock.Enabled || !game_.grid.take(now))
         return false;
+    run_tick();
+    return true;
+}
+
+void FrontEnd::run_tick()
+{
     // Set for the whole tick: a platform whose message box dispatches the
     // window's own events meanwhile must not run a key or a tick inside it.
-    // The flag stays set if End unwinds the tick, as the game is over then.
+    // A platform whose box or End unwinds the tick by an exception (to
+    // replay it later) gets the flag cleared; one that leaves by other means
+    // keeps it set, as the game is over then.
+    struct Clear {
+        bool& flag;
+        ~Clear() { flag = false; }
+    };
     in_tick_ = true;
-    Clock_Timer(game_.form, *this);
-    in_tick_ = false;
+    {
+        const Clear clear{in_tick_};
+        Clock_Timer(game_.form, *this);
+    }
     paint(game_.form);
-    return true;
 }
 
 int FrontEnd::wait_ms(Time now) const

@@ -72,6 +72,20 @@ protected:
     // Draws the board as it stands.
     virtual void paint(const Form1& form) = 0;
 
+    // The clock that a load starts the grid on: the system's, where a front
+    // end has no clock of its own.
+    virtual Time now() const { return std::chrono::steady_clock::now(); }
+
+    // Runs Clock_Timer as a due tick does, and repaints.
+    void run_tick();
+
+    // What decides the next draw, for a front end that saves its game: the
+    // generator, and the next of the rehearsed draws.
+    RandomSource& generator() { return random_; }
+    const RandomSource& generator() const { return random_; }
+    std::size_t& next_rehearsed_draw() { return next_draw_; }
+    std::size_t next_rehearsed_draw() const { return next_draw_; }
+
     const Form1& board() const { return game_.form; }
     TickGrid& grid() { return game_.grid; }
 

@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace blockdrop {
@@ -67,7 +68,8 @@ public:
     bool any() const { return !pads_.empty(); }
     std::size_t count() const { return pads_.size(); }
 
-private:
+    // What each pad held when last read, and its repeat: all that decides
+    // what its next read asks for, for a front end that saves its game.
     enum class Held { none, left, right };
     struct Pad {
         int id = 0;
@@ -80,7 +82,10 @@ private:
         Held held = Held::none;
         Time next{};
     };
+    const std::vector<Pad>& pads() const { return pads_; }
+    void restore(std::vector<Pad> pads) { pads_ = std::move(pads); }
 
+private:
     Pad& pad(int id);
 
     std::vector<Pad> pads_;

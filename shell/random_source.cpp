@@ -17,6 +17,15 @@ void RandomSource::seed_from_clock()
 void RandomSource::seed(std::uint64_t value)
 {
     engine_.seed(value);
+    seed_ = value;
+    draws_ = 0;
+}
+
+void RandomSource::restore(const Saved& saved)
+{
+    seed(saved.seed);
+    engine_.discard(saved.draws);
+    draws_ = saved.draws;
 }
 
 } // namespace blockdrop

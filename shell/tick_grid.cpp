@@ -48,6 +48,15 @@ bool TickGrid::take(Time now)
     return true;
 }
 
+void TickGrid::restore(const Saved& saved)
+{
+    running_ = saved.running;
+    paused_ = saved.paused;
+    deadline_ = Time(saved.deadline);
+    left_ = saved.left;
+    interval_ = saved.interval;
+}
+
 int TickGrid::wait_ms(Time now) const
 {
     if (!running_ || paused_)

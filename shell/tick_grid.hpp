@@ -44,6 +44,18 @@ public:
     // or paused.
     int wait_ms(Time now) const;
 
+    // The grid whole, for a front end that saves its game: times as
+    // durations from the clock's epoch.
+    struct Saved {
+        bool running = false;
+        bool paused = false;
+        Duration deadline{};
+        Duration left{};
+        Duration interval{};
+    };
+    Saved saved() const { return {running_, paused_, deadline_.time_since_epoch(), left_, interval_}; }
+    void restore(const Saved& saved);
+
 private:
     bool running_ = false;
     bool paused_ = false;

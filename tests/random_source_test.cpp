@@ -51,6 +51,13 @@ TEST(RandomSource, AFixedSeedReplaysAndClockSeedsDiffer)
     for (int i = 0; i < 10; ++i)
         EXPECT_EQ(a.next(), b.next());
 
+    // Where a fixed seed's sequence stands, saved and restored elsewhere,
+    // goes on with the same draws.
+    RandomSource restored;
+    restored.restore(a.saved());
+    for (int i = 0; i < 10; ++i)
+        EXPECT_EQ(restored.next(), a.next());
+
     // Games started back to back, well inside one second, draw differently.
     RandomSource game;
     game.seed_from_clock();

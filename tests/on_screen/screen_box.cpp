@@ -134,7 +134,7 @@ const BoxPictures& SdlPictureFront::boxes(const Placement& placed) const
 {
     auto& made = boxes_[std::tuple{placed.box_scale, placed.box.x, placed.box.y}];
     if (!made)
-        made = std::make_unique<BoxPictures>(placed);
+        made = std::make_unique<BoxPictures>(placed, box_marks());
     return *made;
 }
 

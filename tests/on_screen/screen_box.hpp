@@ -78,6 +78,8 @@ protected:
     virtual std::optional<Image> window_picture() const = 0;
     // The scale the game opens at: the desktop's.
     virtual double natural_scale() const = 0;
+    // The pad's marks the boxes show beside their buttons, if any.
+    virtual std::optional<PadMarks> box_marks() const { return std::nullopt; }
     // Where the board and a box are in the window now.
     Placement placement() const;
     // The centre of the box's button "OK" or "Cancel", in the window's

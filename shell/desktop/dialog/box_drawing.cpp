@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 
 namespace blockdrop {
 
@@ -45,7 +46,53 @@ double half_chord(int diameter, int y)
     return std::sqrt(std::max(radius * radius - from_centre * from_centre, 0.0));
 }
 
+// The characters of UTF-8 text; a stray byte or a cut character is U+FFFD.
+std::u32string decoded(std::string_view text)
+{
+    const auto byte = [&](std::size_t at) { return static_cast<unsigned char>(text[at]); };
+    std::u32string characters;
+    for (std::size_t at = 0; at < text.size();) {
+        const unsigned lead = byte(at++);
+        const bool starts = lead < 0x80 || (lead >= 0xC0 && lead < 0xF8);
+        const std::size_t more = lead < 0xC0 ? 0 : 1 + (lead >= 0xE0) + (lead >= 0xF0);
+        char32_t code = more == 0 ? lead : lead & (0x3Fu >> more);
+        std::size_t taken = 0;
+        for (; taken < more && at + taken < text.size() && (byte(at + taken) & 0xC0) == 0x80;
+             ++taken)
+            code = (code << 6) | (byte(at + taken) & 0x3Fu);
+        const bool whole = starts && taken == more;
+        characters.push_back(whole ? code : 0xFFFD);
+        at += whole ? more : 0;
+    }
+    return characters;
+}
+
 } // namespace
+
+std::vector<PlacedGlyph> place_text(BoxGlyphs& font, const TextRun& run)
+{
+    const std::u32string line = decoded(run.text);
+    // Where the pen stands for each character, from the line's start.
+    std::vector<int> pens;
+    pens.reserve(line.size());
+    int width = 0;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        width += i > 0 ? font.kerning(line[i - 1], line[i]) : 0;
+        pens.push_back(width);
+        width += font.glyph(line[i]).advance;
+    }
+    const PixelRect& band = run.band;
+    const int start = run.left.value_or(band.x + (band.width - width) / 2);
+    const int baseline =
+        band.y + (band.height - (font.ascent() + font.descent())) / 2 + font.ascent();
+    std::vector<PlacedGlyph> placed;
+    placed.reserve(line.size());
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        const Glyph& glyph = font.glyph(line[i]);
+        placed.push_back({&glyph, start + pens[i] + glyph.left, baseline - glyph.top});
+    }
+    return placed;
+}
 
 std::vector<PixelRect> mark_fills(PadMark mark, const PixelRect& square)
 {

@@ -20,27 +20,6 @@ constexpr std::array font_files = {
     "/usr/share/fonts/TTF/DejaVuSans.ttf",
 };
 
-// The characters of UTF-8 text; a stray byte or a cut character is U+FFFD.
-std::u32string decoded(std::string_view text)
-{
-    const auto byte = [&](std::size_t at) { return static_cast<unsigned char>(text[at]); };
-    std::u32string characters;
-    for (std::size_t at = 0; at < text.size();) {
-        const unsigned lead = byte(at++);
-        const bool starts = lead < 0x80 || (lead >= 0xC0 && lead < 0xF8);
-        const std::size_t more = lead < 0xC0 ? 0 : 1 + (lead >= 0xE0) + (lead >= 0xF0);
-        char32_t code = more == 0 ? lead : lead & (0x3Fu >> more);
-        std::size_t taken = 0;
-        for (; taken < more && at + taken < text.size() && (byte(at + taken) & 0xC0) == 0x80;
-             ++taken)
-            code = (code << 6) | (byte(at + taken) & 0x3Fu);
-        const bool whole = starts && taken == more;
-        characters.push_back(whole ? code : 0xFFFD);
-        at += whole ? more : 0;
-    }
-    return characters;
-}
-
 // Where row `row` of a glyph `width` pixels wide starts in its coverage.
 std::size_t cell(int row, int width)
 {
@@ -170,24 +149,8 @@ void draw_text(SDL_Surface* surface, BoxFont& font, const TextRun& run)
     // A picture drawn in parts meets most lines in only some of them.
     if (SDL_IntersectRect(&inside, &whole, &clip) != SDL_TRUE)
         return;
-    const std::u32string line = decoded(run.text);
-    // Where the pen stands for each character, from the line's start.
-    std::vector<int> pens;
-    pens.reserve(line.size());
-    int width = 0;
-    for (std::size_t i = 0; i < line.size(); ++i) {
-        width += i > 0 ? font.kerning(line[i - 1], line[i]) : 0;
-        pens.push_back(width);
-        width += font.glyph(line[i]).advance;
-    }
-    const PixelRect& band = run.band;
-    const int start = run.left.value_or(band.x + (band.width - width) / 2);
-    const int baseline =
-        band.y + (band.height - (font.ascent() + font.descent())) / 2 + font.ascent();
-    for (std::size_t i = 0; i < line.size(); ++i) {
-        const Glyph& glyph = font.glyph(line[i]);
-        blend(surface, clip, start + pens[i] + glyph.left, baseline - glyph.top, glyph, run.colour);
-    }
+    for (const PlacedGlyph& placed : place_text(font, run))
+        blend(surface, clip, placed.x, placed.y, *placed.glyph, run.colour);
 }
 
 void draw(SDL_Surface* part, int left, int top, const Drawing& drawing, BoxFont& font)
