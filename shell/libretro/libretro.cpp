@@ -163,7 +163,7 @@ RETRO_API void retro_deinit(void)
 RETRO_API void retro_get_system_info(retro_system_info* info)
 {
     std::memset(info, 0, sizeof *info);
-    info->library_name = "Blockdrop";
+    info->library_name = "Block Drop";
     info->library_version = BLOCKDROP_VERSION;
     info->valid_extensions = "";
     info->need_fullpath = false;
