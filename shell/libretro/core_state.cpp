@@ -23,6 +23,11 @@ constexpr Colour colours[] = {white, black, red, green, blue};
 // years of play) and 2^56 nanoseconds either way.
 constexpr std::uint64_t frames_limit = std::uint64_t{1} << 32;
 constexpr std::int64_t time_limit = std::int64_t{1} << 56;
+// Draws since the generator's seed, which a restore skips one by one: 2^24
+// is some eight million ticks of one game (over 1,500 hours), and skipped
+// in tens of milliseconds, where a made-up count could hold the core for
+// minutes.
+constexpr std::uint64_t draws_limit = std::uint64_t{1} << 24;
 
 // Nanoseconds, whatever the clock's own tick.
 std::int64_t nanoseconds(TickGrid::Duration duration)
@@ -136,6 +141,7 @@ public:
         RandomSource::Saved saved;
         saved.seed = u64();
         saved.draws = u64();
+        good_ = good_ && saved.draws < draws_limit;
         return saved;
     }
     bool good() const { return good_; }
@@ -240,12 +246,20 @@ bool CoreGame::read(Reader& in)
     grid.deadline = duration(in.i64());
     grid.left = duration(in.i64());
     grid.interval = duration(in.i64());
-    in.expect(!grid.running || grid.interval > TickGrid::Duration::zero());
     game_.grid.restore(grid);
 
-    generator().restore(in.generator());
+    // Restored once the whole state has read well: a restore skips its draws.
+    const RandomSource::Saved drawn = in.generator();
     next_rehearsed_draw() = static_cast<std::size_t>(in.u64());
     const Form1 shown = in.form();
+    // The core's clock runs from the load on, never paused, ticking at most
+    // at the window clock's period, its next tick at most a period away: a
+    // state that says otherwise would hold the game still.
+    const auto period = std::chrono::milliseconds(shown.Clock.Interval);
+    in.expect(grid.running && !grid.paused && shown.Clock.Enabled &&
+              grid.interval > TickGrid::Duration::zero() && grid.interval <= period &&
+              grid.deadline <= std::chrono::duration_cast<TickGrid::Duration>(Frames(frame_)) +
+                                   grid.interval);
 
     const bool has_pad = in.flag();
     Gamepads::Pad pad;
@@ -275,6 +289,7 @@ bool CoreGame::read(Reader& in)
     started_.frame = in.frame();
     if (!in.good())
         return false;
+    generator().restore(drawn);
 
     // A box that is up comes back by playing its tick again from its start
     // to the box, which must leave the board the state shows.
@@ -285,7 +300,6 @@ bool CoreGame::read(Reader& in)
         return answer_count_ == 0;
     }
     const TickGrid::Saved kept = game_.grid.saved();
-    const RandomSource::Saved drawn = generator().saved();
     const std::size_t next_draw = next_rehearsed_draw();
     play_tick(true);
     game_.grid.restore(kept);

@@ -252,5 +252,34 @@ TEST(CoreStates, AStateItCouldNotHaveSavedIsRefusedAndTheGamePlaysOn)
     EXPECT_EQ(box_of(core), Box::lost) << "a good state restores with its box up";
 }
 
+// Whatever bytes a state holds, the core takes them or refuses them and
+// plays on: states spoilt at random, with a box up and without, each played
+// on for two seconds of random input where it is taken.
+TEST(CoreStates, ASpoiltStateNeverStopsTheGame)
+{
+    CoreHost core(BLOCKDROP_CORE);
+    ASSERT_TRUE(core.load());
+    const std::vector<unsigned char> playing = core.save();
+    ASSERT_TRUE(play_until_box(core, 400));
+    const std::vector<unsigned char> boxed = core.save();
+    core.keep_frames(false);
+    std::mt19937 random(41);
+    RandomPlayer player(43);
+    int taken = 0;
+    for (int spoil = 0; spoil < 1000; ++spoil) {
+        std::vector<unsigned char> state = spoil % 2 == 0 ? playing : boxed;
+        for (int byte = std::uniform_int_distribution(1, 3)(random); byte > 0; --byte)
+            state[std::uniform_int_distribution<std::size_t>(0, state.size() - 1)(random)] =
+                static_cast<unsigned char>(std::uniform_int_distribution(0, 255)(random));
+        if (!core.restore(state))
+            continue;
+        ++taken;
+        for (int frame = 0; frame < 120; ++frame)
+            core.run(player.next());
+    }
+    EXPECT_GT(taken, 100) << "most single spoilt bytes are a time or a cell, which a game may hold";
+    EXPECT_LT(taken, 1000) << "some spoilt bytes are caught";
+}
+
 } // namespace
 } // namespace blockdrop::libretro_testing
