@@ -339,12 +339,14 @@ protected:
 
     // The system box's buttons, found in its picture: the rows of its
     // lower half where runs of the buttons' white face, as wide as a button,
-    // stand side by side, OK first. Their centres, once the box has drawn
-    // them.
+    // stand side by side, OK first. Their centres, once two looks in a row
+    // agree: Wine may be caught painting the box, one button drawn and the
+    // other not yet.
     std::vector<std::pair<int, int>> buttons(Window box) const
     {
         const Rgb face{255, 255, 255};
         const auto deadline = Clock::now() + 3s;
+        std::vector<std::pair<int, int>> seen;
         while (Clock::now() < deadline) {
             const auto image = x.capture(box);
             std::vector<std::pair<int, int>> runs; // first and last x of each run
@@ -366,16 +368,16 @@ protected:
                     last_row = y;
                 }
             }
-            if (!runs.empty()) {
-                std::vector<std::pair<int, int>> centres;
-                centres.reserve(runs.size());
-                for (const auto& [left, right] : runs)
-                    centres.emplace_back((left + right) / 2, (first_row + last_row) / 2);
+            std::vector<std::pair<int, int>> centres;
+            centres.reserve(runs.size());
+            for (const auto& [left, right] : runs)
+                centres.emplace_back((left + right) / 2, (first_row + last_row) / 2);
+            if (!centres.empty() && centres == seen)
                 return centres;
-            }
-            std::this_thread::sleep_for(50ms);
+            seen = centres;
+            std::this_thread::sleep_for(100ms);
         }
-        return {};
+        return seen;
     }
 
     void click(const std::string& button, int above) override
