@@ -453,13 +453,25 @@ void expect_away(Front& front, std::chrono::milliseconds away, std::chrono::mill
     front.come_back();
     const auto returned = Clock::now();
     const std::string on_return = wait_front(front, readable, 3s, "the board on the return");
+    const auto ms = [](Clock::duration d) {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(d).count();
+    };
+    // A driver whose leaving outlasted the rest of the interval (Wine
+    // starting a program to minimise the window, on a loaded machine) lets
+    // the tick come before the player is away: one tick, the game's due, and
+    // then the time to the next cannot be told.
+    if (left - tick_seen >= period && shaft(on_return) != shaft(ticked)) {
+        const std::string moved = shaft(ticked);
+        EXPECT_EQ(shaft(on_return).substr(8), moved.substr(0, moved.size() - 8))
+            << "more than the one tick due while leaving";
+        std::cerr << "leaving took " << ms(left - leaving)
+                  << " ms, past the tick: the time away is not judged\n";
+        return;
+    }
     ASSERT_EQ(shaft(on_return), shaft(ticked)) << "the game played on while the player was away";
     wait_front(
         front, [&](const std::string& b) { return readable(b) && shaft(b) != shaft(ticked); },
         period * 2, "the tick after the return");
-    const auto ms = [](Clock::duration d) {
-        return std::chrono::duration_cast<std::chrono::milliseconds>(d).count();
-    };
     const auto gap = ms(Clock::now() - tick_seen);
     const auto least = ms(period + (returning - left)) - 300;
     const auto most = ms(period + (returned - leaving)) + 300;
