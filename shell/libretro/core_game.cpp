@@ -90,16 +90,19 @@ void CoreGame::run_frame(const FrameInput& input)
 
 void CoreGame::answer_box(const FrameInput& input, const std::vector<PadAction>& actions)
 {
+    if (!box_)
+        return;
+    const Buttons buttons = box_->buttons;
     std::optional<int> answer;
     for (const PadAction action : actions) {
         if (!answer)
-            answer = pad_answer(action, box_->buttons);
+            answer = pad_answer(action, buttons);
     }
     // A touch or click answers as the desktop's does: on its release over
     // the button it pressed.
     if (input.pointer_down) {
         const auto over =
-            button_at(box_layout(box_->buttons, frame_placement()), input.point.x, input.point.y);
+            button_at(box_layout(buttons, frame_placement()), input.point.x, input.point.y);
         pointer_over_ = over.value_or(0);
         if (!pointer_was_down_)
             pointer_pressed_ = pointer_over_;
