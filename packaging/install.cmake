@@ -63,6 +63,8 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # dialogs' text with is read at run time, so no library brings it in.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core")
+# A frontend that plays the libretro core: RetroArch, or Kodi's wrapper.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "retroarch | kodi-game-libretro")
 set(CPACK_STRIP_FILES ON)
 # CPack counts Installed-Size from the directories' sizes on disk; this puts
 # dpkg's count, from the files alone, in its place.

@@ -126,17 +126,24 @@ depends=$(field Depends)
 grep -q 'libsdl2-2\.0-0' <<<"$depends" || fail "no dependency on the SDL2 runtime: $depends"
 grep -q 'libfreetype6' <<<"$depends" || fail "no dependency on FreeType, which draws the dialogs' text: $depends"
 grep -qw 'fonts-dejavu-core' <<<"$depends" || fail "no dependency on the dialogs' font: $depends"
+[[ $(field Suggests) == "retroarch | kodi-game-libretro" ]] ||
+  fail "does not suggest a frontend for the libretro core: $(field Suggests)"
 ! grep -q 'xfonts-' <<<"$depends" || fail "an X font dependency the game has no use for: $depends"
 [[ $(field Section) == games ]] || fail "not in section games"
 [[ $(field Architecture) == "$(dpkg --print-architecture)" ]] || fail "built for another architecture"
 
 multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH)
+kodi=game.libretro.blockdrop
 expected="./usr/games/blockdrop
+./usr/lib/$multiarch/kodi/addons/$kodi/blockdrop_libretro.so
 ./usr/lib/$multiarch/libretro/blockdrop_libretro.so
 ./usr/share/applications/$id.desktop
 ./usr/share/doc/blockdrop/changelog.gz
 ./usr/share/doc/blockdrop/copyright
 ./usr/share/icons/hicolor/scalable/apps/$id.svg
+./usr/share/kodi/addons/$kodi/addon.xml
+./usr/share/kodi/addons/$kodi/resources/buttonmap.xml
+./usr/share/kodi/addons/$kodi/resources/topology.xml
 ./usr/share/libretro/info/blockdrop_libretro.info
 ./usr/share/lintian/overrides/blockdrop
 ./usr/share/man/man6/blockdrop.6.gz
@@ -153,8 +160,15 @@ grep -v '^running with root privileges is not recommended!$' <<<"$report" || tru
 ((status == 0)) || fail "lintian has findings"
 echo "lintian: clean"
 
-echo "== appstreamcli and desktop-file-validate"
+echo "== appstreamcli, desktop-file-validate and Kodi's add-on"
 dpkg-deb --extract "$deb" "$scratch/root"
+# Kodi's add-on: well-formed, and its library the core itself.
+xmllint --noout "$scratch/root/usr/share/kodi/addons/$kodi/addon.xml" \
+  "$scratch/root/usr/share/kodi/addons/$kodi/resources/"*.xml
+cmp "$scratch/root/usr/lib/$multiarch/kodi/addons/$kodi/blockdrop_libretro.so" \
+  "$scratch/root/usr/lib/$multiarch/libretro/blockdrop_libretro.so" ||
+  fail "Kodi's add-on does not lead to the core"
+echo "Kodi's add-on: well-formed, leading to the core"
 # Warnings and errors fail; notes are shown. Not --strict, which fails on
 # notes too: AppStream 1.0 (Debian 13) notes that <developer_name> is
 # deprecated, and 0.16 (Debian 12) that <developer>, its successor, is an

@@ -17,14 +17,14 @@ declare -A groups=(
   [docs]="xvfb x11-utils imagemagick xdotool evilwm"
   # The package check builds from what git tracks, stamped with the last
   # commit's time; zip makes the core's zip beside it.
-  [package]="dpkg-dev desktop-file-utils lintian appstream git zip"
+  [package]="dpkg-dev desktop-file-utils lintian appstream git zip libxml2-utils"
   # Unversioned names, which every Debian release has: its default clang.
   [fuzz]="clang libclang-rt-dev"
   [memcheck]="valgrind"
   # The libretro core's tests: Debian's RetroArch runs it with no display;
   # Clang builds it too.
   [libretro]="retroarch clang"
-  [tidy]="clang-tidy"
+  [tidy]="clang-tidy python3"
   # The browser game: Debian's emscripten (its system libraries come
   # prebuilt), zip for the portal zip, Debian's Chromium and unzip for the
   # browser tests.

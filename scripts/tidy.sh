@@ -30,9 +30,22 @@ if [[ ${1-} == --changed ]]; then
   sources="$PWD/($(printf '%s|' "${listed[@]}" | sed 's/[.]/[.]/g; s/|$//'))\$"
 fi
 log=$(mktemp)
-trap 'rm -f "$log"' EXIT
+commands=$(mktemp -d)
+trap 'rm -rf "$log" "$commands"' EXIT
+# clang-tidy checks a file once for each command that compiles it: a file
+# built into two targets (the game and its test build, say) is checked with
+# its first only.
+python3 - build/compile_commands.json "$commands/compile_commands.json" <<'EOF'
+import json, sys
+seen, kept = set(), []
+for entry in json.load(open(sys.argv[1])):
+    if entry["file"] not in seen:
+        seen.add(entry["file"])
+        kept.append(entry)
+json.dump(kept, open(sys.argv[2], "w"))
+EOF
 status=0
-run-clang-tidy -p build -quiet -j "$jobs" "$sources" >"$log" 2>&1 || status=$?
+run-clang-tidy -p "$commands" -quiet -j "$jobs" "$sources" >"$log" 2>&1 || status=$?
 # Only the findings, without colour, not clang-tidy's chatter about each file.
 sed 's/\x1b\[[0-9;]*m//g' "$log" | grep -v -E -e '^[0-9]* warnings? generated' -e '^clang-tidy(-[0-9]+)? ' -e '^Suppressed ' \
   -e '^Use -header-filter' -e '^$' || true

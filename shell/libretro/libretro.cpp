@@ -240,6 +240,9 @@ RETRO_API unsigned retro_get_region(void)
 
 RETRO_API void retro_run(void)
 {
+    // Only after a load that succeeded, but a frontend may call it anyway.
+    if (!session)
+        return;
     frontend.poll();
     Session& game = *session;
     game.core.run_frame(read_input());

@@ -10,8 +10,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <random>
+#include <regex>
+#include <set>
 #include <string_view>
 
 namespace blockdrop::libretro_testing {
@@ -64,6 +68,29 @@ TEST(Core, LoadsWithNoContentAndTellsTheFrontendWhatItIs)
                               RETRO_DEVICE_ID_JOYPAD_START})
         EXPECT_TRUE(named.contains({RETRO_DEVICE_JOYPAD, id})) << "button " << id;
     EXPECT_TRUE(named.contains({RETRO_DEVICE_ANALOG, RETRO_DEVICE_ID_ANALOG_X}));
+
+    // Kodi's add-on maps its controller onto the same buttons and stick,
+    // and only those.
+    const std::map<unsigned, std::string> joypad{
+        {RETRO_DEVICE_ID_JOYPAD_LEFT, "JOYPAD_LEFT"}, {RETRO_DEVICE_ID_JOYPAD_RIGHT, "JOYPAD_RIGHT"},
+        {RETRO_DEVICE_ID_JOYPAD_L, "JOYPAD_L"},       {RETRO_DEVICE_ID_JOYPAD_R, "JOYPAD_R"},
+        {RETRO_DEVICE_ID_JOYPAD_A, "JOYPAD_A"},       {RETRO_DEVICE_ID_JOYPAD_B, "JOYPAD_B"},
+        {RETRO_DEVICE_ID_JOYPAD_START, "JOYPAD_START"}};
+    std::set<std::string> described;
+    for (const auto& descriptor : core.descriptors())
+        described.insert(descriptor.device == RETRO_DEVICE_ANALOG
+                             ? "RETRO_DEVICE_INDEX_ANALOG_" +
+                                   std::string(descriptor.index == RETRO_DEVICE_INDEX_ANALOG_LEFT ? "LEFT"
+                                                                                                  : "RIGHT")
+                             : "RETRO_DEVICE_ID_" + joypad.at(descriptor.id));
+    std::ifstream file(BLOCKDROP_KODI_BUTTONMAP);
+    const std::string buttonmap{std::istreambuf_iterator<char>(file), {}};
+    const std::regex mapto(R"re(mapto="(\w+)")re");
+    std::set<std::string> mapped;
+    for (auto found = std::sregex_iterator(buttonmap.begin(), buttonmap.end(), mapto);
+         found != std::sregex_iterator(); ++found)
+        mapped.insert((*found)[1]);
+    EXPECT_EQ(mapped, described);
 }
 
 TEST(Core, RefusesToLoadWhereItsFramesCannotBeShown)
@@ -71,6 +98,9 @@ TEST(Core, RefusesToLoadWhereItsFramesCannotBeShown)
     CoreHost core(BLOCKDROP_CORE, true);
     EXPECT_FALSE(core.load());
     EXPECT_FALSE(core.log().empty()) << "says why, through the frontend's log";
+    // A frontend that runs it all the same gets no frame, and no crash.
+    core.run();
+    EXPECT_EQ(core.picture().width, 0);
 }
 
 // The frame count is the clock: a tick every 60 frames however fast the
