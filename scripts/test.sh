@@ -58,7 +58,8 @@ stop_background() {
 
 # CPU seconds, user and system, of this script and of all it has run and
 # waited for, into $cpu: `times` in this shell, not a subshell of it. A job
-# run in the background (clang-tidy) counts in the stage that waits for it.
+# run in the background (clang-tidy) counts in the stage during which it
+# ends.
 cpu_file=$(mktemp)
 read_cpu() {
   times >"$cpu_file"
