@@ -35,14 +35,6 @@ Box box_of(const CoreHost& core)
     return boxes.shown(core.picture());
 }
 
-// The pieces a new game shows, one a tick: none before the first.
-int pieces(const std::string& board)
-{
-    if (board == window_testing::fresh_board)
-        return 0;
-    return window_testing::ticks_of_new_game(board).value_or(-2) + 1;
-}
-
 // A frame's pixels, hashed as bytes.
 std::size_t hash(const std::vector<std::uint32_t>& pixels)
 {
@@ -111,13 +103,13 @@ TEST(Core, TicksEverySixtyFramesAndShiftsOnThePad)
     CoreHost core(BLOCKDROP_CORE);
     ASSERT_TRUE(core.load());
     core.run(60);
-    EXPECT_EQ(pieces(board_of(core)), 0) << board_of(core);
+    EXPECT_EQ(window_testing::pieces_of_new_game(board_of(core)), 0) << board_of(core);
     core.run();
-    EXPECT_EQ(pieces(board_of(core)), 1) << board_of(core);
+    EXPECT_EQ(window_testing::pieces_of_new_game(board_of(core)), 1) << board_of(core);
     core.run(59);
-    EXPECT_EQ(pieces(board_of(core)), 1) << board_of(core);
+    EXPECT_EQ(window_testing::pieces_of_new_game(board_of(core)), 1) << board_of(core);
     core.run();
-    EXPECT_EQ(pieces(board_of(core)), 2) << board_of(core);
+    EXPECT_EQ(window_testing::pieces_of_new_game(board_of(core)), 2) << board_of(core);
 
     core.run(Held{button(RETRO_DEVICE_ID_JOYPAD_LEFT)});
     core.run(Held{});
@@ -161,7 +153,7 @@ TEST(Core, CancelOnTheLossBoxAsksOnceToShutDownAndFramesGoOn)
     // The frontend's restart plays a new game.
     core.reset();
     core.run(61);
-    EXPECT_EQ(pieces(board_of(core)), 1) << board_of(core);
+    EXPECT_EQ(window_testing::pieces_of_new_game(board_of(core)), 1) << board_of(core);
 }
 
 // What the player does in a frame of random play: the pad's buttons and

@@ -61,12 +61,6 @@ std::optional<Image> retroarch_shot(int frames, const std::string& extra)
     return read_png(shot.string());
 }
 
-// The pieces of a new game, one a tick.
-int pieces(const std::string& board)
-{
-    return board == fresh_board ? 0 : ticks_of_new_game(board).value_or(-2) + 1;
-}
-
 TEST(RetroArch, RunsTheCoreHeadlessAndShowsTheBoardTicksIn)
 {
     if (std::string(BLOCKDROP_RETROARCH).empty())
@@ -77,7 +71,7 @@ TEST(RetroArch, RunsTheCoreHeadlessAndShowsTheBoardTicksIn)
     EXPECT_EQ(plain->width, libretro::frame_size.width);
     EXPECT_EQ(plain->height, libretro::frame_size.height);
     const std::string board = board_in(*plain, libretro::frame_placement());
-    EXPECT_EQ(pieces(board), 3) << board;
+    EXPECT_EQ(pieces_of_new_game(board), 3) << board;
     expect_fitted_picture(*plain, 1.0);
 
     const auto ahead =
@@ -85,7 +79,7 @@ TEST(RetroArch, RunsTheCoreHeadlessAndShowsTheBoardTicksIn)
                             "rewind_enable = \"true\"\n");
     ASSERT_TRUE(ahead);
     const std::string later = board_in(*ahead, libretro::frame_placement());
-    EXPECT_EQ(pieces(later), 4) << "run-ahead shows the frame two ahead\n" << later;
+    EXPECT_EQ(pieces_of_new_game(later), 4) << "run-ahead shows the frame two ahead\n" << later;
     expect_fitted_picture(*ahead, 1.0);
 }
 

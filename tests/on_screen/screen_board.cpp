@@ -184,6 +184,11 @@ std::optional<int> ticks_of_new_game(const std::string& board)
     return ticks - 1;
 }
 
+int pieces_of_new_game(const std::string& board)
+{
+    return board == fresh_board ? 0 : ticks_of_new_game(board).value_or(-2) + 1;
+}
+
 bool shows_loss(const std::string& board)
 {
     if (board.size() != 63 || board.find('?') != std::string::npos)

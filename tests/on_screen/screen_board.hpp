@@ -55,6 +55,10 @@ bool fresh_with_pieces(const std::string& board, int pieces);
 // for any other board (one whose first piece has landed included).
 std::optional<int> ticks_of_new_game(const std::string& board);
 
+// The pieces a new game shows, one a tick: 0 on the set-up board, -1 for a
+// board no new game shows.
+int pieces_of_new_game(const std::string& board);
+
 // The board a loss leaves: a piece in the shaft's last row over a bucket
 // cell that is taken or not there, every cell readable.
 bool shows_loss(const std::string& board);
