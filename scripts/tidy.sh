@@ -25,62 +25,8 @@ fi
 log=$(mktemp)
 commands=$(mktemp -d)
 trap 'rm -rf "$log" "$commands"' EXIT
-# The tests are built in batches, a file that includes a target's sources
-# (CMake's unity build), and checked so: most of a test file's cost is
-# GoogleTest's and the library's headers, read once a batch instead of once
-# a file. Files that compile alike are checked in one batch, written where
-# tests/.clang-tidy holds for it. The game's own sources are checked one by
-# one, so that the static analyzer, which looks only at the file it is
-# given, sees each. The few checks that look only at that file
-# (misc-unused-using-decls) pass over a batch's tests; the compiler's
-# unused-entity warnings remain. A file built into two targets is checked
-# once.
-rm -rf build/tidy
-mkdir -p build/tidy/tests
-cp tests/.clang-tidy build/tidy/tests/
-python3 - build/compile_commands.json "$commands" "$PWD" "${changed[@]}" >"$commands/files" <<'EOF'
-import json, re, sys
-database, out, top, changed = sys.argv[1], sys.argv[2], sys.argv[3], set(sys.argv[4:])
-ours = re.compile(re.escape(top) + r"/((board|play|outcome|shell|bench)/|tests/(?!seams/))")
-tests = re.compile(re.escape(top) + r"/tests/")
-
-def compiling(entry, source):
-    return dict(entry, file=source, command=entry["command"].replace(entry["file"], source))
-
-singles, batches = [], {}
-for entry in json.load(open(database)):
-    if not re.search(r"/Unity/unity_\d+_cxx\.cxx$", entry["file"]):
-        singles.append(entry)
-        continue
-    alike = re.sub(r" -o \S+| -c \S+", "", entry["command"])
-    for source in re.findall(r'^#include "(.*)"$', open(entry["file"]).read(), re.M):
-        if tests.match(source):
-            batches.setdefault(alike, (entry, []))[1].append(source)
-        else:
-            singles.append(compiling(entry, source))
-seen, kept = set(), []
-for entry in singles:
-    if entry["file"] not in seen:
-        seen.add(entry["file"])
-        kept.append(entry)
-for number, (entry, sources) in enumerate(batches.values()):
-    sources = [s for s in dict.fromkeys(sources) if s not in seen]
-    seen.update(sources)
-    if len(sources) == 1:
-        kept.append(compiling(entry, sources[0]))
-    elif sources:
-        batch = f"{top}/build/tidy/tests/batch_{number}.cpp"
-        with open(batch, "w") as text:
-            text.writelines(f'#include "{s}" // NOLINT(bugprone-suspicious-include)\n' for s in sources)
-        kept.append(dict(compiling(entry, batch), sources=sources))
-checked = []
-for entry in kept:
-    sources = entry.pop("sources", [entry["file"]])
-    if all(ours.match(s) for s in sources) and (not changed or changed & {s[len(top) + 1:] for s in sources}):
-        checked.append(entry)
-        print(entry["file"])
-json.dump(checked, open(out + "/compile_commands.json", "w"))
-EOF
+# The tests are checked in batches, as they are built: see tidy-batches.py.
+scripts/tidy-batches.py build/compile_commands.json "$commands" "${changed[@]}" >"$commands/files"
 if [[ ! -s $commands/files ]]; then
   echo "clang-tidy: no source of the native build changed since main"
   exit 0
