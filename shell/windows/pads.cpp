@@ -63,12 +63,6 @@ bool XInputReader::pads_present()
     return loaded();
 }
 
-XInputReader::~XInputReader()
-{
-    if (library_ != nullptr)
-        FreeLibrary(library_);
-}
-
 std::optional<PadControls> XInputReader::read(int slot)
 {
     XINPUT_STATE state{};

@@ -39,9 +39,6 @@ public:
         : controller_attached_(controller_attached)
     {
     }
-    ~XInputReader() override;
-    XInputReader(const XInputReader&) = delete;
-    XInputReader& operator=(const XInputReader&) = delete;
 
     bool loaded() const { return get_state_ != nullptr; }
     // A game controller among the raw input devices; loads XInput then.
@@ -53,6 +50,9 @@ private:
     void load();
 
     bool (*controller_attached_)();
+    // Once XInput has been read, its DLL stays loaded for the life of the
+    // process: its threads may still be running, and unloading it under
+    // them crashed Wine's (a page fault inside the unloaded xinput1_4.dll).
     HMODULE library_ = nullptr;
     GetState get_state_ = nullptr;
 };
